@@ -1,0 +1,36 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+// Most characters of block text that a line keeps, and the room of the markup arrays.
+constexpr std::size_t kMaxBlockText = 255;
+
+// One entry per plain character: colour (0 red, 1 green, 2 yellow) or flash state (0 steady,
+// 1 flashing). Owned by the caller of ExpandMarkup.
+using TMarkupArray = std::array<unsigned char, kMaxBlockText>;
+
+// One line of a sign message: its markup text and whether the sign centres it.
+class TBlock {
+public:
+    bool Centered = false;
+    std::string Text;
+
+    // Sets both fields from a block line ("Centered,..." or "NotCentered,..."); a line
+    // without a comma is all text. Keeps at most 255 characters of text.
+    void ParseLine(const std::string& line);
+
+    // The block line of this block. Line breaks in the text become spaces and NUL bytes are
+    // dropped, so that a built line always stays one line of a message file.
+    std::string BuildLine() const;
+};
+
+// Removes the recognised colour and flash codes from `text`: `plain` receives the remaining
+// characters, `colours` and `flash` one entry per plain character (entries past the plain
+// text are left as they were). At most 255 plain characters are produced.
+void ExpandMarkup(const std::string& text, std::string& plain, TMarkupArray& colours,
+                  TMarkupArray& flash);
+
+// A block text made safe for one line: CR LF and lone CR or LF become one space each, NUL
+// bytes are removed.
+std::string SingleLineText(const std::string& text);

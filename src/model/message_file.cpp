@@ -1,0 +1,100 @@
+#include "model/message_file.h"
+
+#include "model/errors.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string withReason(const std::string& message, const std::string& reason) {
+    if (reason.empty())
+        return message;
+    return message + "\n" + reason;
+}
+
+} // namespace
+
+std::string joinMessageLines(const std::vector<std::string>& lines) {
+    std::size_t total = 0;
+    for (const std::string& line : lines)
+        total += line.size() + 2;
+    std::string bytes;
+    bytes.reserve(total);
+    for (const std::string& line : lines) {
+        bytes += line;
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+std::vector<std::string> splitMessageLines(std::string_view data) {
+    std::vector<std::string> lines;
+    const std::size_t end = std::min(data.find('\0'), data.size());
+    std::size_t pos = 0;
+    while (pos < end) {
+        std::size_t stop = pos;
+        while (stop < end && data[stop] != '\r' && data[stop] != '\n')
+            ++stop;
+        lines.emplace_back(data.substr(pos, stop - pos));
+        pos = stop;
+        if (pos < end && data[pos] == '\r')
+            ++pos;
+        if (pos < end && data[pos] == '\n')
+            ++pos;
+    }
+    return lines;
+}
+
+void writeMessageFile(const std::string& path, const std::vector<std::string>& lines) {
+    const std::string message = "Cannot create file " + path;
+    QSaveFile file(QFile::decodeName(path.c_str()));
+    if (!file.open(QIODevice::WriteOnly))
+        throw EFCreateError(withReason(message, file.errorString().toStdString()));
+    const std::string bytes = joinMessageLines(lines);
+    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+        static_cast<qint64>(bytes.size())) {
+        const std::string reason = file.errorString().toStdString();
+        file.cancelWriting();
+        throw EFCreateError(withReason(message, reason));
+    }
+    if (!file.commit())
+        throw EFCreateError(withReason(message, file.errorString().toStdString()));
+}
+
+std::vector<std::string> readMessageFile(const std::string& path) {
+    const std::string message = "Cannot open file " + path;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw EFOpenError(withReason(message, std::strerror(errno)));
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        throw EFOpenError(withReason(message, error ? std::strerror(error) : "Not a file"));
+    }
+    std::string data;
+    data.reserve(static_cast<std::size_t>(info.st_size));
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            ::close(fd);
+            throw EFOpenError(withReason(message, std::strerror(error)));
+        }
+        data.append(chunk, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return splitMessageLines(data);
+}

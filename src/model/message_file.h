@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A message file: one line per entry of the message list, every line followed by CR LF, no
+// header and no conversion. Paths are in the file system's own encoding.
+
+// The bytes of a message file for these lines; an empty list gives no bytes at all.
+std::string joinMessageLines(const std::vector<std::string>& lines);
+
+// The lines of a message file's bytes. A line ends at CR LF, a lone CR or a lone LF; the scan
+// stops at the first NUL byte; a last line without a break is taken all the same.
+std::vector<std::string> splitMessageLines(std::string_view data);
+
+// Writes the lines to `path` safely: the bytes go to a temporary file in the same directory,
+// which replaces the old file only once it is complete, so a failure leaves the old file as it
+// was. Throws EFCreateError when the file cannot be created or written.
+void writeMessageFile(const std::string& path, const std::vector<std::string>& lines);
+
+// Reads the lines of the message file at `path`. Throws EFOpenError when the file cannot be
+// opened or read (missing, a directory, no permission).
+std::vector<std::string> readMessageFile(const std::string& path);

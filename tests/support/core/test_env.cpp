@@ -1,0 +1,95 @@
+#include "support/core/test_env.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+std::string makeTempDirectory(const char* prefix) {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + prefix + "XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (!mkdtemp(buffer.data()))
+        throw std::runtime_error("cannot create a temporary directory from " + pattern);
+    return std::string(buffer.data());
+}
+
+std::string& environmentDir() {
+    static std::string dir;
+    return dir;
+}
+
+void removeEnvironmentDir() {
+    std::error_code ignored;
+    if (!environmentDir().empty())
+        std::filesystem::remove_all(environmentDir(), ignored);
+}
+
+} // namespace
+
+TempDir::TempDir()
+    : path_(makeTempDirectory("lumavane-test-")) {}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    // Tests may take permissions away to provoke errors: give them back so that removal works.
+    for (auto it = std::filesystem::recursive_directory_iterator(
+             path_, std::filesystem::directory_options::skip_permission_denied, ignored);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
+    }
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void setUpPrivateEnvironment() {
+    environmentDir() = makeTempDirectory("lumavane-env-");
+    const std::string& dir = environmentDir();
+    for (const char* sub : {"home", "config", "state", "data", "cache", "runtime"})
+        std::filesystem::create_directories(dir + "/" + sub);
+    std::filesystem::permissions(dir + "/runtime", std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::replace);
+    setenv("HOME", (dir + "/home").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
+    setenv("XDG_STATE_HOME", (dir + "/state").c_str(), 1);
+    setenv("XDG_DATA_HOME", (dir + "/data").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (dir + "/cache").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (dir + "/runtime").c_str(), 1);
+    setenv("LUMAVANE_INI", (dir + "/config/LUMAVANE.INI").c_str(), 1);
+    std::atexit(removeEnvironmentDir);
+}
+
+const std::string& privateEnvironmentDir() {
+    return environmentDir();
+}
+
+std::string readFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void writeFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+bool fileExists(const std::string& path) {
+    std::error_code ignored;
+    return std::filesystem::exists(path, ignored);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+// A directory of the test's own, removed with everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    // The path of a file or folder inside the directory.
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// Points HOME, the XDG directories and LUMAVANE_INI into a private directory of this test
+// process, so that no test can read or write the user's real settings, store or logs.
+// Every test binary calls it from main() before any test runs.
+void setUpPrivateEnvironment();
+
+// The private directory made by setUpPrivateEnvironment().
+const std::string& privateEnvironmentDir();
+
+std::string readFileBytes(const std::string& path);
+void writeFileBytes(const std::string& path, const std::string& bytes);
+bool fileExists(const std::string& path);
