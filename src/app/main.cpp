@@ -1,3 +1,10 @@
-int main() {
-    return 0;
+#include "app/app_windows.h"
+#include "app/application.h"
+#include "app/main_form.h"
+
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    TAppWindows windows;
+    windows.Form1->show();
+    return app.exec();
 }

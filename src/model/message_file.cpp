@@ -1,9 +1,7 @@
 #include "model/message_file.h"
 
 #include "model/errors.h"
-
-#include <QFile>
-#include <QSaveFile>
+#include "model/safe_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -53,31 +51,25 @@ std::vector<std::string> splitMessageLines(std::string_view data) {
 }
 
 void writeMessageFile(const std::string& path, const std::vector<std::string>& lines) {
-    const std::string message = "Cannot create file " + path;
-    QSaveFile file(QFile::decodeName(path.c_str()));
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFCreateError(withReason(message, file.errorString().toStdString()));
-    const std::string bytes = joinMessageLines(lines);
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-        static_cast<qint64>(bytes.size())) {
-        const std::string reason = file.errorString().toStdString();
-        file.cancelWriting();
-        throw EFCreateError(withReason(message, reason));
+    try {
+        writeFileSafely(path, joinMessageLines(lines));
+    } catch (const ESafeWriteError& error) {
+        throw EFCreateError(withReason("Cannot create file " + path, error.what()));
     }
-    if (!file.commit())
-        throw EFCreateError(withReason(message, file.errorString().toStdString()));
 }
 
 std::vector<std::string> readMessageFile(const std::string& path) {
     const std::string message = "Cannot open file " + path;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO or device chosen by mistake cannot hang the editor; only
+    // regular files are read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         throw EFOpenError(withReason(message, std::strerror(errno)));
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : 0;
         ::close(fd);
-        throw EFOpenError(withReason(message, error ? std::strerror(error) : "Not a file"));
+        throw EFOpenError(withReason(message, error ? std::strerror(error) : "Not a regular file"));
     }
     std::string data;
     data.reserve(static_cast<std::size_t>(info.st_size));

@@ -14,8 +14,7 @@ std::string joinMessageLines(const std::vector<std::string>& lines);
 // stops at the first NUL byte; a last line without a break is taken all the same.
 std::vector<std::string> splitMessageLines(std::string_view data);
 
-// Writes the lines to `path` safely: the bytes go to a temporary file in the same directory,
-// which replaces the old file only once it is complete, so a failure leaves the old file as it
+// Writes the lines to `path` safely (see writeFileSafely): a failure leaves the old file as it
 // was. Throws EFCreateError when the file cannot be created or written.
 void writeMessageFile(const std::string& path, const std::vector<std::string>& lines);
 

@@ -1,5 +1,7 @@
 #include "support/core/test_env.h"
 
+#include "app/application.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -12,6 +14,7 @@ int main(int argc, char** argv) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
+    // The program's own application object, so that errors reach its report as in a real run.
+    TApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

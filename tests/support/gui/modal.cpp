@@ -1,10 +1,14 @@
 #include "support/gui/modal.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
@@ -18,6 +22,7 @@ ModalScript::~ModalScript() {
 void ModalScript::start() {
     if (timer_)
         return;
+    deadline_ = QDeadlineTimer(timeoutMs_);
     auto* timer = new QTimer;
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [this] { poll(); });
@@ -29,6 +34,18 @@ void ModalScript::poll() {
     if (served_ >= static_cast<int>(steps_.size()))
         return;
     QWidget* modal = QApplication::activeModalWidget();
+    if (deadline_.hasExpired()) {
+        // Never hang the test: close whatever is open so that the action returns and fails.
+        if (modal && modal->isVisible()) {
+            if (stuckOn_.empty())
+                stuckOn_ = modal->metaObject()->className();
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+            else
+                modal->close();
+        }
+        return;
+    }
     if (!modal || !modal->isVisible())
         return;
     // The dialog served last may still be on its way out; never serve it twice in a row.
@@ -39,12 +56,18 @@ void ModalScript::poll() {
         return;
     lastServed_ = modal;
     ++served_;
-    step.act(modal);
+    // Acted on from a timer of its own: acting may open the next dialog, whose event loop must
+    // not run inside this poll (a timer is not fired again while its own handler runs).
+    QPointer<QWidget> target(modal);
+    auto act = step.act;
+    QTimer::singleShot(0, [target, act] {
+        if (target)
+            act(target);
+    });
 }
 
 bool ModalScript::wait() {
-    QDeadlineTimer deadline(timeoutMs_);
-    while (served_ < static_cast<int>(steps_.size()) && !deadline.hasExpired())
+    while (served_ < static_cast<int>(steps_.size()) && !deadline_.hasExpired())
         QTest::qWait(10);
     // Let the last dialog finish closing.
     QApplication::processEvents();
@@ -54,7 +77,10 @@ bool ModalScript::wait() {
 std::string ModalScript::pending() const {
     if (served_ >= static_cast<int>(steps_.size()))
         return {};
-    return steps_[served_].className;
+    std::string text = "waiting for " + steps_[served_].className;
+    if (!stuckOn_.empty())
+        text += ", " + stuckOn_ + " was open instead";
+    return text;
 }
 
 void clickButton(QMessageBox* box, int standardButton) {
@@ -71,6 +97,9 @@ void typeFileName(QWidget* fileDialog, const QString& path) {
     edit->setFocus();
     edit->selectAll();
     QTest::keyClicks(edit, path);
+    // The completion list that typing opens would take the Enter key for itself.
+    if (QCompleter* completer = edit->completer(); completer && completer->popup())
+        completer->popup()->hide();
     QTest::keyClick(edit, Qt::Key_Return);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QWidget>
 
 #include <functional>
@@ -41,7 +42,8 @@ public:
     bool wait();
     // Number of steps served so far.
     int served() const { return served_; }
-    // Class name of the step that is still waiting, empty when all were served.
+    // Class name of the step that is still waiting, empty when all were served; after a
+    // time-out also the class of the dialog that was open instead.
     std::string pending() const;
 
 private:
@@ -54,6 +56,8 @@ private:
     void poll();
 
     std::vector<Step> steps_;
+    QDeadlineTimer deadline_;
+    std::string stuckOn_;
     int served_ = 0;
     int timeoutMs_;
     QObject* timer_ = nullptr;

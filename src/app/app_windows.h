@@ -1,0 +1,19 @@
+#pragma once
+
+#include <memory>
+
+class TForm1;
+class TBEDlg;
+
+// Every window of the program, created once at start-up in a fixed order and kept until the end
+// of the run: the main window first, then the dialogs, hidden.
+class TAppWindows {
+public:
+    TAppWindows();
+    ~TAppWindows();
+    TAppWindows(const TAppWindows&) = delete;
+    TAppWindows& operator=(const TAppWindows&) = delete;
+
+    std::unique_ptr<TForm1> Form1;
+    std::unique_ptr<TBEDlg> BEDlg;
+};

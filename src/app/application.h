@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QApplication>
+
+#include <exception>
+
+// The application object. It reports every error that an event handler lets through: the
+// message is shown in a box captioned with the application's title, appended to the error log,
+// and the program goes on with the next event.
+class TApplication : public QApplication {
+    Q_OBJECT
+public:
+    TApplication(int& argc, char** argv);
+
+    // "Lumavane Static Message Editor": the name under which the running program is shown.
+    static QString Title();
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    // Shows the error to the user and logs it.
+    static void ReportException(const std::exception& error);
+
+    // $XDG_STATE_HOME/lumavane/errors.log (~/.local/state when XDG_STATE_HOME is not set).
+    static QString ErrorLogPath();
+};

@@ -1,0 +1,65 @@
+#include "app/file_dialogs.h"
+
+#include <QFileInfo>
+#include <QMessageBox>
+
+TMessageFileDialog::TMessageFileDialog(Kind kind, QWidget* parent)
+    : QFileDialog(parent)
+    , kind_(kind) {
+    setObjectName(kind == OpenKind ? "OpenDialog1" : "SaveDialog1");
+    setNameFilter(FilterText());
+    setDefaultSuffix("lsm");
+    setOption(QFileDialog::DontUseNativeDialog, true);
+    if (kind == OpenKind) {
+        setWindowTitle("Open");
+        setAcceptMode(QFileDialog::AcceptOpen);
+        setFileMode(QFileDialog::ExistingFile);
+    } else {
+        setWindowTitle("Save As");
+        setAcceptMode(QFileDialog::AcceptSave);
+        setFileMode(QFileDialog::AnyFile);
+    }
+}
+
+bool TMessageFileDialog::Execute(QString& path) {
+    if (!lastChosen_.isEmpty())
+        selectFile(lastChosen_);
+    if (exec() != QDialog::Accepted)
+        return false;
+    const QStringList files = selectedFiles();
+    if (files.isEmpty())
+        return false;
+    lastChosen_ = files.first();
+    path = lastChosen_;
+    return true;
+}
+
+void TMessageFileDialog::accept() {
+    const QStringList files = selectedFiles();
+    if (files.isEmpty()) {
+        QFileDialog::accept();
+        return;
+    }
+    const QFileInfo info(files.first());
+    if (info.isDir()) {
+        QFileDialog::accept(); // enters the folder
+        return;
+    }
+    if (!QFileInfo(info.absolutePath()).isDir()) {
+        QMessageBox::warning(
+            this, windowTitle(),
+            QString("%1\nPath not found.\nPlease verify the correct path was given.")
+                .arg(info.absoluteFilePath()));
+        return;
+    }
+    if (kind_ == SaveKind && !info.exists()) {
+        const auto answer = QMessageBox::question(
+            this, windowTitle(),
+            QString("%1\nThis file does not exist.\nDo you want to create it?")
+                .arg(info.fileName()),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+        if (answer != QMessageBox::Yes)
+            return;
+    }
+    QFileDialog::accept();
+}

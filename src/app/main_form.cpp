@@ -1,0 +1,271 @@
+#include "app/main_form.h"
+
+#include "app/application.h"
+#include "app/file_dialogs.h"
+#include "editor/block_editor.h"
+#include "editor/message_list_box.h"
+#include "editor/message_list_model.h"
+#include "editor/message_row.h"
+#include "model/message_file.h"
+#include "model/ui/text_codec.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+
+TForm1::TForm1(QWidget* parent)
+    : QMainWindow(parent) {
+    setObjectName("Form1");
+    SendBlock_ = std::make_unique<TBlock>();
+    EditBlock_ = std::make_unique<TBlock>();
+    Doc_ = TDocumentState();
+
+    setWindowTitle("Lumavane Static Message Editor V1.0");
+    // 626 x 443 with the desktop's frame and title bar around it.
+    resize(618, 412);
+
+    Model_ = new TMessageListModel(this);
+    ListBox1 = new TMessageListBox(this);
+    ListBox1->setModel(Model_);
+    ListBox1->SetDrawItemHandler(
+        [this](QPainter& painter, int index, const QRect& rect, QStyle::State state) {
+            ListBox1DrawItem(painter, index, rect, state);
+        });
+    setCentralWidget(ListBox1);
+    connect(ListBox1, &TMessageListBox::DblClick, this, &TForm1::EditSelection1Click);
+
+    OpenDialog1 = new TMessageFileDialog(TMessageFileDialog::OpenKind, this);
+    SaveDialog1 = new TMessageFileDialog(TMessageFileDialog::SaveKind, this);
+
+    CreateMenu();
+}
+
+TForm1::~TForm1() {
+    SendBlock_.reset();
+    EditBlock_.reset();
+}
+
+void TForm1::CreateMenu() {
+    auto addItem = [this](QMenu* menu, const char* name, const QString& caption,
+                          const QKeySequence& shortcut, void (TForm1::*handler)()) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(name);
+        if (!shortcut.isEmpty()) {
+            action->setShortcut(shortcut);
+            action->setShortcutContext(Qt::WindowShortcut);
+        }
+        if (handler)
+            connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+
+    File1 = menuBar()->addMenu("&File");
+    File1->setObjectName("File1");
+    New1 = addItem(File1, "New1", "&New", QKeySequence("Ctrl+N"), &TForm1::New1Click);
+    Open1 = addItem(File1, "Open1", "&Open...", QKeySequence("Ctrl+O"), &TForm1::Open1Click);
+    Save1 = addItem(File1, "Save1", "&Save...", QKeySequence("Ctrl+S"), &TForm1::Save1Click);
+    SaveAs1 =
+        addItem(File1, "SaveAs1", "Save &As...", QKeySequence("Ctrl+A"), &TForm1::SaveAs1Click);
+    N1 = File1->addSeparator();
+    N1->setObjectName("N1");
+    Print1 = addItem(File1, "Print1", "&Print", QKeySequence("Ctrl+P"), nullptr);
+    PrintSetup1 = addItem(File1, "PrintSetup1", "&Print S&etup...", QKeySequence(), nullptr);
+
+    Edit1 = menuBar()->addMenu("&Edit");
+    Edit1->setObjectName("Edit1");
+    EditSelection1 = addItem(Edit1, "EditSelection1", "&Edit Selection...", QKeySequence("Ctrl+E"),
+                             &TForm1::EditSelection1Click);
+    DeleteSelection1 = addItem(Edit1, "DeleteSelection1", "&Delete Selection",
+                               QKeySequence(Qt::Key_Delete), &TForm1::DeleteSelection1Click);
+    InsertNew1 = addItem(Edit1, "InsertNew1", "&Insert New...", QKeySequence(Qt::Key_Insert),
+                         &TForm1::InsertNew1Click);
+    AddNew1 = addItem(Edit1, "AddNew1", "&Add New...", QKeySequence(), &TForm1::AddNew1Click);
+
+    Send1 = menuBar()->addMenu("&Send");
+    Send1->setObjectName("Send1");
+    Configuration1 = addItem(Send1, "Configuration1", "&Configuration", QKeySequence(), nullptr);
+    SendMessage1 =
+        addItem(Send1, "SendMessage1", "&Send Message", QKeySequence(Qt::Key_F9), nullptr);
+}
+
+void TForm1::Refresh() {
+    setWindowTitle(QString::fromStdString(Doc_.Title()));
+    ListBox1->viewport()->update();
+    update();
+}
+
+void TForm1::paintEvent(QPaintEvent* event) {
+    setWindowTitle(QString::fromStdString(Doc_.Title()));
+    QMainWindow::paintEvent(event);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!centredOnce_) {
+        centredOnce_ = true;
+        if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    Refresh();
+}
+
+void TForm1::ListBox1DrawItem(QPainter& painter, int Index, const QRect& Rect,
+                              QStyle::State State) {
+    if (Index < 0 || Index >= Model_->Count())
+        return;
+    const QColor background = (State & QStyle::State_Selected)
+                                  ? ListBox1->palette().color(QPalette::Active, QPalette::Highlight)
+                                  : QColor(Qt::black);
+    drawMessageRow(painter, Model_->Line(Index), Index, Rect, background);
+}
+
+void TForm1::SetModified() {
+    Doc_.Modified = true;
+}
+
+bool TForm1::SaveQuestion() {
+    if (!Doc_.Modified)
+        return true;
+    QMessageBox box(QMessageBox::Question, "Confirm",
+                    "Do you wish to save " + pathToQString(Doc_.FileName) + "?",
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    if (answer == QMessageBox::Yes)
+        return SaveStep();
+    return answer == QMessageBox::No;
+}
+
+bool TForm1::SaveStep() {
+    std::string path = Doc_.FileName;
+    if (Doc_.IsUntitled()) {
+        QString chosen;
+        if (!SaveDialog1->Execute(chosen))
+            return false;
+        path = pathFromQString(chosen);
+    }
+    // Written first: a failed write keeps the old file, the old name and the modified flag.
+    writeMessageFile(path, Model_->Lines());
+    Doc_.FileName = path;
+    Doc_.Modified = false;
+    Refresh();
+    return true;
+}
+
+void TForm1::New1Click() {
+    if (!SaveQuestion())
+        return;
+    Doc_ = TDocumentState();
+    Model_->Clear();
+    Refresh();
+}
+
+void TForm1::Open1Click() {
+    if (!SaveQuestion()) {
+        Refresh();
+        return;
+    }
+    QString chosen;
+    if (!OpenDialog1->Execute(chosen)) {
+        Refresh();
+        return;
+    }
+    OpenFile(pathFromQString(chosen));
+}
+
+void TForm1::OpenFile(const std::string& path) {
+    // Read first: a file that cannot be read leaves the list, the name and the flag as they were.
+    std::vector<std::string> lines = readMessageFile(path);
+    Model_->SetLines(std::move(lines));
+    Doc_.FileName = path;
+    Doc_.Modified = false;
+    Refresh();
+}
+
+void TForm1::Save1Click() {
+    SaveStep();
+}
+
+void TForm1::SaveAs1Click() {
+    QString chosen;
+    if (!SaveDialog1->Execute(chosen))
+        return;
+    const std::string path = pathFromQString(chosen);
+    writeMessageFile(path, Model_->Lines());
+    Doc_.FileName = path;
+    Doc_.Modified = false;
+    Refresh();
+}
+
+bool TForm1::EditBlockInEditor() {
+    return BEDlg_ && BEDlg_->ShowModal() != TBEDlg::mrCancel;
+}
+
+void TForm1::EditSelection1Click() {
+    const int row = ListBox1->ItemIndex();
+    if (row < 0)
+        return;
+    EditBlock_->ParseLine(Model_->Line(row));
+    if (!EditBlockInEditor())
+        return;
+    Model_->Replace(row, EditBlock_->BuildLine());
+    ListBox1->SetItemIndex(row);
+    SetModified();
+    Refresh();
+}
+
+void TForm1::DeleteSelection1Click() {
+    const int row = ListBox1->ItemIndex();
+    if (row < 0)
+        return;
+    QMessageBox box(QMessageBox::Warning, "Warning",
+                    "Are you sure you wish to delete the selection?",
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Cancel);
+    if (box.exec() != QMessageBox::Ok)
+        return;
+    Model_->Remove(row);
+    ListBox1->selectionModel()->clearSelection();
+    SetModified();
+    Refresh();
+}
+
+void TForm1::InsertNew1Click() {
+    const int row = ListBox1->ItemIndex();
+    if (row < 0)
+        return;
+    EditBlock_->Text.clear();
+    if (!EditBlockInEditor())
+        return;
+    Model_->Insert(row, EditBlock_->BuildLine());
+    SetModified();
+    Refresh();
+}
+
+void TForm1::AddNew1Click() {
+    for (;;) {
+        EditBlock_->Text.clear();
+        if (!EditBlockInEditor())
+            return;
+        Model_->Append(EditBlock_->BuildLine());
+        SetModified();
+        Refresh();
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // Refused until the answer allows it, so that a failed save keeps the window open.
+    event->ignore();
+    if (Doc_.Modified && !SaveQuestion()) {
+        Refresh();
+        return;
+    }
+    event->accept();
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "model/block.h"
+#include "model/document.h"
+
+#include <QMainWindow>
+#include <QStyle>
+
+#include <memory>
+#include <string>
+
+class QAction;
+class QMenu;
+class TBEDlg;
+class TMessageFileDialog;
+class TMessageListBox;
+class TMessageListModel;
+
+// The main window: owns the message list, the document state and the two blocks, shows the
+// list, keeps its title, and runs every command from its menu.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The dialogs are created after the main window; the owner hands them over.
+    void SetBlockEditor(TBEDlg* dialog) { BEDlg_ = dialog; }
+
+    TBlock& EditBlock() { return *EditBlock_; }
+    TBlock& SendBlock() { return *SendBlock_; }
+    const TDocumentState& Document() const { return Doc_; }
+    TMessageListModel& Lines() { return *Model_; }
+
+    // Rebuilds the title from the file name and the modified flag and repaints the list.
+    void Refresh();
+
+    // The controls and menu items, by their names.
+    TMessageListBox* ListBox1 = nullptr;
+    TMessageFileDialog* OpenDialog1 = nullptr;
+    TMessageFileDialog* SaveDialog1 = nullptr;
+    QMenu* File1 = nullptr;
+    QMenu* Edit1 = nullptr;
+    QMenu* Send1 = nullptr;
+    QAction* New1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* Save1 = nullptr;
+    QAction* SaveAs1 = nullptr;
+    QAction* N1 = nullptr;
+    QAction* Print1 = nullptr;
+    QAction* PrintSetup1 = nullptr;
+    QAction* EditSelection1 = nullptr;
+    QAction* DeleteSelection1 = nullptr;
+    QAction* InsertNew1 = nullptr;
+    QAction* AddNew1 = nullptr;
+    QAction* Configuration1 = nullptr;
+    QAction* SendMessage1 = nullptr;
+
+    // The commands.
+    void New1Click();
+    void Open1Click();
+    void Save1Click();
+    void SaveAs1Click();
+    void EditSelection1Click();
+    void DeleteSelection1Click();
+    void InsertNew1Click();
+    void AddNew1Click();
+
+    // Draws one row of ListBox1.
+    void ListBox1DrawItem(QPainter& painter, int Index, const QRect& Rect, QStyle::State State);
+
+    // Replaces the list by the lines of the message file at `path` and adopts its name. The list,
+    // name and flag stay as they were when the file cannot be read.
+    void OpenFile(const std::string& path);
+
+    // Writes the list to its file, asking for a name first when it has none. False when the
+    // user cancelled that dialog.
+    bool SaveStep();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void CreateMenu();
+    // Asks "Do you wish to save ...?" when the list is modified. True when the command may go on.
+    bool SaveQuestion();
+    // Runs the block editor on the edit block; true when the user confirmed it.
+    bool EditBlockInEditor();
+    void SetModified();
+
+    std::unique_ptr<TBlock> SendBlock_;
+    std::unique_ptr<TBlock> EditBlock_;
+    TDocumentState Doc_;
+    TMessageListModel* Model_ = nullptr;
+    TBEDlg* BEDlg_ = nullptr;
+    bool centredOnce_ = false;
+};

@@ -1,0 +1,81 @@
+#include "editor/message_list_box.h"
+
+#include <QPainter>
+
+namespace {
+
+// Hands each row to the list's draw handler with the row's rectangle and state.
+class RowDelegate : public QStyledItemDelegate {
+public:
+    explicit RowDelegate(TMessageListBox* list)
+        : QStyledItemDelegate(list)
+        , list_(list) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        if (!list_->DrawItem())
+            return;
+        painter->save();
+        painter->setClipRect(option.rect);
+        list_->DrawItem()(*painter, index.row(), option.rect, option.state);
+        painter->restore();
+        // The focus mark of the desktop, drawn over the row like the toolkit would.
+        if ((option.state & QStyle::State_HasFocus) && list_->hasFocus()) {
+            QStyleOptionFocusRect focus;
+            focus.initFrom(list_);
+            focus.rect = option.rect;
+            focus.backgroundColor = option.palette.color(QPalette::Highlight);
+            list_->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, list_);
+        }
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
+        return QSize(option.rect.width(), TMessageListBox::kRowHeight);
+    }
+
+private:
+    TMessageListBox* list_;
+};
+
+} // namespace
+
+TMessageListBox::TMessageListBox(QWidget* parent)
+    : QListView(parent) {
+    setObjectName("ListBox1");
+    setItemDelegate(new RowDelegate(this));
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTextElideMode(Qt::ElideNone);
+    setWordWrap(false);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, Qt::black);
+    pal.setColor(QPalette::Text, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(true);
+}
+
+int TMessageListBox::ItemIndex() const {
+    if (!selectionModel())
+        return -1;
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void TMessageListBox::SetItemIndex(int row) {
+    if (!model() || !selectionModel())
+        return;
+    if (row < 0 || row >= model()->rowCount()) {
+        selectionModel()->clearSelection();
+        return;
+    }
+    const QModelIndex index = model()->index(row, 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    scrollTo(index);
+}
+
+void TMessageListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    QListView::mouseDoubleClickEvent(event);
+    emit DblClick();
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QListView>
+#include <QStyledItemDelegate>
+
+#include <functional>
+
+class TMessageListModel;
+
+// The owner-drawn message list: black, one fixed-height row per block line. Each row is drawn
+// by the handler that the owner installs (the main window's ListBox1DrawItem).
+class TMessageListBox : public QListView {
+    Q_OBJECT
+public:
+    static constexpr int kRowHeight = 22;
+
+    using DrawItemHandler =
+        std::function<void(QPainter& painter, int index, const QRect& rect, QStyle::State state)>;
+
+    explicit TMessageListBox(QWidget* parent = nullptr);
+
+    void SetDrawItemHandler(DrawItemHandler handler) { drawItem_ = std::move(handler); }
+    const DrawItemHandler& DrawItem() const { return drawItem_; }
+
+    // The selected row, or -1 when no entry is selected.
+    int ItemIndex() const;
+    void SetItemIndex(int row);
+
+signals:
+    // A double click anywhere on the list.
+    void DblClick();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    DrawItemHandler drawItem_;
+};

@@ -1,0 +1,65 @@
+#include "editor/message_list_model.h"
+
+#include "model/errors.h"
+#include "model/ui/text_codec.h"
+
+#include <climits>
+
+namespace {
+
+// Text shown for a line by plain item views and accessibility: enough for a row on any
+// screen, never the whole of a pathological multi-megabyte line.
+constexpr std::size_t kShownCharacters = 1024;
+
+} // namespace
+
+int TMessageListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : Count();
+}
+
+QVariant TMessageListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= Count())
+        return {};
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        return toQString(Line(index.row()).substr(0, kShownCharacters));
+    return {};
+}
+
+void TMessageListModel::SetLines(std::vector<std::string> lines) {
+    if (lines.size() >= static_cast<std::size_t>(INT_MAX))
+        throw EStringListError();
+    beginResetModel();
+    lines_ = std::move(lines);
+    endResetModel();
+}
+
+void TMessageListModel::Clear() {
+    SetLines({});
+}
+
+void TMessageListModel::Append(const std::string& line) {
+    Insert(Count(), line);
+}
+
+void TMessageListModel::Insert(int row, const std::string& line) {
+    if (lines_.size() + 1 >= static_cast<std::size_t>(INT_MAX))
+        throw EStringListError();
+    row = std::clamp(row, 0, Count());
+    beginInsertRows(QModelIndex(), row, row);
+    lines_.insert(lines_.begin() + row, line);
+    endInsertRows();
+}
+
+void TMessageListModel::Replace(int row, const std::string& line) {
+    lines_.at(static_cast<std::size_t>(row)) = line;
+    const QModelIndex changed = index(row);
+    emit dataChanged(changed, changed);
+}
+
+void TMessageListModel::Remove(int row) {
+    if (row < 0 || row >= Count())
+        return;
+    beginRemoveRows(QModelIndex(), row, row);
+    lines_.erase(lines_.begin() + row);
+    endRemoveRows();
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// A write that failed; `error` is the system's error number.
+class ESafeWriteError : public std::runtime_error {
+public:
+    ESafeWriteError(int error, const std::string& what)
+        : std::runtime_error(what)
+        , error_(error) {}
+    int error() const { return error_; }
+
+private:
+    int error_;
+};
+
+// Replaces the file at `path` by `bytes` without ever leaving it half written: the bytes go to
+// a temporary file in the same directory, are flushed to the disk, and only then renamed over
+// the old file. A failure at any point removes the temporary file and leaves the old file as it
+// was. An existing file keeps its permission bits (and, for root, its owner); a symbolic link
+// keeps pointing where it did and its target is replaced. The message of the error is the
+// system's text for the failure.
+void writeFileSafely(const std::string& path, std::string_view bytes);

@@ -1,0 +1,469 @@
+#include "app/application.h"
+#include "app/file_dialogs.h"
+#include "editor/block_editor.h"
+#include "editor/message_list_box.h"
+#include "support/gui/app_fixture.h"
+#include "support/gui/modal.h"
+#include "support/gui/modal_guard.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+const std::string kNewTitle = "Lumavane Message Editor V1.0 -- [new file]";
+
+using Lines = std::vector<std::string>;
+
+class MainWindowTest : public AppFixture {
+protected:
+    // Answers the block editor: types `text` (replacing what it holds) and confirms with Enter.
+    static std::function<void(TBEDlg*)> typeBlock(const QString& text, bool centered = false) {
+        return [text, centered](TBEDlg* dialog) {
+            dialog->CheckBox1->setChecked(centered);
+            dialog->Edit1->selectAll();
+            QTest::keyClicks(dialog->Edit1, text);
+            QTest::keyClick(dialog->Edit1, Qt::Key_Return);
+        };
+    }
+    static std::function<void(TBEDlg*)> cancelBlock() {
+        return [](TBEDlg* dialog) { QTest::keyClick(dialog->Edit1, Qt::Key_Escape); };
+    }
+    static std::function<void(QMessageBox*)> answer(QMessageBox::StandardButton button,
+                                                    QString* text = nullptr,
+                                                    QString* caption = nullptr) {
+        return [button, text, caption](QMessageBox* box) {
+            if (text)
+                *text = box->text();
+            if (caption)
+                *caption = box->windowTitle();
+            clickButton(box, button);
+        };
+    }
+    static std::function<void(QFileDialog*)> chooseFile(const std::string& path) {
+        return [path](QFileDialog* dialog) { typeFileName(dialog, QString::fromStdString(path)); };
+    }
+    static std::function<void(QFileDialog*)> cancelFile() {
+        return [](QFileDialog* dialog) { dialog->reject(); };
+    }
+    void select(int row) { form().ListBox1->SetItemIndex(row); }
+};
+
+struct MenuItem {
+    const char* name;
+    const char* menu;
+    const char* caption;
+    const char* shortcut;
+};
+
+TEST_F(MainWindowTest, StartsUntitledWithTheWholeMenu) {
+    EXPECT_EQ(title(), kNewTitle);
+    EXPECT_TRUE(lines().empty());
+    EXPECT_EQ(TApplication::Title(), "Lumavane Static Message Editor");
+
+    const MenuItem items[] = {
+        {"New1", "File1", "&New", "Ctrl+N"},
+        {"Open1", "File1", "&Open...", "Ctrl+O"},
+        {"Save1", "File1", "&Save...", "Ctrl+S"},
+        {"SaveAs1", "File1", "Save &As...", "Ctrl+A"},
+        {"Print1", "File1", "&Print", "Ctrl+P"},
+        {"PrintSetup1", "File1", "&Print S&etup...", ""},
+        {"EditSelection1", "Edit1", "&Edit Selection...", "Ctrl+E"},
+        {"DeleteSelection1", "Edit1", "&Delete Selection", "Del"},
+        {"InsertNew1", "Edit1", "&Insert New...", "Ins"},
+        {"AddNew1", "Edit1", "&Add New...", ""},
+        {"Configuration1", "Send1", "&Configuration", ""},
+        {"SendMessage1", "Send1", "&Send Message", "F9"},
+    };
+    for (const MenuItem& item : items) {
+        auto* menu = form().findChild<QMenu*>(item.menu);
+        ASSERT_NE(menu, nullptr) << item.menu;
+        QAction* found = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->objectName() == item.name)
+                found = action;
+        }
+        ASSERT_NE(found, nullptr) << item.name;
+        EXPECT_EQ(found->text().toStdString(), item.caption) << item.name;
+        EXPECT_EQ(found->shortcut().toString().toStdString(), item.shortcut) << item.name;
+        EXPECT_TRUE(found->isEnabled()) << item.name;
+    }
+    QStringList captions;
+    for (QAction* action : form().menuBar()->actions())
+        captions << action->text();
+    EXPECT_EQ(captions, QStringList({"&File", "&Edit", "&Send"}));
+    // The separator between Save As and Print.
+    const QList<QAction*> file = form().File1->actions();
+    ASSERT_GE(file.size(), 5);
+    EXPECT_TRUE(file[4]->isSeparator());
+    EXPECT_EQ(file[4]->objectName(), "N1");
+}
+
+TEST_F(MainWindowTest, ClosingUnchangedListAsksNothing) {
+    NoModalGuard guard;
+    EXPECT_TRUE(form().close());
+    EXPECT_TRUE(guard.Seen().isEmpty()) << guard.Seen().join(",").toStdString();
+}
+
+TEST_F(MainWindowTest, OpenShowsTheFileLinesAndName) {
+    const std::string path = dir.file("shop.lsm");
+    writeFileBytes(path, "Centered,^R^OPEN\r\nNotCentered,A\nthird\r");
+    load({"NotCentered,previous"});
+    ModalScript script;
+    script.expect<QFileDialog>(chooseFile(path));
+    press(Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(script.wait()) << script.pending();
+    EXPECT_EQ(lines(), Lines({"Centered,^R^OPEN", "NotCentered,A", "third"}));
+    EXPECT_EQ(title(), "Lumavane Message Editor V1.0 -- " + path);
+}
+
+TEST_F(MainWindowTest, SaveAsWritesExactBytesAndAsksBeforeCreating) {
+    load({"", "NotCentered,A"});
+    const std::string path = dir.file("new.lsm");
+    QString prompt;
+    ModalScript script;
+    script.expect<QFileDialog>(chooseFile(path))
+        .expect<QMessageBox>(answer(QMessageBox::Yes, &prompt));
+    press(Qt::Key_A, Qt::ControlModifier);
+    ASSERT_TRUE(script.wait()) << script.pending();
+    EXPECT_TRUE(prompt.contains("does not exist")) << prompt.toStdString();
+    EXPECT_EQ(readFileBytes(path), "\r\nNotCentered,A\r\n");
+    EXPECT_EQ(title(), "Lumavane Message Editor V1.0 -- " + path);
+}
+
+TEST_F(MainWindowTest, SaveAsRefusingToCreateWritesNothing) {
+    load({"NotCentered,A"});
+    const std::string path = dir.file("refused.lsm");
+    ModalScript script;
+    script.expect<QFileDialog>(chooseFile(path))
+        .expect<QMessageBox>(answer(QMessageBox::No))
+        .expect<QFileDialog>(cancelFile());
+    press(Qt::Key_A, Qt::ControlModifier);
+    ASSERT_TRUE(script.wait()) << script.pending();
+    EXPECT_FALSE(fileExists(path));
+    EXPECT_EQ(title(), "Lumavane Message Editor V1.0 -- " + dir.file("loaded.lsm"));
+}
+
+TEST_F(MainWindowTest, SaveAsAddsTheDefaultExtensionAndAsksBeforeOverwriting) {
+    load({"NotCentered,new"});
+    writeFileBytes(dir.file("exists.lsm"), "old\r\n");
+    QString question;
+    ModalScript script;
+    script.expect<QFileDialog>(chooseFile(dir.file("exists")))
+        .expect<QMessageBox>(answer(QMessageBox::Yes, &question));
+    press(Qt::Key_A, Qt::ControlModifier);
+    ASSERT_TRUE(script.wait()) << script.pending();
+    EXPECT_TRUE(question.contains("already exists")) << question.toStdString();
+    EXPECT_EQ(readFileBytes(dir.file("exists.lsm")), "NotCentered,new\r\n");
+}
+
+TEST_F(MainWindowTest, SaveOnUntitledListCancelledKeepsNameAndFlag) {
+    ModalScript add;
+    add.expect<TBEDlg>(typeBlock("one")).expect<TBEDlg>(cancelBlock());
+    form().AddNew1->trigger();
+    ASSERT_TRUE(add.wait()) << add.pending();
+    ASSERT_EQ(title(), kNewTitle + " *");
+
+    ModalScript script;
+    script.expect<QFileDialog>(cancelFile());
+    press(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(script.wait()) << script.pending();
+    EXPECT_EQ(title(), kNewTitle + " *");
+}
+
+TEST_F(MainWindowTest, SaveOnNamedUnmodifiedListWritesWithoutAsking) {
+    load({"NotCentered,A"});
+    const std::string path = dir.file("loaded.lsm");
+    writeFileBytes(path, "changed behind our back\r\n");
+    NoModalGuard guard;
+    press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(guard.Seen().isEmpty()) << guard.Seen().join(",").toStdString();
+    EXPECT_EQ(readFileBytes(path), "NotCentered,A\r\n");
+}
+
+TEST_F(MainWindowTest, DeleteAsksAndRemovesOnlyOnOk) {
+    load({"NotCentered,1", "NotCentered,2", "NotCentered,3"});
+    {
+        NoModalGuard guard; // no selection: nothing is asked
+        press(Qt::Key_Delete);
+        EXPECT_TRUE(guard.Seen().isEmpty());
+    }
+    select(1);
+    QString text;
+    QString caption;
+    ModalScript cancel;
+    cancel.expect<QMessageBox>(answer(QMessageBox::Cancel, &text, &caption));
+    press(Qt::Key_Delete);
+    ASSERT_TRUE(cancel.wait()) << cancel.pending();
+    EXPECT_EQ(text, "Are you sure you wish to delete the selection?");
+    EXPECT_EQ(caption, "Warning");
+    EXPECT_EQ(lines().size(), 3u);
+    EXPECT_EQ(title().back(), 'm'); // still unmodified: ends with the file name
+
+    ModalScript ok;
+    ok.expect<QMessageBox>(answer(QMessageBox::Ok));
+    press(Qt::Key_Delete);
+    ASSERT_TRUE(ok.wait()) << ok.pending();
+    EXPECT_EQ(lines(), Lines({"NotCentered,1", "NotCentered,3"}));
+    EXPECT_EQ(form().ListBox1->ItemIndex(), -1);
+    EXPECT_EQ(title(), "Lumavane Message Editor V1.0 -- " + dir.file("loaded.lsm") + " *");
+}
+
+TEST_F(MainWindowTest, DeleteQuestionDefaultsToOk) {
+    load({"NotCentered,1"});
+    select(0);
+    ModalScript script;
+    script.expect<QMessageBox>([](QMessageBox* box) {
+        EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Ok));
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    press(Qt::Key_Delete);
+    ASSERT_TRUE(script.wait()) << script.pending();
+    EXPECT_EQ(lines().size(), 1u);
+}
+
+TEST_F(MainWindowTest, NewWithUnsavedChangesAnsweredNoEmptiesTheList) {
+    load({"NotCentered,1"});
+    select(0);
+    ModalScript edit;
+    edit.expect<TBEDlg>(typeBlock("changed"));
+    press(Qt::Key_E, Qt::ControlModifier);
+    ASSERT_TRUE(edit.wait()) << edit.pending();
+    EXPECT_EQ(lines(), Lines({"NotCentered,changed"}));
+
+    QString question;
+    QString caption;
+    ModalScript script;
+    script.expect<QMessageBox>(answer(QMessageBox::No, &question, &caption));
+    press(Qt::Key_N, Qt::ControlModifier);
+    ASSERT_TRUE(script.wait()) << script.pending();
+    EXPECT_EQ(question.toStdString(), "Do you wish to save " + dir.file("loaded.lsm") + "?");
+    EXPECT_EQ(caption, "Confirm");
+    EXPECT_TRUE(lines().empty());
+    EXPECT_EQ(title(), kNewTitle);
+    // The file was not touched.
+    EXPECT_EQ(readFileBytes(dir.file("loaded.lsm")), "NotCentered,1\r\n");
+}
+
+TEST_F(MainWindowTest, SaveQuestionCancelChangesNothing) {
+    ModalScript add;
+    add.expect<TBEDlg>(typeBlock("keep")).expect<TBEDlg>(cancelBlock());
+    form().AddNew1->trigger();
+    ASSERT_TRUE(add.wait());
+
+    ModalScript script;
+    script.expect<QMessageBox>([](QMessageBox* box) {
+        EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    press(Qt::Key_N, Qt::ControlModifier);
+    ASSERT_TRUE(script.wait()) << script.pending();
+    EXPECT_EQ(lines(), Lines({"NotCentered,keep"}));
+    EXPECT_EQ(title(), kNewTitle + " *");
+}
+
+TEST_F(MainWindowTest, OpenAfterYesSavesFirstEvenWhenOpenIsCancelled) {
+    ModalScript add;
+    add.expect<TBEDlg>(typeBlock("first")).expect<TBEDlg>(cancelBlock());
+    form().AddNew1->trigger();
+    ASSERT_TRUE(add.wait());
+
+    const std::string path = dir.file("saved.lsm");
+    QString question;
+    ModalScript script;
+    script.expect<QMessageBox>(answer(QMessageBox::Yes, &question))
+        .expect<QFileDialog>(chooseFile(path))
+        .expect<QMessageBox>(answer(QMessageBox::Yes)) // create the file
+        .expect<QFileDialog>(cancelFile());            // the open dialog
+    press(Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(script.wait()) << script.pending();
+    EXPECT_EQ(question, "Do you wish to save [new file]?");
+    EXPECT_EQ(readFileBytes(path), "NotCentered,first\r\n");
+    EXPECT_EQ(lines(), Lines({"NotCentered,first"}));
+    EXPECT_EQ(title(), "Lumavane Message Editor V1.0 -- " + path);
+}
+
+TEST_F(MainWindowTest, ClosingModifiedListAsksAndStaysOpenWhenSaveIsCancelled) {
+    ModalScript add;
+    add.expect<TBEDlg>(typeBlock("x")).expect<TBEDlg>(cancelBlock());
+    form().AddNew1->trigger();
+    ASSERT_TRUE(add.wait());
+
+    QString question;
+    ModalScript script;
+    script.expect<QMessageBox>(answer(QMessageBox::Yes, &question))
+        .expect<QFileDialog>(cancelFile());
+    EXPECT_FALSE(form().close());
+    ASSERT_TRUE(script.wait()) << script.pending();
+    EXPECT_EQ(question, "Do you wish to save [new file]?");
+    EXPECT_TRUE(form().isVisible());
+
+    ModalScript no;
+    no.expect<QMessageBox>(answer(QMessageBox::No));
+    EXPECT_TRUE(form().close());
+    ASSERT_TRUE(no.wait());
+}
+
+TEST_F(MainWindowTest, AddNewLoopsUntilCancelAndKeepsCentredFlag) {
+    ModalScript script;
+    script.expect<TBEDlg>(typeBlock("^R^ONE", true))
+        .expect<TBEDlg>([](TBEDlg* dialog) {
+            // Add empties the text and keeps the last centring flag.
+            EXPECT_TRUE(dialog->Edit1->text().isEmpty());
+            EXPECT_TRUE(dialog->CheckBox1->isChecked());
+            QTest::keyClicks(dialog->Edit1, "TWO");
+            QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
+        })
+        .expect<TBEDlg>(cancelBlock());
+    form().AddNew1->trigger();
+    ASSERT_TRUE(script.wait()) << script.pending();
+    EXPECT_EQ(lines(), Lines({"Centered,^R^ONE", "Centered,TWO"}));
+    EXPECT_EQ(title(), kNewTitle + " *");
+}
+
+TEST_F(MainWindowTest, AddNewCancelledAtOnceAddsNothing) {
+    ModalScript script;
+    script.expect<TBEDlg>(cancelBlock());
+    form().AddNew1->trigger();
+    ASSERT_TRUE(script.wait());
+    EXPECT_TRUE(lines().empty());
+    EXPECT_EQ(title(), kNewTitle);
+}
+
+TEST_F(MainWindowTest, InsertNewGoesBeforeTheSelection) {
+    {
+        NoModalGuard guard; // empty list: no editor
+        press(Qt::Key_Insert);
+        EXPECT_TRUE(guard.Seen().isEmpty());
+    }
+    load({"NotCentered,1", "NotCentered,2", "NotCentered,3"});
+    {
+        NoModalGuard guard; // no selection: no editor
+        press(Qt::Key_Insert);
+        EXPECT_TRUE(guard.Seen().isEmpty());
+    }
+    select(2);
+    ModalScript script;
+    script.expect<TBEDlg>(typeBlock("new"));
+    press(Qt::Key_Insert);
+    ASSERT_TRUE(script.wait()) << script.pending();
+    EXPECT_EQ(lines(),
+              Lines({"NotCentered,1", "NotCentered,2", "NotCentered,new", "NotCentered,3"}));
+    EXPECT_EQ(title().substr(title().size() - 2), " *");
+}
+
+TEST_F(MainWindowTest, EditSelectionRebuildsTheLineAndKeepsTheSelection) {
+    load({"hand made line", "Centered,^G^GO"});
+    select(0);
+    ModalScript script;
+    script.expect<TBEDlg>([](TBEDlg* dialog) {
+        EXPECT_EQ(dialog->Edit1->text(), "hand made line");
+        EXPECT_FALSE(dialog->CheckBox1->isChecked());
+        QTest::keyClick(dialog->Edit1, Qt::Key_Return); // unchanged
+    });
+    press(Qt::Key_E, Qt::ControlModifier);
+    ASSERT_TRUE(script.wait()) << script.pending();
+    EXPECT_EQ(lines()[0], "NotCentered,hand made line");
+    EXPECT_EQ(form().ListBox1->ItemIndex(), 0);
+    EXPECT_EQ(title().substr(title().size() - 2), " *");
+
+    // A double click edits the selected entry too; Cancel changes nothing.
+    select(1);
+    ModalScript dbl;
+    dbl.expect<TBEDlg>([](TBEDlg* dialog) {
+        EXPECT_EQ(dialog->Edit1->text(), "^G^GO");
+        EXPECT_TRUE(dialog->CheckBox1->isChecked());
+        QTest::keyClicks(dialog->Edit1, "NE");
+        QTest::mouseClick(dialog->CancelBtn, Qt::LeftButton);
+    });
+    const QRect row = form().ListBox1->visualRect(form().Lines().index(1));
+    QTest::mouseDClick(form().ListBox1->viewport(), Qt::LeftButton, {}, row.center());
+    ASSERT_TRUE(dbl.wait()) << dbl.pending();
+    EXPECT_EQ(lines()[1], "Centered,^G^GO");
+}
+
+TEST_F(MainWindowTest, LongStoredBlockConfirmedUnchangedKeepsEveryCharacter) {
+    const std::string text(255, 'x');
+    load({"NotCentered," + text});
+    select(0);
+    ModalScript script;
+    script.expect<TBEDlg>([](TBEDlg* dialog) { QTest::keyClick(dialog->Edit1, Qt::Key_Return); });
+    press(Qt::Key_E, Qt::ControlModifier);
+    ASSERT_TRUE(script.wait());
+    EXPECT_EQ(lines()[0], "NotCentered," + text);
+}
+
+TEST_F(MainWindowTest, UnreadableFileIsReportedAndNothingIsLost) {
+    load({"NotCentered,kept"});
+    // A FIFO passes the open dialog but is no message file.
+    const std::string fifo = dir.file("pipe.lsm");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    QString message;
+    QString caption;
+    ModalScript script;
+    script.expect<QFileDialog>(chooseFile(fifo))
+        .expect<QMessageBox>(answer(QMessageBox::Ok, &message, &caption));
+    press(Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(script.wait()) << script.pending();
+    EXPECT_TRUE(message.startsWith(QString::fromStdString("Cannot open file " + fifo)))
+        << message.toStdString();
+    EXPECT_EQ(caption, TApplication::Title());
+    EXPECT_EQ(lines(), Lines({"NotCentered,kept"}));
+    EXPECT_EQ(title(), "Lumavane Message Editor V1.0 -- " + dir.file("loaded.lsm"));
+    // The report also went to the error log.
+    const std::string log = readFileBytes(TApplication::ErrorLogPath().toStdString());
+    EXPECT_NE(log.find("Cannot open file " + fifo), std::string::npos);
+}
+
+TEST_F(MainWindowTest, FailedSaveKeepsOldFileAndModifiedFlag) {
+    load({"NotCentered,old"});
+    select(0);
+    ModalScript edit;
+    edit.expect<TBEDlg>(typeBlock(QString(240, 'n')));
+    press(Qt::Key_E, Qt::ControlModifier);
+    ASSERT_TRUE(edit.wait());
+    for (int i = 0; i < 40; ++i)
+        form().Lines().Append(lines()[0]);
+
+    // A file size limit makes the write fail part way, as a full disk would.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString message;
+    ModalScript script;
+    script.expect<QMessageBox>(answer(QMessageBox::Ok, &message));
+    press(Qt::Key_S, Qt::ControlModifier);
+    const bool served = script.wait();
+    setrlimit(RLIMIT_FSIZE, &old);
+    ASSERT_TRUE(served) << script.pending();
+
+    EXPECT_TRUE(
+        message.startsWith(QString::fromStdString("Cannot create file " + dir.file("loaded.lsm"))))
+        << message.toStdString();
+    EXPECT_EQ(readFileBytes(dir.file("loaded.lsm")), "NotCentered,old\r\n");
+    EXPECT_EQ(title().substr(title().size() - 2), " *");
+
+    // Closing still asks, so the changes are not lost silently.
+    QString question;
+    ModalScript close;
+    close.expect<QMessageBox>(answer(QMessageBox::Cancel, &question));
+    EXPECT_FALSE(form().close());
+    ASSERT_TRUE(close.wait());
+    EXPECT_TRUE(question.startsWith("Do you wish to save"));
+}
+
+} // namespace

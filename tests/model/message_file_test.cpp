@@ -1,0 +1,216 @@
+#include "model/errors.h"
+#include "model/message_file.h"
+#include "support/core/test_env.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct SplitCase {
+    const char* name;
+    std::string bytes;
+    Lines lines;
+};
+
+class SplitTest : public testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitTest, SplitsIntoLines) {
+    EXPECT_EQ(splitMessageLines(GetParam().bytes), GetParam().lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SplitTest,
+    testing::Values(SplitCase{"Empty", "", {}}, SplitCase{"OnlyCrLf", "\r\n", {""}},
+                    SplitCase{"CrLf", "a\r\nb\r\n", {"a", "b"}},
+                    SplitCase{"LoneLf", "a\nb\n", {"a", "b"}},
+                    SplitCase{"LoneCr", "a\rb\r", {"a", "b"}},
+                    SplitCase{"LfCrGivesEmptyLine", "a\n\rb", {"a", "", "b"}},
+                    SplitCase{"LastLineWithoutBreak", "a\r\nlast", {"a", "last"}},
+                    SplitCase{"EmptyLinesKept", "\r\n\r\nx\r\n", {"", "", "x"}},
+                    SplitCase{"NulInThirdLine",
+                              std::string("one\r\ntwo\r\nthr\0ee\r\nfour\r\n", 23),
+                              {"one", "two", "thr"}},
+                    SplitCase{"NulFirst", std::string("\0abc", 4), {}},
+                    SplitCase{"MixedBreaks", "a\r\nb\nc\rd", {"a", "b", "c", "d"}},
+                    SplitCase{"HighBytesUnchanged", "\x80\xFF\xE9,x\r\n", {"\x80\xFF\xE9,x"}}),
+    [](const testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
+
+TEST(MessageFileTest, JoinPutsCrLfAfterEveryLine) {
+    EXPECT_EQ(joinMessageLines({}), "");
+    EXPECT_EQ(joinMessageLines({"", "NotCentered,A"}), "\r\nNotCentered,A\r\n");
+}
+
+TEST(MessageFileTest, WriteThenReadRoundTripsEveryByte) {
+    TempDir dir;
+    const std::string path = dir.file("round.lsm");
+    std::string allBytes;
+    for (int b = 1; b < 256; ++b) {
+        if (b != '\r' && b != '\n')
+            allBytes.push_back(static_cast<char>(b));
+    }
+    const Lines lines = {"Centered,^R^OPEN", "", "no comma", allBytes,
+                         "NotCentered," + std::string(300, 'x')};
+    writeMessageFile(path, lines);
+    EXPECT_EQ(readFileBytes(path), joinMessageLines(lines));
+    EXPECT_EQ(readMessageFile(path), lines);
+}
+
+TEST(MessageFileTest, EmptyListGivesZeroBytesAndBack) {
+    TempDir dir;
+    const std::string path = dir.file("empty.lsm");
+    writeFileBytes(path, "old content");
+    writeMessageFile(path, {});
+    EXPECT_EQ(readFileBytes(path), "");
+    EXPECT_TRUE(readMessageFile(path).empty());
+}
+
+TEST(MessageFileTest, LargeAndGarbageFilesLoad) {
+    TempDir dir;
+    // 5 MB without a single line break: one entry, nothing lost.
+    const std::string big(5 * 1024 * 1024, 'A');
+    writeFileBytes(dir.file("big.lsm"), big);
+    const Lines bigLines = readMessageFile(dir.file("big.lsm"));
+    ASSERT_EQ(bigLines.size(), 1u);
+    EXPECT_EQ(bigLines[0].size(), big.size());
+
+    // Binary garbage: every byte but CR, LF and NUL stays in a line; the scan stops at NUL.
+    std::string garbage;
+    unsigned state = 12345;
+    for (int i = 0; i < 100000; ++i) {
+        state = state * 1103515245u + 12345u;
+        char c = static_cast<char>((state >> 16) & 0xFF);
+        garbage.push_back(c == 0 ? 'z' : c);
+    }
+    writeFileBytes(dir.file("garbage.bin"), garbage);
+    const Lines garbageLines = readMessageFile(dir.file("garbage.bin"));
+    EXPECT_EQ(garbageLines, splitMessageLines(garbage));
+    std::size_t kept = 0;
+    for (const std::string& line : garbageLines) {
+        EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
+        kept += line.size();
+    }
+    EXPECT_GT(kept, 90000u);
+}
+
+struct OpenFailure {
+    const char* name;
+    std::string (*makePath)(const TempDir&);
+};
+
+class ReadFailureTest : public testing::TestWithParam<OpenFailure> {};
+
+TEST_P(ReadFailureTest, RaisesCannotOpenFile) {
+    TempDir dir;
+    const std::string path = GetParam().makePath(dir);
+    try {
+        readMessageFile(path);
+        FAIL() << "no error for " << path;
+    } catch (const EFOpenError& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("Cannot open file " + path, 0), 0u)
+            << error.what();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, ReadFailureTest,
+    testing::Values(OpenFailure{"Missing", [](const TempDir& d) { return d.file("missing.lsm"); }},
+                    OpenFailure{"Directory",
+                                [](const TempDir& d) {
+                                    std::filesystem::create_directory(d.file("folder.lsm"));
+                                    return d.file("folder.lsm");
+                                }},
+                    OpenFailure{"ParentIsAFile",
+                                [](const TempDir& d) {
+                                    writeFileBytes(d.file("plain"), "x");
+                                    return d.file("plain/inside.lsm");
+                                }},
+                    OpenFailure{"Fifo",
+                                [](const TempDir& d) {
+                                    mkfifo(d.file("pipe.lsm").c_str(), 0600);
+                                    return d.file("pipe.lsm");
+                                }},
+                    OpenFailure{"Device", [](const TempDir&) { return std::string("/dev/zero"); }},
+                    // Opens, then fails to read (address 0 of this process is not mapped).
+                    OpenFailure{"ReadError",
+                                [](const TempDir&) { return std::string("/proc/self/mem"); }}),
+    [](const testing::TestParamInfo<OpenFailure>& info) { return std::string(info.param.name); });
+
+class WriteFailureTest : public testing::Test {
+protected:
+    void expectCreateError(const std::string& path, const Lines& lines) {
+        try {
+            writeMessageFile(path, lines);
+            FAIL() << "no error for " << path;
+        } catch (const EFCreateError& error) {
+            EXPECT_EQ(std::string(error.what()).rfind("Cannot create file " + path, 0), 0u)
+                << error.what();
+        }
+    }
+    TempDir dir;
+};
+
+TEST_F(WriteFailureTest, DirectoryMissingOrAFile) {
+    expectCreateError(dir.file("no/such/folder/x.lsm"), {"a"});
+    writeFileBytes(dir.file("plain"), "x");
+    expectCreateError(dir.file("plain/x.lsm"), {"a"});
+    std::filesystem::create_directory(dir.file("folder.lsm"));
+    expectCreateError(dir.file("folder.lsm"), {"a"});
+}
+
+TEST_F(WriteFailureTest, FailedWriteKeepsTheOldFileIntact) {
+    const std::string path = dir.file("kept.lsm");
+    writeFileBytes(path, "NotCentered,old\r\n");
+    // A file size limit makes the write fail part way, as a full disk would.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    expectCreateError(path, Lines(1000, "NotCentered," + std::string(200, 'n')));
+    setrlimit(RLIMIT_FSIZE, &old);
+
+    EXPECT_EQ(readFileBytes(path), "NotCentered,old\r\n");
+    // No temporary file is left behind.
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        ++entries;
+    EXPECT_EQ(entries, 1);
+}
+
+TEST_F(WriteFailureTest, SaveKeepsPermissionsOfTheExistingFile) {
+    const std::string path = dir.file("shared.lsm");
+    writeFileBytes(path, "x\r\n");
+    std::filesystem::permissions(path, std::filesystem::perms(0664));
+    writeMessageFile(path, {"y"});
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0664));
+    EXPECT_EQ(readFileBytes(path), "y\r\n");
+}
+
+TEST_F(WriteFailureTest, SaveThroughASymbolicLinkReplacesItsTarget) {
+    const std::string target = dir.file("real.lsm");
+    writeFileBytes(target, "old\r\n");
+    std::filesystem::create_symlink(target, dir.file("link.lsm"));
+    writeMessageFile(dir.file("link.lsm"), {"new"});
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.lsm")));
+    EXPECT_EQ(readFileBytes(target), "new\r\n");
+}
+
+TEST_F(WriteFailureTest, NewFileGetsTheUsualPermissions) {
+    const mode_t mask = umask(022);
+    writeMessageFile(dir.file("fresh.lsm"), {"a"});
+    umask(mask);
+    EXPECT_EQ(std::filesystem::status(dir.file("fresh.lsm")).permissions(),
+              std::filesystem::perms(0644));
+}
+
+} // namespace
