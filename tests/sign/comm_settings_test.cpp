@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <optional>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -19,6 +20,10 @@ struct LoadCase {
     int baud;
     std::string ip;
 };
+
+void PrintTo(const LoadCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CommLoadTest : public testing::TestWithParam<LoadCase> {};
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <unistd.h>
 
@@ -21,6 +22,10 @@ struct ReadCase {
     const char* key;
     std::string expected; // with the default "dflt"
 };
+
+void PrintTo(const ReadCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ProfileReadTest : public testing::TestWithParam<ReadCase> {};
 
@@ -111,6 +116,10 @@ struct WriteCase {
     const char* value;
     std::string after;
 };
+
+void PrintTo(const WriteCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ProfileWriteTest : public testing::TestWithParam<WriteCase> {};
 

@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -48,6 +49,10 @@ struct StreamCase {
     int width;
     std::string expected;
 };
+
+void PrintTo(const StreamCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SignStreamTest : public testing::TestWithParam<StreamCase> {};
 
