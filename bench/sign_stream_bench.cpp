@@ -43,8 +43,8 @@ std::size_t streamSize(const std::vector<std::string>& lines) {
 
 void reportRate(benchmark::State& state, std::size_t bytes) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
-    state.counters["MB"] = benchmark::Counter(
-        static_cast<double>(state.iterations() * bytes) / 1e6, benchmark::Counter::kIsRate);
+    state.counters["MB"] = benchmark::Counter(static_cast<double>(state.iterations() * bytes) / 1e6,
+                                              benchmark::Counter::kIsRate);
     state.counters["stream_bytes"] = static_cast<double>(bytes);
 }
 

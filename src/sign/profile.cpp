@@ -98,7 +98,8 @@ enum class ReadResult { Ok, Missing, Failed };
 // Reads the whole file; Missing when there is no such file, Failed (with errno's text in
 // `reason`) when it exists but cannot be read.
 ReadResult readWhole(const std::string& path, std::string& data, std::string& reason) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO in the file's place cannot hang the program.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return ReadResult::Missing;

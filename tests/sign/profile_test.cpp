@@ -9,6 +9,7 @@
 #include <iterator>
 #include <ostream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -66,6 +67,15 @@ TEST(ProfileReadLimits, ValuesAreCutAt2047Characters) {
     writeFileBytes(path, "[Comm]\nIP=" + std::string(3000, 'a') + "\nPort=0x10\n");
     EXPECT_EQ(readProfileString(path, "Comm", "IP", ""), std::string(2047, 'a'));
     EXPECT_EQ(readProfileInt(path, "Comm", "Port", 2), 16);
+}
+
+TEST(ProfileReadLimits, AFifoInsteadOfAFileNeitherHangsNorIsReplaced) {
+    TempDir dir;
+    const std::string path = dir.file("LUMAVANE.INI");
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    EXPECT_EQ(readProfileInt(path, "Comm", "Port", 2), 2);
+    EXPECT_THROW(writeProfileString(path, "Comm", "Port", "5"), EProfileWriteError);
+    EXPECT_TRUE(fs::is_fifo(path));
 }
 
 TEST(ProfileReadLimits, ADirectoryInsteadOfAFileGivesTheDefault) {
