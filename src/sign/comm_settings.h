@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+
+// Most characters of the sign's network address.
+constexpr std::size_t kMaxCommIP = 40;
+// Values used when the settings file has no usable entry.
+constexpr int kDefaultCommPort = 2;
+constexpr int kDefaultCommBaud = 1200;
+constexpr const char* kDefaultCommIP = "192.168.1.100";
+
+// How the sign is reached: serial port `Port` (1 to 4) at `Baud` bits per second, or the
+// network link (`Port` 5 or more) at address `IP`. Kept in section "Comm" of the settings file.
+class TBComm {
+public:
+    // Settings kept in the machine's settings file (settingsFilePath()).
+    TBComm();
+    // Settings kept in the file at `settingsPath`.
+    explicit TBComm(std::string settingsPath);
+
+    int Port = 0;
+    int Baud = 0;
+    std::string IP; // at most 40 characters: use setIP to store a longer text
+
+    // Stores the first 40 characters of `ip` in `IP`.
+    void setIP(const std::string& ip) { IP = ip.substr(0, kMaxCommIP); }
+
+    // Sets the three fields from the settings file; missing or unreadable entries give the
+    // defaults 2, 1200 and 192.168.1.100.
+    void Load();
+    // Writes "Port", "Baud" and "IP", in this order. Throws EProfileWriteError ("Unable to
+    // write to <file>") at the first key that cannot be written; the fields keep their values.
+    void Save();
+
+    const std::string& settingsPath() const { return path_; }
+    void setSettingsPath(std::string path) { path_ = std::move(path); }
+
+private:
+    std::string path_;
+};

@@ -1,0 +1,304 @@
+#include "sign/profile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Line {
+    std::string text; // without its line end
+    std::string eol;  // "\n", "\r\n", or empty for a last line without one
+};
+
+enum class Kind { Other, Section, Key };
+
+struct Parsed {
+    Kind kind = Kind::Other;
+    std::string name;  // section or key name, trimmed
+    std::string value; // a key's value, trimmed
+};
+
+std::string trim(std::string_view s) {
+    const std::size_t first = s.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    const std::size_t last = s.find_last_not_of(" \t");
+    return std::string(s.substr(first, last - first + 1));
+}
+
+bool equalNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) {
+            return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+Parsed parse(const std::string& text) {
+    Parsed p;
+    const std::string t = trim(text);
+    if (t.empty() || t[0] == ';' || t[0] == '#')
+        return p;
+    if (t[0] == '[') {
+        const std::size_t close = t.find(']');
+        p.kind = Kind::Section;
+        p.name = trim(std::string_view(t).substr(1, close == std::string::npos ? std::string::npos
+                                                                               : close - 1));
+        return p;
+    }
+    const std::size_t eq = t.find('=');
+    if (eq == std::string::npos)
+        return p;
+    p.kind = Kind::Key;
+    p.name = trim(std::string_view(t).substr(0, eq));
+    p.value = trim(std::string_view(t).substr(eq + 1));
+    return p;
+}
+
+std::vector<Line> splitLines(const std::string& data) {
+    std::vector<Line> lines;
+    std::size_t pos = 0;
+    while (pos < data.size()) {
+        const std::size_t nl = data.find('\n', pos);
+        if (nl == std::string::npos) {
+            lines.push_back({data.substr(pos), ""});
+            break;
+        }
+        std::size_t end = nl;
+        std::string eol = "\n";
+        if (end > pos && data[end - 1] == '\r') {
+            --end;
+            eol = "\r\n";
+        }
+        lines.push_back({data.substr(pos, end - pos), eol});
+        pos = nl + 1;
+    }
+    return lines;
+}
+
+enum class ReadResult { Ok, Missing, Failed };
+
+// Reads the whole file; Missing when there is no such file, Failed (with errno's text in
+// `reason`) when it exists but cannot be read.
+ReadResult readWhole(const std::string& path, std::string& data, std::string& reason) {
+    // Non-blocking, so that a FIFO in the file's place cannot hang the program.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return ReadResult::Missing;
+        reason = std::strerror(errno);
+        return ReadResult::Failed;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        reason = S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : "Not a regular file";
+        ::close(fd);
+        return ReadResult::Failed;
+    }
+    data.clear();
+    char chunk[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            reason = std::strerror(errno);
+            ::close(fd);
+            return ReadResult::Failed;
+        }
+        data.append(chunk, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return ReadResult::Ok;
+}
+
+std::optional<std::string> findValue(const std::string& data, const std::string& section,
+                                     const std::string& key) {
+    bool inSection = false;
+    for (const Line& line : splitLines(data)) {
+        const Parsed p = parse(line.text);
+        if (p.kind == Kind::Section) {
+            // The first section of that name is the one that counts.
+            if (inSection)
+                return std::nullopt;
+            inSection = equalNoCase(p.name, section);
+        } else if (inSection && p.kind == Kind::Key && equalNoCase(p.name, key)) {
+            return p.value;
+        }
+    }
+    return std::nullopt;
+}
+
+[[noreturn]] void writeFailed(const std::string& path, const std::string& reason) {
+    std::string message = "Unable to write to " + path;
+    if (!reason.empty())
+        message += "\n" + reason;
+    throw EProfileWriteError(message);
+}
+
+bool breaksLine(std::string_view s) {
+    return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+} // namespace
+
+std::string readProfileString(const std::string& path, const std::string& section,
+                              const std::string& key, const std::string& def) {
+    std::string data;
+    std::string reason;
+    std::string value = def;
+    if (readWhole(path, data, reason) == ReadResult::Ok) {
+        if (std::optional<std::string> found = findValue(data, section, key))
+            value = std::move(*found);
+    }
+    if (value.size() > kMaxProfileValue)
+        value.resize(kMaxProfileValue);
+    return value;
+}
+
+int profileIntValue(const std::string& text, int def) {
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        first += 2;
+        base = 16;
+    } else if (first != last && *first == '+') {
+        ++first; // from_chars takes a minus sign but not a plus sign
+        if (first != last && *first == '-')
+            return def;
+    }
+    if (first == last)
+        return def;
+    if (base == 16 && (*first == '-' || *first == '+'))
+        return def;
+    int value = 0;
+    const auto [end, error] = std::from_chars(first, last, value, base);
+    if (error != std::errc() || end != last)
+        return def;
+    return value;
+}
+
+int readProfileInt(const std::string& path, const std::string& section, const std::string& key,
+                   int def) {
+    std::string data;
+    std::string reason;
+    if (readWhole(path, data, reason) != ReadResult::Ok)
+        return def;
+    const std::optional<std::string> found = findValue(data, section, key);
+    if (!found)
+        return def;
+    return profileIntValue(found->substr(0, kMaxProfileValue), def);
+}
+
+void writeProfileString(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value) {
+    if (section.empty() || breaksLine(section) || section.find(']') != std::string::npos ||
+        trim(section) != section)
+        writeFailed(path, "Invalid section name");
+    if (key.empty() || breaksLine(key) || key.find('=') != std::string::npos || trim(key) != key ||
+        key[0] == '[' || key[0] == ';' || key[0] == '#')
+        writeFailed(path, "Invalid key name");
+    if (breaksLine(value))
+        writeFailed(path, "The value holds a line break");
+
+    std::string data;
+    std::string reason;
+    // A file that exists but cannot be read is never replaced: its other settings would be
+    // lost.
+    if (readWhole(path, data, reason) == ReadResult::Failed)
+        writeFailed(path, reason);
+
+    std::vector<Line> lines = splitLines(data);
+    std::string eol = "\n";
+    for (const Line& line : lines) {
+        if (!line.eol.empty()) {
+            eol = line.eol;
+            break;
+        }
+    }
+
+    // Locate the section (the first of that name) and the key within it.
+    std::optional<std::size_t> header;
+    std::optional<std::size_t> keyLine;
+    std::size_t lastContent = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const Parsed p = parse(lines[i].text);
+        if (p.kind == Kind::Section) {
+            if (header)
+                break;
+            if (equalNoCase(p.name, section)) {
+                header = i;
+                lastContent = i;
+            }
+        } else if (header && p.kind == Kind::Key) {
+            lastContent = i;
+            if (!keyLine && equalNoCase(p.name, key))
+                keyLine = i;
+        }
+    }
+
+    if (keyLine) {
+        // Keep the key's own spelling and only replace its value.
+        lines[*keyLine].text = parse(lines[*keyLine].text).name + "=" + value;
+    } else if (header) {
+        if (lines[lastContent].eol.empty())
+            lines[lastContent].eol = eol;
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastContent) + 1,
+                     Line{key + "=" + value, eol});
+    } else {
+        if (!lines.empty()) {
+            if (lines.back().eol.empty())
+                lines.back().eol = eol;
+            if (!trim(lines.back().text).empty())
+                lines.push_back(Line{"", eol});
+        }
+        lines.push_back(Line{"[" + section + "]", eol});
+        lines.push_back(Line{key + "=" + value, eol});
+    }
+
+    std::string out;
+    out.reserve(data.size() + key.size() + value.size() + section.size() + 8);
+    for (const Line& line : lines) {
+        out += line.text;
+        out += line.eol;
+    }
+
+    const QString fileName = QFile::decodeName(path.c_str());
+    const QString dir = QFileInfo(fileName).absolutePath();
+    if (!QDir().mkpath(dir))
+        writeFailed(path, "Cannot create the directory " + dir.toStdString());
+    QSaveFile file(fileName);
+    // The machine-wide file lives in a directory that only the administrator may change while
+    // the file itself is open to every user: there it is rewritten in place.
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly))
+        writeFailed(path, file.errorString().toStdString());
+    if (file.write(out.data(), static_cast<qint64>(out.size())) !=
+        static_cast<qint64>(out.size())) {
+        const std::string why = file.errorString().toStdString();
+        file.cancelWriting();
+        writeFailed(path, why);
+    }
+    if (!file.commit())
+        writeFailed(path, file.errorString().toStdString());
+}

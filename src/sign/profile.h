@@ -1,0 +1,41 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+// The settings file's key=value text format: "[Section]" header lines, each followed by its
+// "Key=Value" lines. Section and key names match without regard to case; spaces around names
+// and values are ignored; lines starting with ';' or '#' are comments. A key outside any
+// section is never found.
+
+// A value could not be written: "Unable to write to <file>", the cause on a second line.
+class EProfileWriteError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Longest value that a read returns; longer values are cut.
+constexpr std::size_t kMaxProfileValue = 2047;
+
+// The text of `key` in `section` of the file at `path`, or `def` when the file, the section
+// or the key is missing or the file cannot be read. At most 2047 characters.
+std::string readProfileString(const std::string& path, const std::string& section,
+                              const std::string& key, const std::string& def);
+
+// The integer of `key`: decimal, or hexadecimal after "0x" / "0X" when the text is longer than
+// two characters; `def` when the key is missing or its text is not such a number.
+int readProfileInt(const std::string& path, const std::string& section, const std::string& key,
+                   int def);
+
+// The integer rule of readProfileInt applied to a value text.
+int profileIntValue(const std::string& text, int def);
+
+// Sets `key` in `section` to `value`: an existing key keeps its place, a new key goes to the
+// end of its section, a new section to the end of the file; everything else in the file stays
+// as it was. The file (and its directory) is created when missing. The file is replaced as a
+// whole through a temporary file beside it, or rewritten in place when its directory takes no
+// new files, so that a failed write leaves the previous file intact wherever the directory
+// allows it. Throws EProfileWriteError when the file cannot be read or written, and for a
+// name or value that would break the file's lines.
+void writeProfileString(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value);

@@ -1,0 +1,53 @@
+#include "sign/send_buffer.h"
+
+#include <algorithm>
+
+TSendBuffer::TSendBuffer() {
+    bytes_.reserve(kSendBufferReserve);
+}
+
+void TSendBuffer::AppendByte(unsigned char b) {
+    if (b != 0)
+        bytes_.push_back(static_cast<char>(b));
+}
+
+void TSendBuffer::AppendString(std::string_view s) {
+    if (s.find('\0') == std::string_view::npos) {
+        bytes_.append(s);
+        return;
+    }
+    for (char c : s)
+        AppendByte(static_cast<unsigned char>(c));
+}
+
+void TSendBuffer::AppendSpaces(std::size_t count) {
+    bytes_.append(count, ' ');
+}
+
+void TSendBuffer::EncodeText(std::string_view plain, const TMarkupArray& colours,
+                             const TMarkupArray& flash) {
+    if (plain.empty())
+        return;
+    // Written straight into the buffer: the same bytes as building the encoded text apart and
+    // appending it, without a copy per record.
+    const std::size_t n = std::min(plain.size(), kMaxBlockText);
+    bytes_.reserve(bytes_.size() + 3 * n + 2);
+    bytes_.push_back(static_cast<char>(kSignRed));
+    unsigned char colour = 0;
+    unsigned char flashing = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (flash[k] != flashing) {
+            flashing = flash[k];
+            bytes_.push_back(static_cast<char>(kSignFlash));
+        }
+        if (colours[k] != colour) {
+            colour = colours[k];
+            const unsigned char code =
+                colour == 0 ? kSignRed : (colour == 1 ? kSignGreen : kSignYellow);
+            bytes_.push_back(static_cast<char>(code));
+        }
+        AppendByte(static_cast<unsigned char>(plain[k]));
+    }
+    if (flashing != 0)
+        bytes_.push_back(static_cast<char>(kSignFlash));
+}

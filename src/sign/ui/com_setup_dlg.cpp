@@ -1,0 +1,175 @@
+#include "sign/ui/com_setup_dlg.h"
+
+#include "model/charset.h"
+#include "sign/comm_settings.h"
+#include "sign/ui/radio_group.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QVBoxLayout>
+#include <QValidator>
+
+#include <algorithm>
+
+namespace {
+
+// Keeps the address one line of characters that the system's character set can hold: a pasted
+// line break becomes a space (CR LF one space), NUL and characters without a byte are dropped.
+class AddressValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& pos) const override {
+        QString out;
+        out.reserve(input.size());
+        int newPos = pos;
+        for (int i = 0; i < input.size(); ++i) {
+            const QChar ch = input[i];
+            if (ch == u'\r' || ch == u'\n') {
+                if (ch == u'\r' && i + 1 < input.size() && input[i + 1] == u'\n') {
+                    if (i + 1 < pos)
+                        --newPos;
+                    ++i;
+                }
+                out.append(u' ');
+            } else if (ch == u'\0' || unicodeToCp1252(ch.unicode()) < 0) {
+                if (i < pos)
+                    --newPos;
+            } else {
+                out.append(ch);
+            }
+        }
+        input = out;
+        pos = std::clamp(newPos, 0, static_cast<int>(out.size()));
+        return Acceptable;
+    }
+};
+
+QString fromBytes(const std::string& bytes) {
+    return QString::fromStdU16String(cp1252ToUtf16(bytes));
+}
+
+std::string toBytes(const QString& text) {
+    std::string bytes;
+    if (utf16ToCp1252(text.toStdU16String(), bytes))
+        return bytes;
+    // The validator lets no such character in; drop any that still got there.
+    for (const QChar ch : text) {
+        const int b = unicodeToCp1252(ch.unicode());
+        if (b > 0)
+            bytes.push_back(static_cast<char>(b));
+    }
+    return bytes;
+}
+
+} // namespace
+
+TComSetupDlg::TComSetupDlg(TBComm& comm, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint)
+    , comm_(comm) {
+    setObjectName(QStringLiteral("ComSetupDlg"));
+    setWindowTitle(tr("Communications Setup"));
+    QFont bold(QStringLiteral("Sans Serif"), 8, QFont::Bold);
+    bold.setStyleHint(QFont::SansSerif);
+    setFont(bold);
+
+    OKBtn = new QPushButton(tr("OK"), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->setDefault(true);
+    CancelBtn = new QPushButton(tr("Cancel"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    Bevel1 = new QFrame(this);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    RadioGroup1 = new RadioGroup(
+        tr("Comm Port:"), {tr("Port 1"), tr("Port 2"), tr("Port 3"), tr("Port 4"), tr("USE IP:")},
+        Bevel1);
+    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+    QStringList rates;
+    for (int rate : kBaudTable)
+        rates << QString::number(rate);
+    RadioGroup2 = new RadioGroup(tr("Baud Rate:"), rates, Bevel1);
+    RadioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
+    Edit1 = new QLineEdit(Bevel1);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setMaxLength(kTypedAddressLimit);
+    Edit1->setValidator(new AddressValidator(Edit1));
+
+    auto* inner = new QGridLayout(Bevel1);
+    inner->addWidget(RadioGroup1, 0, 0);
+    inner->addWidget(RadioGroup2, 0, 1, 2, 1);
+    inner->addWidget(Edit1, 1, 0, Qt::AlignTop);
+    Edit1->setMinimumWidth(
+        Edit1->fontMetrics().horizontalAdvance(QStringLiteral("000.000.000.000")) + 16);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKBtn);
+    buttons->addWidget(CancelBtn);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Bevel1);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(OKBtn, &QPushButton::clicked, this, [this] {
+        OKBtnClick();
+        accept();
+    });
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Edit1, &QLineEdit::textEdited, this, &TComSetupDlg::onAddressEdited);
+}
+
+int TComSetupDlg::ShowModal() {
+    return exec() == QDialog::Accepted ? kModalResultOk : kModalResultCancel;
+}
+
+void TComSetupDlg::FormActivate() {
+    RadioGroup1->setItemIndex(comm_.Port - 1);
+    const auto found = std::find(kBaudTable.begin(), kBaudTable.end(), comm_.Baud);
+    RadioGroup2->setItemIndex(
+        found == kBaudTable.end() ? 0 : static_cast<int>(found - kBaudTable.begin()));
+    setAddressText(fromBytes(comm_.IP));
+}
+
+void TComSetupDlg::OKBtnClick() {
+    comm_.Port = RadioGroup1->itemIndex() + 1;
+    // The dialog always shows a rate; should none be selected the rate stays as it was.
+    if (const int rate = RadioGroup2->itemIndex(); rate >= 0)
+        comm_.Baud = kBaudTable[static_cast<std::size_t>(rate)];
+    comm_.setIP(toBytes(Edit1->text()));
+    comm_.Save();
+}
+
+void TComSetupDlg::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        FormActivate();
+        if (QScreen* s = screen())
+            move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+        OKBtn->setFocus();
+    }
+    QDialog::showEvent(event);
+}
+
+// The typing limit bounds what the user adds, never what was loaded: a longer stored address
+// is shown and kept whole, and can be shortened but not lengthened.
+void TComSetupDlg::setAddressText(const QString& text) {
+    Edit1->setMaxLength(std::max(kTypedAddressLimit, static_cast<int>(text.size())));
+    Edit1->setText(text);
+}
+
+void TComSetupDlg::onAddressEdited(const QString& text) {
+    const int limit = std::max(kTypedAddressLimit, static_cast<int>(text.size()));
+    if (limit == Edit1->maxLength())
+        return;
+    // Changing the limit puts the text back and moves the cursor: keep the user's place.
+    const int cursor = Edit1->cursorPosition();
+    Edit1->setMaxLength(limit);
+    Edit1->setCursorPosition(cursor);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QDialog>
+
+#include <array>
+
+class QFrame;
+class QLineEdit;
+class QPushButton;
+class RadioGroup;
+class TBComm;
+
+// Baud rates offered by the Communications Setup dialog, at positions 0 to 6.
+constexpr std::array<int, 7> kBaudTable = {300, 600, 1200, 2400, 4800, 9600, 19200};
+// Most characters that the user can type as the network address.
+constexpr int kTypedAddressLimit = 38;
+
+// Results of ShowModal.
+constexpr int kModalResultOk = 1;
+constexpr int kModalResultCancel = 2;
+
+// "Communications Setup": chooses the serial port and baud rate or the network address of the
+// sign, and saves them to the settings file when confirmed.
+class TComSetupDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TComSetupDlg(TBComm& comm, QWidget* parent = nullptr);
+
+    // Shows the dialog modally: 1 for OK, 2 for Cancel (button, Escape or close box).
+    int ShowModal();
+
+    // Fills the controls from the settings; runs each time the dialog is shown.
+    void FormActivate();
+    // Copies the controls into the settings and saves them. A save that fails throws its
+    // error ("Unable to write to <file>"); the dialog then stays open with the user's choice.
+    void OKBtnClick();
+
+    QPushButton* OKBtn;
+    QPushButton* CancelBtn;
+    QFrame* Bevel1;
+    RadioGroup* RadioGroup1;
+    RadioGroup* RadioGroup2;
+    QLineEdit* Edit1;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void setAddressText(const QString& text);
+    void onAddressEdited(const QString& text);
+
+    TBComm& comm_;
+};

@@ -1,0 +1,175 @@
+#include "sign/comm_settings.h"
+#include "sign/profile.h"
+#include "sign/settings_path.h"
+
+#include "support/core/test_env.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace {
+
+struct LoadCase {
+    const char* name;
+    std::optional<std::string> file; // none: no settings file
+    int port;
+    int baud;
+    std::string ip;
+};
+
+void PrintTo(const LoadCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CommLoadTest : public testing::TestWithParam<LoadCase> {};
+
+TEST_P(CommLoadTest, LoadsFieldsOrDefaults) {
+    const LoadCase& c = GetParam();
+    TempDir dir;
+    const std::string path = dir.file("LUMAVANE.INI");
+    if (c.file)
+        writeFileBytes(path, *c.file);
+    TBComm comm(path);
+    comm.Load();
+    EXPECT_EQ(comm.Port, c.port);
+    EXPECT_EQ(comm.Baud, c.baud);
+    EXPECT_EQ(comm.IP, c.ip);
+}
+
+const std::string k50 = "10.0.0.1" + std::string(42, 'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CommLoadTest,
+    testing::Values(
+        LoadCase{"NoFile", std::nullopt, 2, 1200, "192.168.1.100"},
+        LoadCase{"NoSection", "[Ports]\nCOM1=/dev/ttyUSB0\n", 2, 1200, "192.168.1.100"},
+        LoadCase{"AllSet", "[Comm]\nPort=5\nBaud=9600\nIP=10.9.8.7\n", 5, 9600, "10.9.8.7"},
+        LoadCase{"OddCase", "[comm]\nPORT=3\nbaud=4800\nip=10.0.0.2\n", 3, 4800, "10.0.0.2"},
+        LoadCase{"PortBeyondNetworkKept", "[Comm]\nPort=7\n", 7, 1200, "192.168.1.100"},
+        LoadCase{"PortZeroAndNegative", "[Comm]\nPort=0\nBaud=-5\n", 0, -5, "192.168.1.100"},
+        LoadCase{"UnlistedBaudKept", "[Comm]\nBaud=1234\n", 2, 1234, "192.168.1.100"},
+        LoadCase{"Hex", "[Comm]\nPort=0x3\nBaud=0X2580\n", 3, 9600, "192.168.1.100"},
+        LoadCase{"Junk", "[Comm]\nPort=abc\nBaud=\n", 2, 1200, "192.168.1.100"},
+        LoadCase{"EmptyAddressKept", "[Comm]\nIP=\n", 2, 1200, ""},
+        LoadCase{"LongAddressCutTo40", "[Comm]\nIP=" + k50 + "\n", 2, 1200, k50.substr(0, 40)}),
+    [](const testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
+
+TEST(CommSettingsTest, NewObjectIsZeroAndEmpty) {
+    const TBComm comm("unused");
+    EXPECT_EQ(comm.Port, 0);
+    EXPECT_EQ(comm.Baud, 0);
+    EXPECT_EQ(comm.IP, "");
+}
+
+TEST(CommSettingsTest, SaveWritesAllThreeKeysInOrderAndKeepsTheRest) {
+    TempDir dir;
+    const std::string path = dir.file("LUMAVANE.INI");
+    writeFileBytes(path, "; machine settings\n[Ports]\nCOM1=/dev/ttyUSB0\n\n[Comm]\nIP=old\n");
+    TBComm comm(path);
+    comm.Port = 5;
+    comm.Baud = 19200;
+    comm.IP = "10.0.0.7";
+    comm.Save();
+    EXPECT_EQ(readFileBytes(path), "; machine settings\n[Ports]\nCOM1=/dev/ttyUSB0\n\n[Comm]\n"
+                                   "IP=10.0.0.7\nPort=5\nBaud=19200\n");
+    TBComm again(path);
+    again.Load();
+    EXPECT_EQ(again.Port, 5);
+    EXPECT_EQ(again.Baud, 19200);
+    EXPECT_EQ(again.IP, "10.0.0.7");
+}
+
+TEST(CommSettingsTest, SaveIntoAFreshFile) {
+    TempDir dir;
+    const std::string path = dir.file("LUMAVANE.INI");
+    TBComm comm(path);
+    comm.Load();
+    comm.Save();
+    EXPECT_EQ(readFileBytes(path), "[Comm]\nPort=2\nBaud=1200\nIP=192.168.1.100\n");
+}
+
+TEST(CommSettingsTest, AFailedSaveReportsTheFileAndKeepsTheFields) {
+    TempDir dir;
+    writeFileBytes(dir.file("blocker"), "not a directory");
+    const std::string path = dir.file("blocker/LUMAVANE.INI");
+    TBComm comm(path);
+    comm.Port = 4;
+    comm.Baud = 600;
+    comm.IP = "10.0.0.3";
+    try {
+        comm.Save();
+        FAIL() << "saved into " << path;
+    } catch (const EProfileWriteError& e) {
+        const std::string message = e.what();
+        EXPECT_EQ(message.substr(0, message.find('\n')), "Unable to write to " + path);
+    }
+    EXPECT_EQ(comm.Port, 4);
+    EXPECT_EQ(comm.Baud, 600);
+    EXPECT_EQ(comm.IP, "10.0.0.3");
+}
+
+// Sets or clears an environment variable for the life of the object.
+class EnvOverride {
+public:
+    EnvOverride(const char* name, const char* value)
+        : name_(name) {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~EnvOverride() {
+        if (old_)
+            setenv(name_, old_->c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(SettingsPathTest, TheEnvironmentVariableWins) {
+    TempDir dir;
+    const EnvOverride ini("LUMAVANE_INI", dir.file("chosen.ini").c_str());
+    EXPECT_EQ(settingsFilePath(dir.path()), dir.file("chosen.ini"));
+    EXPECT_EQ(settingsFilePath(), dir.file("chosen.ini"));
+    EXPECT_EQ(TBComm().settingsPath(), dir.file("chosen.ini"));
+}
+
+TEST(SettingsPathTest, TheMachineDirectoryWhenItExists) {
+    TempDir machine;
+    const EnvOverride ini("LUMAVANE_INI", nullptr);
+    EXPECT_EQ(settingsFilePath(machine.path()), machine.file("LUMAVANE.INI"));
+}
+
+TEST(SettingsPathTest, ElseTheUsersConfigurationDirectoryCreatedOnSave) {
+    TempDir dir;
+    const EnvOverride ini("LUMAVANE_INI", "");
+    const EnvOverride config("XDG_CONFIG_HOME", dir.file("config").c_str());
+    const std::string path = settingsFilePath(dir.file("no-such-machine-dir"));
+    ASSERT_EQ(path, dir.file("config/lumavane/LUMAVANE.INI"));
+    TBComm comm(path);
+    comm.Load();
+    comm.Port = 1;
+    comm.Save();
+    EXPECT_EQ(readFileBytes(path), "[Comm]\nPort=1\nBaud=1200\nIP=192.168.1.100\n");
+}
+
+TEST(SettingsPathTest, ConfigurationDefaultsToDotConfigInHome) {
+    TempDir dir;
+    const EnvOverride ini("LUMAVANE_INI", nullptr);
+    const EnvOverride config("XDG_CONFIG_HOME", nullptr);
+    const EnvOverride home("HOME", dir.path().c_str());
+    EXPECT_EQ(settingsFilePath(dir.file("no-such-machine-dir")),
+              dir.file(".config/lumavane/LUMAVANE.INI"));
+}
+
+} // namespace
