@@ -1,0 +1,87 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+// Failures of the network link. Their messages are shown to the user as they are.
+class ENetException : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A platform socket call failed (name look-up, connect, send). Carries the socket error code;
+// the message is "Socket Error # <code>", CR LF, then the code's text.
+class ESocketError : public ENetException {
+public:
+    explicit ESocketError(int code);
+    // For platform errors outside the code table: the given text follows the code instead.
+    ESocketError(int code, const std::string& text);
+
+    int code() const { return code_; }
+
+private:
+    int code_;
+};
+
+// Connect on a client that is already connected.
+class EAlreadyConnected : public ENetException {
+public:
+    EAlreadyConnected()
+        : ENetException("Already connected.") {}
+};
+
+// The connect did not finish within its time-out.
+class EConnectTimeout : public ENetException {
+public:
+    EConnectTimeout()
+        : ENetException("Connect timed out.") {}
+};
+
+// A connect with a time-out failed; carries the message of the socket error behind it.
+class EConnectFailed : public ENetException {
+public:
+    explicit EConnectFailed(const std::string& socketErrorMessage)
+        : ENetException(socketErrorMessage) {}
+};
+
+// The platform gave no socket.
+class EInvalidSocket : public ENetException {
+public:
+    EInvalidSocket()
+        : ENetException("Cannot allocate socket.") {}
+};
+
+// The socket could not be bound to the local address and port asked for.
+class ECouldNotBindSocket : public ENetException {
+public:
+    ECouldNotBindSocket()
+        : ENetException("Could not bind socket. Address and port are already in use.") {}
+};
+
+// Write on a client that has no connection.
+class ENotConnected : public ENetException {
+public:
+    ENotConnected()
+        : ENetException("Not Connected") {}
+};
+
+// Write on a connection that is known to be closed, or whose send took nothing.
+class EConnClosedGracefully : public ENetException {
+public:
+    EConnClosedGracefully()
+        : ENetException("Connection Closed Gracefully.") {}
+};
+
+// Socket error codes that the link's own logic raises or tells apart.
+constexpr int kSocketErrorInvalidArgument = 10022;
+constexpr int kSocketErrorConnAborted = 10053;
+constexpr int kSocketErrorConnReset = 10054;
+constexpr int kSocketErrorShutdown = 10058;
+constexpr int kSocketErrorConnRefused = 10061;
+constexpr int kSocketErrorHostNotFound = 11001;
+
+// The text of a socket error code; empty for a code without one.
+std::string socketErrorText(int code);
+
+// "Socket Error # <code>", CR LF, then the text.
+std::string socketErrorMessage(int code, const std::string& text);

@@ -1,0 +1,235 @@
+#include "links/tcpclient_posix.h"
+#include "links/tcpclient_platform.h"
+
+#include "links/net_errors.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+struct ErrnoCode {
+    int error;
+    int code;
+};
+
+constexpr ErrnoCode kErrnoCodes[] = {
+    {EINTR, 10004},
+    {EBADF, 10009},
+    {EACCES, 10013},
+    {EPERM, 10013},
+    {EFAULT, 10014},
+    {EINVAL, 10022},
+    {EMFILE, 10024},
+    {ENFILE, 10024},
+    {EAGAIN, 10035},
+    {EWOULDBLOCK, 10035},
+    {EINPROGRESS, 10036},
+    {EALREADY, 10037},
+    {ENOTSOCK, 10038},
+    {EDESTADDRREQ, 10039},
+    {EMSGSIZE, 10040},
+    {EPROTOTYPE, 10041},
+    {ENOPROTOOPT, 10042},
+    {EPROTONOSUPPORT, 10043},
+    {ESOCKTNOSUPPORT, 10044},
+    {EOPNOTSUPP, 10045},
+    {EPFNOSUPPORT, 10046},
+    {EAFNOSUPPORT, 10047},
+    {EADDRINUSE, 10048},
+    {EADDRNOTAVAIL, 10049},
+    {ENETDOWN, 10050},
+    {ENETUNREACH, 10051},
+    {ENETRESET, 10052},
+    {ECONNABORTED, 10053},
+    {ECONNRESET, 10054},
+    {ENOBUFS, 10055},
+    {ENOMEM, 10055},
+    {EISCONN, 10056},
+    {ENOTCONN, 10057},
+    // A send after the connection has ended (reset earlier, or shut down on this side).
+    {EPIPE, 10058},
+    {ESHUTDOWN, 10058},
+    {ETOOMANYREFS, 10059},
+    {ETIMEDOUT, 10060},
+    {ECONNREFUSED, 10061},
+    {ELOOP, 10062},
+    {ENAMETOOLONG, 10063},
+    {EHOSTDOWN, 10064},
+    {EHOSTUNREACH, 10065},
+    {ENOTEMPTY, 10066},
+};
+
+constexpr int kResolverTryAgain = 11002;
+constexpr int kResolverFailed = 11003;
+
+// The socket error for an errno value: the code table's code and text where there is one,
+// otherwise the errno value with the platform's text.
+[[noreturn]] void throwErrno(int error) {
+    const int code = socketCodeFromErrno(error);
+    if (code != 0)
+        throw ESocketError(code);
+    throw ESocketError(error, std::string(std::strerror(error)) + ".");
+}
+
+sockaddr_in socketAddress(std::uint32_t address, int port) {
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(static_cast<std::uint16_t>(port));
+    peer.sin_addr.s_addr = htonl(address);
+    return peer;
+}
+
+bool setBlocking(int fd, bool blocking) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0)
+        return false;
+    const int wanted = blocking ? flags & ~O_NONBLOCK : flags | O_NONBLOCK;
+    return wanted == flags || ::fcntl(fd, F_SETFL, wanted) == 0;
+}
+
+} // namespace
+
+int socketCodeFromErrno(int error) {
+    for (const ErrnoCode& entry : kErrnoCodes) {
+        if (entry.error == error)
+            return entry.code;
+    }
+    return 0;
+}
+
+int socketCodeFromResolver(int result) {
+    switch (result) {
+    case EAI_NONAME:
+#ifdef EAI_NODATA
+    case EAI_NODATA:
+#endif
+#ifdef EAI_ADDRFAMILY
+    case EAI_ADDRFAMILY:
+#endif
+        return kSocketErrorHostNotFound;
+    case EAI_AGAIN:
+        return kResolverTryAgain;
+    case EAI_MEMORY:
+        return 10055;
+    default:
+        return kResolverFailed;
+    }
+}
+
+TcpSocket tcpOpenSocket() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+    return fd < 0 ? kNoTcpSocket : fd;
+}
+
+bool tcpBind(TcpSocket socket, std::uint32_t address, int port) {
+    const sockaddr_in local = socketAddress(address, port);
+    return ::bind(static_cast<int>(socket), reinterpret_cast<const sockaddr*>(&local),
+                  sizeof local) == 0;
+}
+
+std::uint32_t tcpLookUp(const std::string& host) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* answer = nullptr;
+    const int result = ::getaddrinfo(host.c_str(), nullptr, &hints, &answer);
+    if (result == EAI_SYSTEM)
+        throwErrno(errno);
+    if (result != 0) {
+        const int code = socketCodeFromResolver(result);
+        const std::string text = socketErrorText(code);
+        throw ESocketError(code, text.empty() ? std::string(::gai_strerror(result)) + "." : text);
+    }
+    for (const addrinfo* entry = answer; entry; entry = entry->ai_next) {
+        if (entry->ai_family == AF_INET && entry->ai_addr) {
+            sockaddr_in found{};
+            std::memcpy(&found, entry->ai_addr, sizeof found);
+            ::freeaddrinfo(answer);
+            return ntohl(found.sin_addr.s_addr);
+        }
+    }
+    ::freeaddrinfo(answer);
+    throw ESocketError(kSocketErrorHostNotFound);
+}
+
+TcpConnectResult tcpConnect(TcpSocket socket, std::uint32_t address, int port, int timeoutMs) {
+    using Clock = std::chrono::steady_clock;
+    const int fd = static_cast<int>(socket);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+
+    // The connect runs without blocking so that the wait below can end it at the deadline and
+    // still notice the answer of the peer the moment that it arrives.
+    if (!setBlocking(fd, false))
+        throwErrno(errno);
+    const sockaddr_in peer = socketAddress(address, port);
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
+        if (errno != EINPROGRESS && errno != EINTR)
+            throwErrno(errno);
+        while (true) {
+            int waitMs = -1;
+            if (timeoutMs > 0) {
+                const auto left =
+                    std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+                if (left.count() <= 0)
+                    return TcpConnectResult::TimedOut;
+                waitMs = static_cast<int>(left.count());
+            }
+            pollfd watch{fd, POLLOUT, 0};
+            const int ready = ::poll(&watch, 1, waitMs);
+            if (ready < 0 && errno != EINTR)
+                throwErrno(errno);
+            if (ready > 0)
+                break;
+        }
+        int error = 0;
+        socklen_t size = sizeof error;
+        if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
+            throwErrno(errno);
+        if (error != 0)
+            throwErrno(error);
+    }
+    if (!setBlocking(fd, true))
+        throwErrno(errno);
+    return TcpConnectResult::Connected;
+}
+
+std::size_t tcpSend(TcpSocket socket, const char* data, std::size_t count) {
+    while (true) {
+        const ssize_t sent = ::send(static_cast<int>(socket), data, count, MSG_NOSIGNAL);
+        if (sent >= 0)
+            return static_cast<std::size_t>(sent);
+        if (errno != EINTR)
+            throwErrno(errno);
+    }
+}
+
+void tcpCloseOrderly(TcpSocket socket) {
+    const int fd = static_cast<int>(socket);
+    ::shutdown(fd, SHUT_WR);
+    // Bytes that the peer sent and that nobody read would make the close reset the connection,
+    // and a reset throws away whatever the peer has not yet received. The link never reads, so
+    // drop them first: the close then ends the connection in order after the last byte.
+    char sink[4096];
+    for (int i = 0; i < 256; ++i) {
+        const ssize_t got = ::recv(fd, sink, sizeof sink, MSG_DONTWAIT);
+        if (got > 0)
+            continue;
+        if (got < 0 && errno == EINTR)
+            continue;
+        break;
+    }
+    ::close(fd);
+}
+
+void tcpClose(TcpSocket socket) {
+    ::close(static_cast<int>(socket));
+}
