@@ -50,6 +50,8 @@ protected:
         port.DeviceResolver = [this](unsigned n) {
             return n == 1 ? pty.path() : dir.file("missing" + std::to_string(n));
         };
+        // Some runtimes start a helper thread along with the first thread of the process.
+        std::thread([] {}).join();
         baseFds = openFdCount();
         baseThreads = threadCount();
     }
@@ -439,20 +441,18 @@ class ReaderVanishesTest : public ComPortTest, public testing::WithParamInterfac
 
 TEST_P(ReaderVanishesTest, FailureReachesTheCaller) {
     port.Open(true);
-    if (GetParam().writerBlocked) {
+    if (GetParam().writerBlocked)
         pty.fill('F');
-        for (int i = 0; i < 300; ++i)
-            port.PutByte('P');
+    else
         pty.closeMaster();
-    } else {
-        pty.closeMaster();
-        for (int i = 0; i < 300; ++i)
-            port.PutByte('P');
-    }
-    --baseFds; // the master has gone
+    int put = 0;
     bool raised = false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     try {
+        for (; put < 300; ++put)
+            port.PutByte('P');
+        if (GetParam().writerBlocked)
+            pty.closeMaster();
         while (port.OutPending() > 0 && std::chrono::steady_clock::now() < deadline)
             port.ServicePort();
     } catch (const EInOutError& e) {
@@ -462,11 +462,15 @@ TEST_P(ReaderVanishesTest, FailureReachesTheCaller) {
         EXPECT_STREQ(e.what(), "Device write error");
     }
     ASSERT_TRUE(raised) << "OutPending " << port.OutPending();
-    EXPECT_EQ(port.OutPending(), 300);
+    EXPECT_GT(put, 0);
+    EXPECT_EQ(port.OutPending(), put);
     EXPECT_THROW(port.PutByte('Q'), EInOutError);
-    EXPECT_EQ(port.OutPending(), 300);
+    EXPECT_THROW(port.ServicePort(), EInOutError);
+    EXPECT_EQ(port.OutPending(), put);
     EXPECT_TRUE(port.Open());
     port.Open(false);
+    pty.closeMaster();
+    --baseFds; // the master has gone
     expectNothingLeft();
 }
 

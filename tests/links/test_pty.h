@@ -46,16 +46,25 @@ public:
     }
 
     // Writes filler into the slave until the pseudo-terminal takes no more, so that the next
-    // writer blocks until the master reads. Returns the number of bytes written.
+    // writer blocks until the master reads. The kernel moves bytes on to the reader's side a
+    // little later, making room again, so it fills until a pause frees nothing. Returns the
+    // number of bytes written.
     std::size_t fill(char filler) {
         ::fcntl(slave_, F_SETFL, ::fcntl(slave_, F_GETFL) | O_NONBLOCK);
         const std::string block(1024, filler);
         std::size_t total = 0;
-        for (;;) {
-            const ssize_t n = ::write(slave_, block.data(), block.size());
-            if (n <= 0)
+        for (int round = 0; round < 100; ++round) {
+            std::size_t now = 0;
+            for (;;) {
+                const ssize_t n = ::write(slave_, block.data(), block.size());
+                if (n <= 0)
+                    break;
+                now += static_cast<std::size_t>(n);
+            }
+            total += now;
+            if (now == 0 && round > 0)
                 break;
-            total += static_cast<std::size_t>(n);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         return total;
     }
