@@ -70,22 +70,6 @@ protected:
     int baseThreads = 0;
 };
 
-TEST_F(ComPortTest, NewPortHoldsItsInitialValues) {
-    TComPort fresh;
-    EXPECT_EQ(fresh.ComNumber, 0);
-    EXPECT_EQ(fresh.Baud, 19200);
-    EXPECT_EQ(fresh.Parity, pNone);
-    EXPECT_EQ(fresh.DataBits, 8);
-    EXPECT_EQ(fresh.StopBits, 1);
-    EXPECT_EQ(fresh.OutSize, 4096);
-    EXPECT_TRUE(fresh.PromptForPort);
-    EXPECT_TRUE(fresh.AutoOpen);
-    EXPECT_FALSE(fresh.Open());
-    EXPECT_EQ(fresh.OutPending(), 0);
-    EXPECT_EQ(fresh.DeviceResolver(1), "/dev/ttyS0");
-    EXPECT_EQ(fresh.DeviceResolver(65535), "/dev/ttyS65534");
-}
-
 TEST_F(ComPortTest, HundredThousandBytesArriveCompleteAndInOrder) {
     const std::string sent = pattern(100000);
     std::string received;
