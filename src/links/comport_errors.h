@@ -1,0 +1,98 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+// Failures of the serial port. Every one carries a negative code besides its message; the
+// messages are shown to the user as they are.
+class EPortException : public std::runtime_error {
+public:
+    EPortException(int code, const std::string& message)
+        : std::runtime_error(message)
+        , code_(code) {}
+    int code() const { return code_; }
+
+    // The message for one of the port's own codes, or the general message for any other.
+    static std::string messageFor(int code);
+
+private:
+    int code_;
+};
+
+// The port could not be opened or is not open.
+class EOpenComm : public EPortException {
+public:
+    using EPortException::EPortException;
+};
+
+// Bytes could not be passed to or from the port.
+class ESerialIO : public EPortException {
+public:
+    using EPortException::EPortException;
+};
+
+// The device of the port number does not exist.
+class EBadId : public EOpenComm {
+public:
+    static constexpr int kCode = -2001;
+    EBadId()
+        : EOpenComm(kCode, messageFor(kCode)) {}
+};
+
+// Another program holds the device.
+class EAlreadyOpen : public EOpenComm {
+public:
+    static constexpr int kCode = -2008;
+    EAlreadyOpen()
+        : EOpenComm(kCode, messageFor(kCode)) {}
+};
+
+// An operation that needs the device was called on a closed port.
+class ECommNotOpen : public EOpenComm {
+public:
+    static constexpr int kCode = -2007;
+    ECommNotOpen()
+        : EOpenComm(kCode, messageFor(kCode)) {}
+};
+
+// No port number was set and none was chosen.
+class ENoPortSelected : public EOpenComm {
+public:
+    static constexpr int kCode = -2011;
+    ENoPortSelected()
+        : EOpenComm(kCode, messageFor(kCode)) {}
+};
+
+// The output queue is full.
+class EOutputBufferTooSmall : public ESerialIO {
+public:
+    static constexpr int kCode = -3006;
+    EOutputBufferTooSmall()
+        : ESerialIO(kCode, messageFor(kCode)) {}
+};
+
+// An input/output error of the platform, carrying its platform code e (positive) and the
+// port code -e.
+class EInOutError : public EPortException {
+public:
+    EInOutError(int errorCode, const std::string& message)
+        : EPortException(-errorCode, message)
+        , ErrorCode(errorCode) {}
+    const int ErrorCode;
+};
+
+// Platform codes with a text of the port's own.
+constexpr int kDeviceWriteError = 160;
+
+// The port's own text for a platform code, empty when it has none.
+std::string ownIoErrorText(int errorCode);
+
+// A platform text made fit for a message: control characters become spaces, runs of spaces
+// become one, and at most 255 characters are kept.
+std::string cleanPlatformText(const std::string& text);
+
+// Raises the failure for platform code `errorCode` whose platform text is `platformText`:
+// for codes 2 to 162 an EInOutError with the port's own text when it has one, else with the
+// cleaned platform text; for higher codes the port's own exception when -code is one of its
+// codes, else the root exception with the general message.
+[[noreturn]] void throwPlatformError(int errorCode, const std::string& platformText);
