@@ -4,6 +4,7 @@
 
 class TForm1;
 class TBEDlg;
+class TComSetupDlg;
 
 // Every window of the program, created once at start-up in a fixed order and kept until the end
 // of the run: the main window first, then the dialogs, hidden.
@@ -16,4 +17,5 @@ public:
 
     std::unique_ptr<TForm1> Form1;
     std::unique_ptr<TBEDlg> BEDlg;
+    std::unique_ptr<TComSetupDlg> ComSetupDlg;
 };

@@ -6,8 +6,11 @@
 #include "editor/message_list_box.h"
 #include "editor/message_list_model.h"
 #include "editor/message_row.h"
+#include "links/ui/port_select_dlg.h"
 #include "model/message_file.h"
 #include "model/ui/text_codec.h"
+#include "sign/port_map.h"
+#include "sign/ui/com_setup_dlg.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -18,6 +21,7 @@
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent) {
     setObjectName("Form1");
+    BComm_ = std::make_unique<TBComm>();
     SendBlock_ = std::make_unique<TBlock>();
     EditBlock_ = std::make_unique<TBlock>();
     Doc_ = TDocumentState();
@@ -40,9 +44,21 @@ TForm1::TForm1(QWidget* parent)
     SaveDialog1 = new TMessageFileDialog(TMessageFileDialog::SaveKind, this);
 
     CreateMenu();
+
+    // Serial port n is the device that the settings file maps it to; without a port number
+    // the port asks the user with the Select Port dialog.
+    const std::string settingsPath = BComm_->settingsPath();
+    ComPort1.DeviceResolver = [settingsPath](unsigned number) {
+        return comDeviceFromSettings(settingsPath, number);
+    };
+    installPortSelectDialog(ComPort1, this);
+    TCP1.Port = 23;
+
+    BComm_->Load();
 }
 
 TForm1::~TForm1() {
+    BComm_.reset();
     SendBlock_.reset();
     EditBlock_.reset();
 }
@@ -85,7 +101,8 @@ void TForm1::CreateMenu() {
 
     Send1 = menuBar()->addMenu("&Send");
     Send1->setObjectName("Send1");
-    Configuration1 = addItem(Send1, "Configuration1", "&Configuration", QKeySequence(), nullptr);
+    Configuration1 = addItem(Send1, "Configuration1", "&Configuration", QKeySequence(),
+                             &TForm1::Configuration1Click);
     SendMessage1 =
         addItem(Send1, "SendMessage1", "&Send Message", QKeySequence(Qt::Key_F9), nullptr);
 }
@@ -258,6 +275,11 @@ void TForm1::AddNew1Click() {
         SetModified();
         Refresh();
     }
+}
+
+void TForm1::Configuration1Click() {
+    if (ComSetupDlg_)
+        ComSetupDlg_->ShowModal();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "links/comport.h"
+#include "links/tcpclient.h"
 #include "model/block.h"
 #include "model/document.h"
+#include "sign/comm_settings.h"
 
 #include <QMainWindow>
 #include <QStyle>
@@ -12,6 +15,7 @@
 class QAction;
 class QMenu;
 class TBEDlg;
+class TComSetupDlg;
 class TMessageFileDialog;
 class TMessageListBox;
 class TMessageListModel;
@@ -26,6 +30,9 @@ public:
 
     // The dialogs are created after the main window; the owner hands them over.
     void SetBlockEditor(TBEDlg* dialog) { BEDlg_ = dialog; }
+    void SetComSetupDialog(TComSetupDlg* dialog) { ComSetupDlg_ = dialog; }
+
+    TBComm& Comm() { return *BComm_; }
 
     TBlock& EditBlock() { return *EditBlock_; }
     TBlock& SendBlock() { return *SendBlock_; }
@@ -56,6 +63,10 @@ public:
     QAction* Configuration1 = nullptr;
     QAction* SendMessage1 = nullptr;
 
+    // The two links to the sign.
+    TComPort ComPort1;
+    TTcpClient TCP1;
+
     // The commands.
     void New1Click();
     void Open1Click();
@@ -65,6 +76,7 @@ public:
     void DeleteSelection1Click();
     void InsertNew1Click();
     void AddNew1Click();
+    void Configuration1Click();
 
     // Draws one row of ListBox1.
     void ListBox1DrawItem(QPainter& painter, int Index, const QRect& Rect, QStyle::State State);
@@ -90,10 +102,12 @@ private:
     bool EditBlockInEditor();
     void SetModified();
 
+    std::unique_ptr<TBComm> BComm_;
     std::unique_ptr<TBlock> SendBlock_;
     std::unique_ptr<TBlock> EditBlock_;
     TDocumentState Doc_;
     TMessageListModel* Model_ = nullptr;
     TBEDlg* BEDlg_ = nullptr;
+    TComSetupDlg* ComSetupDlg_ = nullptr;
     bool centredOnce_ = false;
 };
