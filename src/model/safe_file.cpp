@@ -112,3 +112,26 @@ void writeFileSafely(const std::string& path, std::string_view bytes) {
         fail(errno);
     temp.release();
 }
+
+void rewriteFileInPlace(const std::string& path, std::string_view bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        fail(errno);
+    try {
+        writeAll(fd, bytes);
+        if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0)
+            fail(errno);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    if (::close(fd) != 0)
+        fail(errno);
+}
+
+bool directoryTakesNewFiles(const std::string& path) {
+    const std::string target = resolveTarget(path);
+    const std::size_t slash = target.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    return ::access(dir.c_str(), W_OK | X_OK) == 0;
+}

@@ -23,3 +23,12 @@ private:
 // keeps pointing where it did and its target is replaced. The message of the error is the
 // system's text for the failure.
 void writeFileSafely(const std::string& path, std::string_view bytes);
+
+// Rewrites the existing file at `path` in place with `bytes`: for a file that may be written
+// in a directory that may not (a machine-wide settings file). The bytes overwrite the old ones
+// from the start and the file is then cut to their length, so only a failure while the file
+// grows past its old size can leave it damaged.
+void rewriteFileInPlace(const std::string& path, std::string_view bytes);
+
+// Whether new files can be made in the directory of `path` by this process.
+bool directoryTakesNewFiles(const std::string& path);

@@ -1,9 +1,10 @@
 #include "sign/profile.h"
 
+#include "model/safe_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <charconv>
@@ -287,18 +288,14 @@ void writeProfileString(const std::string& path, const std::string& section, con
     const QString dir = QFileInfo(fileName).absolutePath();
     if (!QDir().mkpath(dir))
         writeFailed(path, "Cannot create the directory " + dir.toStdString());
-    QSaveFile file(fileName);
-    // The machine-wide file lives in a directory that only the administrator may change while
-    // the file itself is open to every user: there it is rewritten in place.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        writeFailed(path, file.errorString().toStdString());
-    if (file.write(out.data(), static_cast<qint64>(out.size())) !=
-        static_cast<qint64>(out.size())) {
-        const std::string why = file.errorString().toStdString();
-        file.cancelWriting();
-        writeFailed(path, why);
+    try {
+        // The machine-wide file lives in a directory that only the administrator may change,
+        // while the file itself is open to every user: there it is rewritten in place.
+        if (!directoryTakesNewFiles(path) && ::access(path.c_str(), W_OK) == 0)
+            rewriteFileInPlace(path, out);
+        else
+            writeFileSafely(path, out);
+    } catch (const ESafeWriteError& error) {
+        writeFailed(path, error.what());
     }
-    if (!file.commit())
-        writeFailed(path, file.errorString().toStdString());
 }
