@@ -22,4 +22,9 @@ public:
 
     // $XDG_STATE_HOME/lumavane/errors.log (~/.local/state when XDG_STATE_HOME is not set).
     static QString ErrorLogPath();
+
+    // Makes SIGTERM, SIGINT and SIGHUP (a session that ends, Ctrl+C in a terminal) close
+    // `window` the way its close control does: with the save question when the list has
+    // changed, and with the normal end of the run (remembered values stored) otherwise.
+    void CloseOnTerminationSignals(QWidget* window);
 };

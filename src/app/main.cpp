@@ -6,5 +6,6 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     TAppWindows windows;
     windows.Form1->show();
+    app.CloseOnTerminationSignals(windows.Form1.get());
     return app.exec();
 }

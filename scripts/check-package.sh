@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Checks the installed tree and the Debian package of a finished build (in build/):
+#   1. installs into a temporary DESTDIR and checks the files and the desktop entry;
+#   2. builds the .deb, lists it, installs it (root only), starts the installed editor once
+#      under a virtual X display as an ordinary user, and purges the package again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/common.sh
+
+lumavane_install_missing desktop-file-utils dpkg-dev xvfb xauth x11-utils
+
+stage=$(mktemp -d /tmp/lumavane-stage-XXXXXX)
+chmod 0755 "$stage"
+cleanup() { rm -rf "$stage"; }
+trap cleanup EXIT
+
+echo "== install into a temporary DESTDIR"
+DESTDIR="$stage/root" cmake --install build --prefix /usr >/dev/null
+expected=(
+    usr/bin/lumavane
+    usr/share/applications/lumavane.desktop
+    usr/share/icons/hicolor/scalable/apps/lumavane.svg
+    usr/share/icons/hicolor/48x48/apps/lumavane.png
+    usr/share/icons/hicolor/128x128/apps/lumavane.png
+)
+if [ -f tools/CMakeLists.txt ]; then
+    expected+=(usr/bin/lumavane-sign)
+fi
+for f in "${expected[@]}"; do
+    [ -e "$stage/root/$f" ] || { echo "missing from the installed tree: $f" >&2; exit 1; }
+done
+if [ -e "$stage/root/var/lib/lumavane" ]; then
+    echo "a DESTDIR install must not create the machine's settings place" >&2
+    exit 1
+fi
+desktop-file-validate "$stage/root/usr/share/applications/lumavane.desktop"
+echo "installed tree and desktop entry: ok"
+
+echo "== Debian package"
+(cd build && cpack -G DEB >/dev/null)
+deb=$(ls -t build/lumavane_*.deb | head -1)
+dpkg-deb -f "$deb" Package Version Depends Recommends
+dpkg-deb -c "$deb" | awk '{print $6}'
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "not root: the package is built and listed, not installed"
+    exit 0
+fi
+
+if dpkg-query -W lumavane >/dev/null 2>&1; then
+    echo "a lumavane package is already installed here; not touching it" >&2
+    exit 1
+fi
+apt-get install -y -qq "./$deb" >/dev/null
+trap 'dpkg --purge lumavane >/dev/null 2>&1 || true; cleanup' EXIT
+[ "$(stat -c %a /var/lib/lumavane)" = 755 ] || { echo "settings directory mode" >&2; exit 1; }
+[ "$(stat -c %a /var/lib/lumavane/LUMAVANE.INI)" = 666 ] || { echo "settings file mode" >&2; exit 1; }
+
+# The installed editor, started once as an ordinary user on a virtual display, closed the way a
+# desktop session does (SIGTERM closes the window): it must end cleanly and keep its remembered
+# values in the user's state directory, since it cannot write beside its executable.
+user_home="$stage/home"
+install -d -o nobody -g nogroup "$user_home"
+install -d -m 0700 -o nobody -g nogroup "$user_home/runtime"
+run_as_user() {
+    setpriv --reuid=nobody --regid=nogroup --clear-groups \
+        env HOME="$user_home" XDG_STATE_HOME="$user_home/state" \
+        XDG_CONFIG_HOME="$user_home/config" XDG_RUNTIME_DIR="$user_home/runtime" "$@"
+}
+run_as_user xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
+    /usr/bin/lumavane & pid=$!
+    sleep 3
+    xwininfo -root -tree | grep -o "\"Lumavane Message Editor V1.0 -- \[new file\]\"" > "$HOME/title"
+    kill -TERM $pid
+    wait $pid
+' || { echo "the installed editor did not start and end cleanly" >&2; exit 1; }
+grep -q "Lumavane Message Editor V1.0" "$user_home/title" || { echo "no main window seen" >&2; exit 1; }
+if [ -e /usr/bin/lumavane.oxp ]; then
+    echo "the editor wrote beside its executable" >&2
+    exit 1
+fi
+if [ -e "$user_home/state/lumavane/errors.log" ]; then
+    echo "the installed editor reported errors:" >&2
+    cat "$user_home/state/lumavane/errors.log" >&2
+    exit 1
+fi
+echo "installed editor started and ended cleanly as an ordinary user"
+
+dpkg --purge lumavane >/dev/null
+[ ! -e /var/lib/lumavane ] || { echo "purge left /var/lib/lumavane behind" >&2; exit 1; }
+[ ! -e /usr/bin/lumavane ] || { echo "purge left /usr/bin/lumavane behind" >&2; exit 1; }
+trap cleanup EXIT
+echo "package installed, run and purged: ok"
