@@ -98,15 +98,25 @@ std::string ansiLine(const TSignRecord& record, int width) {
     std::size_t column = 0;
     for (; column < record.leadingPad && column < w; ++column)
         line += ' ';
+    // A colour or blink sequence only where the state changes.
+    int colour = -1;
+    bool flashing = false;
     for (std::size_t i = 0; i < record.chars.size() && column < w; ++i, ++column) {
         const TSignChar& c = record.chars[i];
-        line += colours[c.colour > 2 ? 0 : c.colour];
-        if (c.flashing)
-            line += "\033[5m";
+        if (c.colour != colour || c.flashing != flashing) {
+            if (flashing && !c.flashing)
+                line += "\033[0m";
+            colour = c.colour;
+            flashing = c.flashing;
+            line += colours[colour > 2 ? 0 : colour];
+            if (flashing)
+                line += "\033[5m";
+        }
         const std::string shown = displayChar(c.code);
         line += shown.size() > 1 && shown[0] == '\\' ? "?" : shown;
-        line += "\033[0m";
     }
+    if (colour >= 0)
+        line += "\033[0m";
     for (; column < w; ++column)
         line += ' ';
     line += "|";
