@@ -10,7 +10,7 @@
 namespace {
 
 constexpr int kLabelDots = 4;   // room for the line address, in dot pitches
-constexpr int kMarkerDots = 5;  // room for the overflow mark
+constexpr int kMarkerDots = 8;  // room for the overflow mark and its count
 constexpr int kLineGapDots = 3; // dark rows between two sign lines
 constexpr int kMarginDots = 2;
 
