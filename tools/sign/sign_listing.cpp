@@ -1,0 +1,126 @@
+#include "sign_listing.h"
+
+#include "model/charset.h"
+#include "sign/send_buffer.h"
+
+#include <cstdio>
+
+namespace {
+
+std::string utf8(char16_t ch) {
+    std::string out;
+    if (ch < 0x80) {
+        out.push_back(static_cast<char>(ch));
+    } else if (ch < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (ch >> 6)));
+        out.push_back(static_cast<char>(0x80 | (ch & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (ch >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((ch >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (ch & 0x3F)));
+    }
+    return out;
+}
+
+std::string hexByte(unsigned char b) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02X", b);
+    return text;
+}
+
+// Characters of a quoted or annotated text: the braces and quotes of the listing itself and
+// the backslash are escaped too, so that every byte reads back unambiguously.
+std::string listedChar(unsigned char code) {
+    if (code == '{' || code == '}' || code == '"' || code == '\\')
+        return "\\" + std::string(1, static_cast<char>(code));
+    return displayChar(code);
+}
+
+std::size_t overflowOf(const TSignRecord& record, int width) {
+    const std::size_t used = record.leadingPad + record.chars.size();
+    const std::size_t w = width > 0 ? static_cast<std::size_t>(width) : 0;
+    return used > w ? used - w : 0;
+}
+
+} // namespace
+
+std::string displayChar(unsigned char code) {
+    const char16_t ch = cp1252ToUnicode(code);
+    if (ch < 0x20 || ch == 0x7F || (ch >= 0x80 && ch < 0xA0))
+        return "\\x" + hexByte(code);
+    return utf8(ch);
+}
+
+std::string dumpRecord(const TSignRecord& record, int width) {
+    std::string line = "@" + std::to_string(record.offset) + " line " + record.address + " pad " +
+                       std::to_string(record.leadingPad) + "/" +
+                       std::to_string(record.trailingPad) + " ";
+    const std::string& body = record.body;
+    bool flashing = false;
+    for (std::size_t i = record.leadingPad; i < body.size() - record.trailingPad; ++i) {
+        const auto b = static_cast<unsigned char>(body[i]);
+        if (b == kSignRed)
+            line += "{R}";
+        else if (b == kSignGreen)
+            line += "{G}";
+        else if (b == kSignYellow)
+            line += "{Y}";
+        else if (b == kSignFlash)
+            line += (flashing = !flashing) ? "{F+}" : "{F-}";
+        else
+            line += listedChar(b);
+    }
+    line += " text \"";
+    for (const TSignChar& c : record.chars)
+        line += listedChar(c.code);
+    line += "\"";
+    if (record.endsFlashing)
+        line += " ends-flashing";
+    if (const std::size_t over = overflowOf(record, width))
+        line += " overflow +" + std::to_string(over);
+    return line;
+}
+
+std::string dumpError(const TStreamError& error) {
+    std::string line = "@" + std::to_string(error.offset) + " error " + error.describe() + " (" +
+                       std::to_string(error.length) + (error.length == 1 ? " byte):" : " bytes):");
+    for (char c : error.sample)
+        line += " " + hexByte(static_cast<unsigned char>(c));
+    if (error.length > error.sample.size())
+        line += " ...";
+    return line;
+}
+
+std::string ansiLine(const TSignRecord& record, int width) {
+    static const char* colours[] = {"\033[1;31m", "\033[1;32m", "\033[1;33m"};
+    const std::size_t w = width > 0 ? static_cast<std::size_t>(width) : 0;
+    std::string line = record.address + " |";
+    std::size_t column = 0;
+    for (; column < record.leadingPad && column < w; ++column)
+        line += ' ';
+    // A colour or blink sequence only where the state changes.
+    int colour = -1;
+    bool flashing = false;
+    for (std::size_t i = 0; i < record.chars.size() && column < w; ++i, ++column) {
+        const TSignChar& c = record.chars[i];
+        if (c.colour != colour || c.flashing != flashing) {
+            if (flashing && !c.flashing)
+                line += "\033[0m";
+            colour = c.colour;
+            flashing = c.flashing;
+            line += colours[colour > 2 ? 0 : colour];
+            if (flashing)
+                line += "\033[5m";
+        }
+        const std::string shown = displayChar(c.code);
+        line += shown.size() > 1 && shown[0] == '\\' ? "?" : shown;
+    }
+    if (colour >= 0)
+        line += "\033[0m";
+    for (; column < w; ++column)
+        line += ' ';
+    line += "|";
+    if (const std::size_t over = overflowOf(record, width))
+        line += " >>+" + std::to_string(over);
+    return line;
+}
