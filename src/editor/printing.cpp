@@ -4,6 +4,7 @@
 #include "model/ui/text_codec.h"
 
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QPainter>
@@ -28,11 +29,29 @@ QString printerDescription(const QPrinter& printer) {
     throw EPrintError(std::string(what) + " " + printerDescription(printer).toStdString());
 }
 
+// Hides the dialog's print range group each time the dialog is shown. The dialog refreshes
+// its controls from its options as it is shown but leaves "Pages from ... to" enabled even
+// without the page range option, so the group goes after that refresh.
+class PrintRangeHider : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            if (auto* range = watched->findChild<QWidget*>(QStringLiteral("gbPrintRange")))
+                range->hide();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 void disableRangeChoices(QPrintDialog& dialog, QPrinter& printer) {
     // Every line is printed: no page range, no selection, no current page.
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.installEventFilter(new PrintRangeHider(&dialog));
     printer.setPrintRange(QPrinter::AllPages);
     printer.setFromTo(0, 0);
 }

@@ -11,6 +11,8 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 
 #include <algorithm>
@@ -241,9 +243,20 @@ TEST_F(PrintingTest, PrintDialogOffersNoRangeOrSelection) {
     load({"NotCentered,A"});
     printTo("options.pdf");
     QPrintDialog::PrintDialogOptions seen;
+    QStringList rangeChoices;
     ModalScript script;
-    script.expect<QPrintDialog>([&seen](QPrintDialog* dialog) {
+    script.expect<QPrintDialog>([&](QPrintDialog* dialog) {
         seen = dialog->options();
+        // What the user can reach with "Options >>": no print range choice is visible there.
+        for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+            if (button->text().startsWith("&Options"))
+                QTest::mouseClick(button, Qt::LeftButton);
+        }
+        for (QWidget* w : dialog->findChildren<QWidget*>()) {
+            if (w->isVisible() && (qobject_cast<QRadioButton*>(w) || qobject_cast<QSpinBox*>(w)) &&
+                w->isEnabled())
+                rangeChoices << w->objectName();
+        }
         dialog->reject();
     });
     press(Qt::Key_P, Qt::ControlModifier);
@@ -251,6 +264,11 @@ TEST_F(PrintingTest, PrintDialogOffersNoRangeOrSelection) {
     EXPECT_FALSE(seen.testFlag(QAbstractPrintDialog::PrintPageRange));
     EXPECT_FALSE(seen.testFlag(QAbstractPrintDialog::PrintSelection));
     EXPECT_FALSE(seen.testFlag(QAbstractPrintDialog::PrintCurrentPage));
+    for (const char* name :
+         {"printRange", "from", "to", "pagesRadioButton", "printSelection", "printCurrentPage"})
+        EXPECT_FALSE(rangeChoices.contains(name)) << name;
+    // The options part was opened: its copies field is there to be seen.
+    EXPECT_TRUE(rangeChoices.contains("copies")) << rangeChoices.join(",").toStdString();
 }
 
 TEST_F(PrintingTest, PrintSetupChoiceIsWhatPrintUses) {
