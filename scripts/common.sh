@@ -6,6 +6,7 @@ LUMAVANE_PACKAGES=(
     qt6-base-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation2 fonts-dejavu-core
+    poppler-utils
 )
 
 # Installs every package of the list (and any given as arguments) that is not installed yet.

@@ -6,6 +6,7 @@
 #include "editor/message_list_box.h"
 #include "editor/message_list_model.h"
 #include "editor/message_row.h"
+#include "editor/printing.h"
 #include "links/ui/port_select_dlg.h"
 #include "model/message_file.h"
 #include "model/ui/text_codec.h"
@@ -16,6 +17,7 @@
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QScreen>
 
 TForm1::TForm1(QWidget* parent)
@@ -86,8 +88,9 @@ void TForm1::CreateMenu() {
         addItem(File1, "SaveAs1", "Save &As...", QKeySequence("Ctrl+A"), &TForm1::SaveAs1Click);
     N1 = File1->addSeparator();
     N1->setObjectName("N1");
-    Print1 = addItem(File1, "Print1", "&Print", QKeySequence("Ctrl+P"), nullptr);
-    PrintSetup1 = addItem(File1, "PrintSetup1", "&Print S&etup...", QKeySequence(), nullptr);
+    Print1 = addItem(File1, "Print1", "&Print", QKeySequence("Ctrl+P"), &TForm1::Print1Click);
+    PrintSetup1 = addItem(File1, "PrintSetup1", "&Print S&etup...", QKeySequence(),
+                          &TForm1::PrintSetup1Click);
 
     Edit1 = menuBar()->addMenu("&Edit");
     Edit1->setObjectName("Edit1");
@@ -280,6 +283,22 @@ void TForm1::AddNew1Click() {
 void TForm1::Configuration1Click() {
     if (ComSetupDlg_)
         ComSetupDlg_->ShowModal();
+}
+
+QPrinter& TForm1::Printer() {
+    if (!Printer_)
+        Printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *Printer_;
+}
+
+void TForm1::Print1Click() {
+    if (!execPrintDialog(Printer(), this))
+        return;
+    printListing(Printer(), Model_->Lines(), Doc_.FileName);
+}
+
+void TForm1::PrintSetup1Click() {
+    execPrintSetupDialog(Printer(), this);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

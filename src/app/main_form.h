@@ -14,6 +14,7 @@
 
 class QAction;
 class QMenu;
+class QPrinter;
 class TBEDlg;
 class TComSetupDlg;
 class TMessageFileDialog;
@@ -38,6 +39,8 @@ public:
     TBlock& SendBlock() { return *SendBlock_; }
     const TDocumentState& Document() const { return Doc_; }
     TMessageListModel& Lines() { return *Model_; }
+    // The one printer of the run, made on first use: Print Setup chooses it, Print uses it.
+    QPrinter& Printer();
 
     // Rebuilds the title from the file name and the modified flag and repaints the list.
     void Refresh();
@@ -77,6 +80,8 @@ public:
     void InsertNew1Click();
     void AddNew1Click();
     void Configuration1Click();
+    void Print1Click();
+    void PrintSetup1Click();
 
     // Draws one row of ListBox1.
     void ListBox1DrawItem(QPainter& painter, int Index, const QRect& Rect, QStyle::State State);
@@ -109,5 +114,6 @@ private:
     TMessageListModel* Model_ = nullptr;
     TBEDlg* BEDlg_ = nullptr;
     TComSetupDlg* ComSetupDlg_ = nullptr;
+    std::unique_ptr<QPrinter> Printer_;
     bool centredOnce_ = false;
 };

@@ -1,0 +1,137 @@
+#include "editor/printing.h"
+
+#include "editor/print_layout.h"
+#include "model/ui/text_codec.h"
+
+#include <QDialogButtonBox>
+#include <QEvent>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+
+#include <cmath>
+
+namespace {
+
+constexpr int kListFontPixels = 22; // the list window's character height at 96 dpi
+
+QString printerDescription(const QPrinter& printer) {
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        return printer.outputFileName();
+    return printer.printerName().isEmpty() ? QStringLiteral("the default printer")
+                                           : printer.printerName();
+}
+
+[[noreturn]] void fail(const char* what, const QPrinter& printer) {
+    throw EPrintError(std::string(what) + " " + printerDescription(printer).toStdString());
+}
+
+// Hides the dialog's print range group each time the dialog is shown. The dialog refreshes
+// its controls from its options as it is shown but leaves "Pages from ... to" enabled even
+// without the page range option, so the group goes after that refresh.
+class PrintRangeHider : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            if (auto* range = watched->findChild<QWidget*>(QStringLiteral("gbPrintRange")))
+                range->hide();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+void disableRangeChoices(QPrintDialog& dialog, QPrinter& printer) {
+    // Every line is printed: no page range, no selection, no current page.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.installEventFilter(new PrintRangeHider(&dialog));
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setFromTo(0, 0);
+}
+
+} // namespace
+
+QFont listingFont() {
+    // 22 px at 96 dpi is 16.5 pt; printers take whole points and round it to 17.
+    const int points = static_cast<int>(std::lround(kListFontPixels * 72.0 / 96.0));
+    QString family = QStringLiteral("System");
+    if (!QFontDatabase::hasFamily(family))
+        family = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    QFont font(family);
+    font.setPointSize(points);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    // A listing shows every stored character as itself: no ligatures ("fi" stays two letters).
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
+
+QString listingJobName(const std::string& fileName) {
+    return QStringLiteral("LUMAVANE - ") + pathToQString(fileName);
+}
+
+void printListing(QPrinter& printer, const std::vector<std::string>& lines,
+                  const std::string& fileName) {
+    if (lines.empty())
+        return;
+    printer.setDocName(listingJobName(fileName));
+    QPainter painter;
+    if (!painter.begin(&printer))
+        fail("Cannot start printing on", printer);
+    painter.setFont(listingFont());
+    painter.setPen(Qt::black);
+    // Measured on the printer, whose resolution sets the size of a point in pixels.
+    const QFontMetrics metrics = painter.fontMetrics();
+    const QString name = pathToQString(fileName);
+    const TPrintGeometry geometry{printer.width(), printer.height(),
+                                  metrics.size(Qt::TextSingleLine, QStringLiteral("D")).height()};
+    // The header texts are the file's path and "Page N", which is plain ASCII.
+    const TTextWidth textWidth = [&](const std::string& text) {
+        return metrics.horizontalAdvance(pathToQString(text));
+    };
+    // Texts stand with their top-left corner at the given point.
+    const auto drawAt = [&](int x, int top, const QString& text) {
+        painter.drawText(x, top + metrics.ascent(), text);
+    };
+
+    const std::vector<TPrintedPage> pages =
+        layoutListing(static_cast<int>(lines.size()), fileName, geometry, textWidth);
+    for (const TPrintedPage& page : pages) {
+        // A new page only when a line goes on it: the listing never ends with a blank page.
+        if (page.Number > 1 && !printer.newPage())
+            fail("Cannot start a new page on", printer);
+        drawAt(page.NameLeft, 0, name);
+        drawAt(page.NumberLeft, 0, QString::fromStdString(page.NumberText));
+        for (const TPrintedLine& line : page.Lines)
+            drawAt(0, line.Top, toQString(lines[static_cast<std::size_t>(line.Index)]));
+    }
+    if (!painter.end())
+        fail("Cannot finish printing on", printer);
+}
+
+bool execPrintDialog(QPrinter& printer, QWidget* parent) {
+    QPrintDialog dialog(&printer, parent);
+    disableRangeChoices(dialog, printer);
+    return dialog.exec() != QDialog::Rejected;
+}
+
+bool execPrintSetupDialog(QPrinter& printer, QWidget* parent) {
+    // The print dialog in a set-up role: it offers the choice of printer and, through its
+    // properties, the paper, orientation and margins, and keeps them in the printer; it
+    // prints nothing.
+    QPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QPrintDialog::tr("Print Setup"));
+    disableRangeChoices(dialog, printer);
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QDialogButtonBox::tr("OK"));
+    }
+    return dialog.exec() != QDialog::Rejected;
+}
