@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <thread>
 
 void TComPortSink::PutByte(std::uint8_t byte) {
     port_.PutByte(byte);
@@ -31,7 +32,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 void waitUntilEmpty(TSerialSink& port, std::size_t runBytes, const TSerialSendOptions& options) {
-    const auto deadline = Clock::now() + serialWaitLimit(runBytes, options.baud, options.grace);
+    const auto deadline = Clock::now() + serialWaitLimit(runBytes + options.deviceBacklog,
+                                                         options.baud, options.grace);
     // The caller's windows are looked after every few milliseconds, not on every pass.
     auto nextWaitCall = Clock::now();
     while (port.OutPending() != 0) {
@@ -43,6 +45,9 @@ void waitUntilEmpty(TSerialSink& port, std::size_t runBytes, const TSerialSendOp
             nextWaitCall = Clock::now() + std::chrono::milliseconds(20);
         }
         port.ServicePort();
+        // A run takes milliseconds to go out at the fastest speed: checking again at once
+        // would only burn the processor.
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
     }
 }
 

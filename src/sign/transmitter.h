@@ -49,7 +49,11 @@ public:
 struct TSerialSendOptions {
     // Line speed in bits per second; 0 or less means unknown (the slowest, 300, is assumed).
     int baud = 0;
-    // Added to three times a run's line time to give the longest wait for one run.
+    // Bytes that the device itself may still hold when it has taken a run (the buffers of a
+    // driver, an adapter or a pseudo-terminal, which can hold back a writer until most of them
+    // has gone out). Their line time counts into the wait.
+    std::size_t deviceBacklog = 16384;
+    // Added to three times the line time to give the longest wait for one run.
     std::chrono::milliseconds grace{5000};
     // Told the count of bytes that the device has taken, after every run.
     std::function<void(std::size_t sent)> onProgress;
@@ -58,13 +62,15 @@ struct TSerialSendOptions {
 };
 
 // The longest wait for `bytes` bytes to leave a port at `baud` bits per second: three times
-// their line time (ten bits per byte) plus `grace`.
+// their line time (ten bits per byte) plus `grace`. The sender asks it for a run together with
+// the device's backlog.
 std::chrono::milliseconds serialWaitLimit(std::size_t bytes, int baud,
                                           std::chrono::milliseconds grace);
 
 // Writes `bytes` to the port in runs of kSerialChunk bytes: each run is put byte by byte, then
 // the sender waits until the port's queue is empty (ServicePort between the checks); a shorter
-// last run is followed by its own wait. Throws ESendTimeout when a wait passes its limit, and
+// last run is followed by its own wait. Throws ESendTimeout when a wait passes its limit
+// (serialWaitLimit of the run and the device's backlog), and
 // lets the port's own failures through.
 void transmitSerial(TSerialSink& port, std::string_view bytes, const TSerialSendOptions& options);
 

@@ -92,6 +92,7 @@ TEST(TransmitSerialTest, GivesUpWhenThePortNeverEmpties) {
     int waits = 0;
     TSerialSendOptions options;
     options.baud = 19200;
+    options.deviceBacklog = 0;
     options.grace = std::chrono::milliseconds(50);
     options.onWait = [&] { ++waits; };
     const auto begin = std::chrono::steady_clock::now();
