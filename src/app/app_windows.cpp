@@ -1,8 +1,12 @@
 #include "app/app_windows.h"
 
+#include "app/application.h"
 #include "app/main_form.h"
 #include "editor/block_editor.h"
+#include "sign/ui/ask_send.h"
 #include "sign/ui/com_setup_dlg.h"
+#include "sign/ui/send_data.h"
+#include "store/ui/ox_persist.h"
 
 TAppWindows::TAppWindows() {
     Form1 = std::make_unique<TForm1>();
@@ -10,10 +14,21 @@ TAppWindows::TAppWindows() {
     Form1->SetBlockEditor(BEDlg.get());
     ComSetupDlg = std::make_unique<TComSetupDlg>(Form1->Comm(), Form1.get());
     Form1->SetComSetupDialog(ComSetupDlg.get());
+    AskSend1 = std::make_unique<TAskSend1>(Form1.get());
+    // A store that fails at the end of the run is reported like any other error.
+    AskSend1->oxPersist1->OnError = [](const std::exception& error) {
+        TApplication::ReportException(error);
+    };
+    SendData1 = std::make_unique<TSendData1>(Form1.get());
+    Form1->SetSendDialogs(AskSend1.get(), SendData1.get());
 }
 
 TAppWindows::~TAppWindows() {
     // The dialogs go before the main window that owns the blocks they refer to.
+    Form1->SetSendDialogs(nullptr, nullptr);
+    SendData1.reset();
+    // Destroying the Select Address dialog writes its remembered values.
+    AskSend1.reset();
     ComSetupDlg.reset();
     BEDlg.reset();
     Form1.reset();

@@ -5,6 +5,8 @@
 class TForm1;
 class TBEDlg;
 class TComSetupDlg;
+class TAskSend1;
+class TSendData1;
 
 // Every window of the program, created once at start-up in a fixed order and kept until the end
 // of the run: the main window first, then the dialogs, hidden.
@@ -18,4 +20,6 @@ public:
     std::unique_ptr<TForm1> Form1;
     std::unique_ptr<TBEDlg> BEDlg;
     std::unique_ptr<TComSetupDlg> ComSetupDlg;
+    std::unique_ptr<TAskSend1> AskSend1;
+    std::unique_ptr<TSendData1> SendData1;
 };

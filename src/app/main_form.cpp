@@ -11,9 +11,15 @@
 #include "model/message_file.h"
 #include "model/ui/text_codec.h"
 #include "sign/port_map.h"
+#include "sign/sign_stream.h"
+#include "sign/transmitter.h"
+#include "sign/ui/ask_send.h"
 #include "sign/ui/com_setup_dlg.h"
+#include "sign/ui/send_data.h"
+#include "sign/ui/spin_edit.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -106,8 +112,8 @@ void TForm1::CreateMenu() {
     Send1->setObjectName("Send1");
     Configuration1 = addItem(Send1, "Configuration1", "&Configuration", QKeySequence(),
                              &TForm1::Configuration1Click);
-    SendMessage1 =
-        addItem(Send1, "SendMessage1", "&Send Message", QKeySequence(Qt::Key_F9), nullptr);
+    SendMessage1 = addItem(Send1, "SendMessage1", "&Send Message", QKeySequence(Qt::Key_F9),
+                           &TForm1::SendMessage1Click);
 }
 
 void TForm1::Refresh() {
@@ -302,6 +308,11 @@ void TForm1::PrintSetup1Click() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // A send keeps the window drawn while it runs; it cannot be closed under it.
+    if (sending_) {
+        event->ignore();
+        return;
+    }
     // Refused until the answer allows it, so that a failed save keeps the window open.
     event->ignore();
     if (Doc_.Modified && !SaveQuestion()) {
@@ -309,4 +320,107 @@ void TForm1::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+}
+
+void TForm1::PaintPending() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+namespace {
+
+// A plain box with one OK button, captioned with the application's title.
+void showSendError(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, TApplication::Title(), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+} // namespace
+
+void TForm1::SendMessage1Click() {
+    if (sending_ || Model_->Count() == 0 || !AskSend1_ || !SendData1_)
+        return;
+    if (AskSend1_->ShowModal() == kModalResultCancel)
+        return;
+
+    // Until the command ends the windows are kept drawn but take no input.
+    sending_ = true;
+    struct SendingFlag {
+        bool& flag;
+        ~SendingFlag() { flag = false; }
+    } sendingFlag{sending_};
+
+    const bool network = UsesNetwork();
+    SendData1_->SetProgress(0, 0);
+    if (network) {
+        TCP1.Host = BComm_->IP;
+        SendData1_->show();
+        PaintPending();
+        try {
+            TCP1.Connect(3000);
+        } catch (const std::exception&) {
+            SendData1_->hide();
+            PaintPending();
+            showSendError(this, QStringLiteral("ERROR Connecting to IP Address."));
+            return;
+        }
+    } else {
+        ComPort1.Baud = BComm_->Baud;
+        ComPort1.ComNumber = static_cast<std::uint16_t>(BComm_->Port);
+        SendData1_->show();
+        PaintPending();
+        try {
+            ComPort1.Open(true);
+        } catch (const std::exception&) {
+            SendData1_->hide();
+            PaintPending();
+            showSendError(this,
+                          QStringLiteral("ERROR Opening Com Port, check correct configuration."));
+            return;
+        }
+    }
+
+    try {
+        SendBuffer_.Clear();
+        const int width = AskSend1_->SpinEdit2->Value();
+        const int start = AskSend1_->SpinEdit1->Value();
+        buildSignStream(SendBuffer_, *SendBlock_, Model_->Lines(), start, width);
+        SendData1_->SetProgress(0, SendBuffer_.size());
+        PaintPending();
+        TransmitBuffer();
+        SendData1_->SetProgress(SendBuffer_.size(), SendBuffer_.size());
+        CloseLink();
+    } catch (...) {
+        // The link is closed and the window hidden before the failure is reported.
+        try {
+            CloseLink();
+        } catch (...) {
+            // The failure that stopped the send is the one to report.
+        }
+        SendData1_->hide();
+        PaintPending();
+        throw;
+    }
+    SendData1_->hide();
+    PaintPending();
+}
+
+void TForm1::TransmitBuffer() {
+    if (UsesNetwork()) {
+        transmitNetwork(TCP1, SendBuffer_.bytes());
+        return;
+    }
+    const std::size_t total = SendBuffer_.size();
+    TComPortSink port(ComPort1);
+    TSerialSendOptions options;
+    options.baud = ComPort1.Baud;
+    options.onProgress = [this, total](std::size_t sent) { SendData1_->SetProgress(sent, total); };
+    options.onWait = [] { PaintPending(); };
+    transmitSerial(port, SendBuffer_.bytes(), options);
+}
+
+void TForm1::CloseLink() {
+    if (UsesNetwork())
+        TCP1.Disconnect();
+    else
+        ComPort1.Open(false);
 }

@@ -5,6 +5,7 @@
 #include "model/block.h"
 #include "model/document.h"
 #include "sign/comm_settings.h"
+#include "sign/send_buffer.h"
 
 #include <QMainWindow>
 #include <QStyle>
@@ -20,6 +21,8 @@ class TComSetupDlg;
 class TMessageFileDialog;
 class TMessageListBox;
 class TMessageListModel;
+class TAskSend1;
+class TSendData1;
 
 // The main window: owns the message list, the document state and the two blocks, shows the
 // list, keeps its title, and runs every command from its menu.
@@ -32,6 +35,10 @@ public:
     // The dialogs are created after the main window; the owner hands them over.
     void SetBlockEditor(TBEDlg* dialog) { BEDlg_ = dialog; }
     void SetComSetupDialog(TComSetupDlg* dialog) { ComSetupDlg_ = dialog; }
+    void SetSendDialogs(TAskSend1* askSend, TSendData1* sendData) {
+        AskSend1_ = askSend;
+        SendData1_ = sendData;
+    }
 
     TBComm& Comm() { return *BComm_; }
 
@@ -41,6 +48,8 @@ public:
     TMessageListModel& Lines() { return *Model_; }
     // The one printer of the run, made on first use: Print Setup chooses it, Print uses it.
     QPrinter& Printer();
+    // The sign data stream of the last send.
+    const TSendBuffer& SendBuffer() const { return SendBuffer_; }
 
     // Rebuilds the title from the file name and the modified flag and repaints the list.
     void Refresh();
@@ -82,6 +91,14 @@ public:
     void Configuration1Click();
     void Print1Click();
     void PrintSetup1Click();
+    void SendMessage1Click();
+
+    // Writes the send buffer to the open link: the network link in one write, the serial port
+    // in runs of 200 bytes, each followed by a wait until the port has sent it.
+    void TransmitBuffer();
+
+    // True while a send runs.
+    bool Sending() const { return sending_; }
 
     // Draws one row of ListBox1.
     void ListBox1DrawItem(QPainter& painter, int Index, const QRect& Rect, QStyle::State State);
@@ -106,6 +123,12 @@ private:
     // Runs the block editor on the edit block; true when the user confirmed it.
     bool EditBlockInEditor();
     void SetModified();
+    // The port number of the settings selects the network link from 5 on.
+    bool UsesNetwork() const { return BComm_->Port >= 5; }
+    // Closes whichever link the settings select.
+    void CloseLink();
+    // Draws the windows that wait for it, without taking the user's input.
+    static void PaintPending();
 
     std::unique_ptr<TBComm> BComm_;
     std::unique_ptr<TBlock> SendBlock_;
@@ -115,5 +138,9 @@ private:
     TBEDlg* BEDlg_ = nullptr;
     TComSetupDlg* ComSetupDlg_ = nullptr;
     std::unique_ptr<QPrinter> Printer_;
+    TAskSend1* AskSend1_ = nullptr;
+    TSendData1* SendData1_ = nullptr;
+    TSendBuffer SendBuffer_;
+    bool sending_ = false;
     bool centredOnce_ = false;
 };

@@ -64,6 +64,8 @@ void setUpPrivateEnvironment() {
     setenv("XDG_CACHE_HOME", (dir + "/cache").c_str(), 1);
     setenv("XDG_RUNTIME_DIR", (dir + "/runtime").c_str(), 1);
     setenv("LUMAVANE_INI", (dir + "/config/LUMAVANE.INI").c_str(), 1);
+    // The remembered dialog values, which would otherwise go beside the test binary.
+    setenv("LUMAVANE_STORE", (dir + "/state/lumavane.oxp").c_str(), 1);
     std::atexit(removeEnvironmentDir);
 }
 

@@ -18,7 +18,7 @@ private:
     std::string path_;
 };
 
-// Points HOME, the XDG directories and LUMAVANE_INI into a private directory of this test
+// Points HOME, the XDG directories, LUMAVANE_INI and LUMAVANE_STORE into a private directory of this test
 // process, so that no test can read or write the user's real settings, store or logs.
 // Every test binary calls it from main() before any test runs.
 void setUpPrivateEnvironment();

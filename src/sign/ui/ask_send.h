@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDialog>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class TOxPersist;
+class TSpinEdit;
+
+// "Select Address": asks for the sign line at which a message starts and the width of a sign
+// line. Created once at start-up; its fields keep their values between sends and, through
+// oxPersist1, between runs.
+class TAskSend1 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAskSend1(QWidget* parent = nullptr);
+    // Stores the fields' values (oxPersist1) before the controls go.
+    ~TAskSend1() override;
+
+    // Shows the dialog modally: 1 for OK, 2 for Cancel (button, Escape or close box).
+    int ShowModal();
+
+    QPushButton* OKBtn;
+    QPushButton* CancelBtn;
+    QFrame* Bevel1;
+    QLabel* Label1;
+    TSpinEdit* SpinEdit1; // start line address, 0 to 99
+    QLabel* Label2;
+    TSpinEdit* SpinEdit2; // line width, 1 to 999
+    TOxPersist* oxPersist1;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+};

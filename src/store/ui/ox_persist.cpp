@@ -1,0 +1,103 @@
+#include "store/ui/ox_persist.h"
+
+#include "store/store_path.h"
+#include "store/value_store.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFile>
+#include <QWidget>
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <filesystem>
+
+namespace {
+
+// The whole number of a stored text; 0 when the text is not one.
+int storedNumber(const std::string& text) {
+    long long value = 0;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (first != last && *first == '+')
+        ++first;
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error == std::errc::result_out_of_range)
+        return (first != last && *first == '-') ? INT_MIN : INT_MAX;
+    if (error != std::errc() || end != last)
+        return 0;
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+} // namespace
+
+TOxPersist::TOxPersist(QWidget* owner)
+    : QObject(owner) {
+    setObjectName(QStringLiteral("oxPersist1"));
+    // Runs when the event loop takes its posted events: after start-up, before the user can act.
+    QMetaObject::invokeMethod(this, &TOxPersist::Restore, Qt::QueuedConnection);
+}
+
+void TOxPersist::AddItem(QSpinBox* field, const std::string& storedName) {
+    items_.push_back(Item{field, storedName});
+}
+
+std::string TOxPersist::StoreFileName() const {
+    const QByteArray exe = QFile::encodeName(QCoreApplication::applicationFilePath());
+    return storeFilePath(exe.toStdString());
+}
+
+std::string TOxPersist::RecordKey() const {
+    const QString owner = parent() ? parent()->objectName() : QString();
+    return normaliseStoreKey((owner + "\\" + objectName()).toStdString());
+}
+
+void TOxPersist::Restore() {
+    const std::string path = StoreFileName();
+    std::error_code ignored;
+    if (!std::filesystem::exists(path, ignored))
+        return;
+    TValueStore store;
+    store.load(path);
+    const std::string key = RecordKey();
+    for (const Item& item : items_) {
+        const TStoreRecord* record = store.find(item.storedName, key);
+        if (!record || !item.field)
+            continue;
+        const std::string text = record->text();
+        if (!text.empty())
+            item.field->setValue(storedNumber(text));
+    }
+}
+
+void TOxPersist::Store() {
+    const std::string path = StoreFileName();
+    TValueStore store;
+    std::error_code ignored;
+    // Records of other names and keys come from the old file; one that cannot be read is left
+    // alone rather than replaced without them.
+    if (std::filesystem::exists(path, ignored))
+        store.load(path);
+    const std::string key = RecordKey();
+    for (const Item& item : items_) {
+        if (!item.field)
+            continue;
+        store.putText(item.storedName, key, std::to_string(item.field->value()));
+    }
+    store.save(path);
+}
+
+void TOxPersist::StoreOnDestroy() {
+    if (stored_)
+        return;
+    stored_ = true;
+    try {
+        Store();
+    } catch (const std::exception& error) {
+        if (OnError)
+            OnError(error);
+        else
+            qWarning("%s", error.what());
+    }
+}

@@ -1,0 +1,565 @@
+#include "app/application.h"
+#include "editor/message_list_box.h"
+#include "links/ui/port_select_dlg.h"
+#include "sign/send_buffer.h"
+#include "sign/sign_stream.h"
+#include "sign/ui/ask_send.h"
+#include "sign/ui/send_data.h"
+#include "sign/ui/spin_edit.h"
+#include "support/gui/app_fixture.h"
+#include "support/gui/modal.h"
+#include "support/gui/modal_guard.h"
+
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::string_literals;
+using Clock = std::chrono::steady_clock;
+
+const std::string kKey = "AskSend1\\oxPersist1";
+const QString kNetError = QStringLiteral("ERROR Connecting to IP Address.");
+const QString kPortError = QStringLiteral("ERROR Opening Com Port, check correct configuration.");
+
+class Fd {
+public:
+    explicit Fd(int fd = -1)
+        : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// A socket on 127.0.0.1 with a port that the system picks; listening when backlog >= 0.
+int loopbackSocket(int backlog, int* port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        throw std::runtime_error("cannot bind a loopback socket");
+    if (backlog >= 0 && ::listen(fd, backlog) != 0)
+        throw std::runtime_error("cannot listen");
+    socklen_t size = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+    *port = ntohs(address.sin_port);
+    return fd;
+}
+
+// The sign on the loopback interface: accepts connections and reads each to its end.
+class SignListener {
+public:
+    SignListener()
+        : fd_(loopbackSocket(4, &port_))
+        , thread_([this] { run(); }) {}
+    ~SignListener() {
+        stop_ = true;
+        thread_.join();
+    }
+    int port() const { return port_; }
+    int connections() const { return connections_; }
+    // The bytes of the connections that have ended, in order.
+    std::string received() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return received_;
+    }
+    // Waits until `count` connections have ended.
+    bool waitForConnections(int count, int timeoutMs = 5000) {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (finished_ < count && Clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return finished_ >= count;
+    }
+
+private:
+    void run() {
+        while (!stop_) {
+            pollfd watch{fd_.get(), POLLIN, 0};
+            if (::poll(&watch, 1, 20) <= 0)
+                continue;
+            Fd peer(::accept4(fd_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+            if (peer.get() < 0)
+                continue;
+            ++connections_;
+            char buffer[8192];
+            for (;;) {
+                const ssize_t n = ::read(peer.get(), buffer, sizeof buffer);
+                if (n <= 0)
+                    break;
+                std::lock_guard<std::mutex> lock(mutex_);
+                received_.append(buffer, static_cast<std::size_t>(n));
+            }
+            ++finished_;
+        }
+    }
+
+    int port_ = 0;
+    Fd fd_;
+    std::atomic<bool> stop_ = false;
+    std::atomic<int> connections_ = 0;
+    std::atomic<int> finished_ = 0;
+    std::mutex mutex_;
+    std::string received_;
+    std::thread thread_;
+};
+
+// A pseudo-terminal standing in for a serial device; a thread reads everything that arrives.
+class PtyReader {
+public:
+    PtyReader() {
+        char name[128] = {};
+        if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
+            throw std::runtime_error("openpty failed");
+        path_ = name;
+        ::fcntl(master_, F_SETFD, FD_CLOEXEC);
+        ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
+        // Raw, so that the terminal passes every byte as it is.
+        termios raw{};
+        ::tcgetattr(slave_, &raw);
+        ::cfmakeraw(&raw);
+        ::tcsetattr(slave_, TCSANOW, &raw);
+        thread_ = std::thread([this] { run(); });
+    }
+    ~PtyReader() {
+        closeMaster();
+        ::close(slave_);
+    }
+    const std::string& path() const { return path_; }
+    // The reader goes away: writes into the device fail from now on.
+    void closeMaster() {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        if (master_ >= 0)
+            ::close(master_);
+        master_ = -1;
+    }
+    // Waits until `count` bytes have come or nothing more comes; what came.
+    std::string read(std::size_t count, int timeoutMs = 5000) {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (size() < count && Clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50)); // nothing more behind it
+        std::lock_guard<std::mutex> lock(mutex_);
+        return received_;
+    }
+
+private:
+    std::size_t size() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return received_.size();
+    }
+    void run() {
+        char buffer[4096];
+        while (!stop_) {
+            pollfd watch{master_, POLLIN, 0};
+            if (::poll(&watch, 1, 20) <= 0)
+                continue;
+            const ssize_t n = ::read(master_, buffer, sizeof buffer);
+            if (n <= 0)
+                continue;
+            std::lock_guard<std::mutex> lock(mutex_);
+            received_.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+
+    int master_ = -1;
+    int slave_ = -1;
+    std::string path_;
+    std::atomic<bool> stop_ = false;
+    std::mutex mutex_;
+    std::string received_;
+    std::thread thread_;
+};
+
+std::string expectedStream(const std::vector<std::string>& lines, int start, int width) {
+    TSendBuffer buffer;
+    TBlock block;
+    buildSignStream(buffer, block, lines, start, width);
+    return std::string(buffer.bytes());
+}
+
+// Blocks of several kinds: colours, flashing, centring, an accented byte.
+const std::vector<std::string> kMessage = {
+    "NotCentered,AB",
+    "Centered,^G^HI",
+    "NotCentered,^F^X^F^Y",
+    "Centered,^Y^Caf\xE9 ^R^open",
+};
+
+class SendCommandTest : public AppFixture {
+protected:
+    void SetUp() override {
+        setenv("LUMAVANE_STORE", store.c_str(), 1);
+        writeSettings(5, 19200);
+        AppFixture::SetUp();
+    }
+    void TearDown() override {
+        AppFixture::TearDown();
+        setenv("LUMAVANE_STORE", (privateEnvironmentDir() + "/state/lumavane.oxp").c_str(), 1);
+    }
+
+    static void writeSettings(int port, int baud) {
+        writeFileBytes(std::getenv("LUMAVANE_INI"), "[Comm]\r\nPort=" + std::to_string(port) +
+                                                        "\r\nBaud=" + std::to_string(baud) +
+                                                        "\r\nIP=127.0.0.1\r\n");
+    }
+    void useNetwork(int tcpPort) {
+        form().Comm().Port = 5;
+        form().Comm().IP = "127.0.0.1";
+        form().TCP1.Port = tcpPort;
+    }
+    void useSerial(const std::string& device, int baud = 19200) {
+        form().Comm().Port = 1;
+        form().Comm().Baud = baud;
+        form().ComPort1.DeviceResolver = [device](unsigned) { return device; };
+    }
+
+    // Answers the Select Address dialog: types the two values (empty: leaves the field) and
+    // confirms with Enter or cancels with Escape; records what the fields showed first.
+    std::function<void(TAskSend1*)> address(const QString& start, const QString& width,
+                                            bool confirm = true) {
+        return [this, start, width, confirm](TAskSend1* dlg) {
+            shownStart = dlg->SpinEdit1->text();
+            shownWidth = dlg->SpinEdit2->text();
+            okFocused = dlg->OKBtn->hasFocus();
+            auto type = [](TSpinEdit* field, const QString& text) {
+                if (text.isEmpty())
+                    return;
+                field->setFocus();
+                field->selectAll();
+                QTest::keyClick(field, Qt::Key_Delete);
+                QTest::keyClicks(field, text);
+            };
+            type(dlg->SpinEdit1, start);
+            type(dlg->SpinEdit2, width);
+            QTest::keyClick(QApplication::focusWidget(), confirm ? Qt::Key_Return : Qt::Key_Escape);
+        };
+    }
+    std::function<void(QMessageBox*)> errorBox() {
+        return [this](QMessageBox* box) {
+            boxText = box->text();
+            boxCaption = box->windowTitle();
+            boxIcon = box->icon();
+            sendingShownUnderBox = windows->SendData1->isVisible();
+            boxAfter = Clock::now();
+            clickButton(box, QMessageBox::Ok);
+        };
+    }
+    // Presses F9 with the dialog answered by `answer` and any further dialogs by `more`.
+    bool send(std::function<void(TAskSend1*)> answer,
+              std::function<void(QMessageBox*)> more = nullptr) {
+        ModalScript script;
+        script.expect<TAskSend1>(std::move(answer));
+        if (more)
+            script.expect<QMessageBox>(std::move(more));
+        press(Qt::Key_F9);
+        const bool served = script.wait();
+        EXPECT_TRUE(served) << "still waiting for " << script.pending();
+        return served;
+    }
+    // Restarts the program's windows as a new run would.
+    void restart() {
+        AppFixture::TearDown();
+        windows = std::make_unique<TAppWindows>();
+        ASSERT_TRUE(showAndActivate(windows->Form1.get()));
+        windows->Form1->ListBox1->setFocus();
+    }
+
+    std::string store = dir.file("lumavane.oxp");
+    QString shownStart, shownWidth, boxText, boxCaption;
+    QMessageBox::Icon boxIcon = QMessageBox::Critical;
+    bool okFocused = false;
+    bool sendingShownUnderBox = true;
+    Clock::time_point boxAfter;
+};
+
+TEST_F(SendCommandTest, SendsTheWholeMessageOverTheNetwork) {
+    SignListener sign;
+    useNetwork(sign.port());
+    load(kMessage);
+    ASSERT_TRUE(send(address("98", "12")));
+    EXPECT_EQ(shownStart, "1");
+    EXPECT_EQ(shownWidth, "20");
+    EXPECT_TRUE(okFocused) << "Enter confirms at once";
+    ASSERT_TRUE(sign.waitForConnections(1));
+    // Addresses 98, 99, then wrapping to 00 and 01; centred texts padded on both sides.
+    const std::string expected = "\x02"
+                                 "98\x17"
+                                 "AB\x03"
+                                 "\x02"
+                                 "99     \x17\x05HI     \x03"
+                                 "\x02"
+                                 "00\x17\x0FX\x0FY\x03"
+                                 "\x02"
+                                 "01 \x17\x06"
+                                 "Caf\xE9 \x17open  \x03"s;
+    EXPECT_EQ(sign.received(), expected);
+    EXPECT_EQ(sign.received(), expectedStream(kMessage, 98, 12));
+    EXPECT_FALSE(windows->SendData1->isVisible());
+    EXPECT_FALSE(form().TCP1.Connected());
+    EXPECT_EQ(form().TCP1.Port, sign.port());
+}
+
+TEST_F(SendCommandTest, SendsAStreamBeyondTheBufferReserveWhole) {
+    SignListener sign;
+    useNetwork(sign.port());
+    std::vector<std::string> lines;
+    for (int i = 0; i < 260; ++i)
+        lines.push_back("Centered,^F^" + std::string(150, static_cast<char>('A' + i % 26)));
+    load(lines);
+    const std::string expected = expectedStream(lines, 1, 200);
+    ASSERT_GT(expected.size(), kSendBufferReserve);
+    ASSERT_TRUE(send(address("", "200")));
+    ASSERT_TRUE(sign.waitForConnections(1));
+    EXPECT_EQ(sign.received().size(), expected.size());
+    EXPECT_TRUE(sign.received() == expected);
+}
+
+TEST_F(SendCommandTest, SendsEveryByteThroughASerialPort) {
+    PtyReader pty;
+    useSerial(pty.path());
+    // 150 blocks: well beyond one pseudo-terminal's buffer, with a short last run.
+    std::vector<std::string> lines;
+    for (int i = 0; i < 150; ++i)
+        lines.push_back((i % 2 ? "Centered,^Y^" : "NotCentered,^G^Line ") + std::to_string(i));
+    load(lines);
+    const std::string expected = expectedStream(lines, 5, 16);
+    ASSERT_NE(expected.size() % 200, 0u);
+
+    // What the user sees while the bytes go out.
+    QStringList progress;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (windows->SendData1->isVisible())
+            progress << windows->SendData1->ProgressBar1->text();
+    });
+    watch.start(1);
+    ASSERT_TRUE(send(address("5", "16")));
+    watch.stop();
+
+    EXPECT_TRUE(pty.read(expected.size()) == expected) << "every byte, the tail too";
+    EXPECT_FALSE(windows->SendData1->isVisible());
+    EXPECT_FALSE(form().ComPort1.Open());
+    ASSERT_FALSE(progress.isEmpty()) << "the window was never drawn during the send";
+    EXPECT_TRUE(progress.last().endsWith(QStringLiteral(" of %1 bytes").arg(expected.size())))
+        << progress.last().toStdString();
+    EXPECT_EQ(form().ComPort1.Baud, 19200);
+    EXPECT_EQ(form().ComPort1.ComNumber, 1);
+}
+
+TEST_F(SendCommandTest, ReadsTheSerialPortFromTheSettingsPortsSection) {
+    PtyReader pty;
+    AppFixture::TearDown();
+    writeFileBytes(std::getenv("LUMAVANE_INI"), "[Comm]\r\nPort=3\r\nBaud=9600\r\nIP=127.0.0.1\r\n"
+                                                "[Ports]\r\nCOM3=" +
+                                                    pty.path() + "\r\n");
+    windows = std::make_unique<TAppWindows>();
+    ASSERT_TRUE(showAndActivate(windows->Form1.get()));
+    load({"NotCentered,Hello"});
+    ASSERT_TRUE(send(address("", "")));
+    EXPECT_EQ(pty.read(10), "\x02"
+                            "01\x17"
+                            "Hello\x03");
+    EXPECT_EQ(form().ComPort1.Baud, 9600);
+}
+
+TEST_F(SendCommandTest, ARefusedConnectionGivesTheFixedMessage) {
+    int port = 0;
+    Fd closed(loopbackSocket(-1, &port)); // bound, not listening: refused
+    useNetwork(port);
+    load(kMessage);
+    const auto start = Clock::now();
+    ASSERT_TRUE(send(address("", ""), errorBox()));
+    EXPECT_EQ(boxText, kNetError);
+    EXPECT_EQ(boxCaption, "Lumavane Static Message Editor");
+    EXPECT_EQ(boxIcon, QMessageBox::NoIcon);
+    EXPECT_FALSE(sendingShownUnderBox) << "the window goes before the message";
+    EXPECT_LT(boxAfter - start, std::chrono::seconds(2));
+    EXPECT_FALSE(form().TCP1.Connected());
+}
+
+TEST_F(SendCommandTest, AHostThatNeverAnswersGivesTheFixedMessageAfterThreeSeconds) {
+    int port = 0;
+    Fd listener(loopbackSocket(0, &port));
+    // The accept queue is full: further connection requests go unanswered.
+    std::vector<std::unique_ptr<Fd>> queued;
+    for (int i = 0; i < 2; ++i) {
+        queued.push_back(
+            std::make_unique<Fd>(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)));
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<std::uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::connect(queued.back()->get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+    }
+    useNetwork(port);
+    load(kMessage);
+    const auto start = Clock::now();
+    ASSERT_TRUE(send(address("", ""), errorBox()));
+    EXPECT_EQ(boxText, kNetError);
+    EXPECT_FALSE(sendingShownUnderBox);
+    EXPECT_GE(boxAfter - start, std::chrono::milliseconds(2900));
+    EXPECT_LT(boxAfter - start, std::chrono::milliseconds(4500));
+}
+
+TEST_F(SendCommandTest, AMissingPortGivesTheFixedMessage) {
+    useSerial(dir.file("no-such-tty"));
+    load(kMessage);
+    ASSERT_TRUE(send(address("", ""), errorBox()));
+    EXPECT_EQ(boxText, kPortError);
+    EXPECT_EQ(boxCaption, "Lumavane Static Message Editor");
+    EXPECT_FALSE(sendingShownUnderBox);
+    EXPECT_FALSE(form().ComPort1.Open());
+}
+
+TEST_F(SendCommandTest, AFailureWhileWritingIsReportedAfterTheLinkIsClosed) {
+    PtyReader pty;
+    useSerial(pty.path());
+    std::vector<std::string> lines(40, "NotCentered,a line of the message");
+    load(lines);
+    // The device goes away as soon as the port is open: its writes fail.
+    form().ComPort1.OnPortOpen = [&pty] { pty.closeMaster(); };
+    bool portOpenUnderBox = true;
+    ASSERT_TRUE(send(address("", ""), [&](QMessageBox* box) {
+        portOpenUnderBox = form().ComPort1.Open();
+        errorBox()(box);
+    }));
+    form().ComPort1.OnPortOpen = nullptr;
+    EXPECT_EQ(boxCaption, "Lumavane Static Message Editor");
+    EXPECT_NE(boxText, kPortError) << "the failure itself is reported";
+    EXPECT_FALSE(boxText.isEmpty());
+    EXPECT_FALSE(sendingShownUnderBox);
+    EXPECT_FALSE(portOpenUnderBox);
+}
+
+TEST_F(SendCommandTest, CancelSendsNothingAndKeepsTheTypedValues) {
+    SignListener sign;
+    useNetwork(sign.port());
+    load(kMessage);
+    ASSERT_TRUE(send(address("7", "33", false)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(sign.connections(), 0);
+    EXPECT_FALSE(windows->SendData1->isVisible());
+
+    // Out-of-range and empty values are brought within the bounds.
+    ASSERT_TRUE(send(address("", "0", false)));
+    EXPECT_EQ(shownStart, "7");
+    EXPECT_EQ(shownWidth, "33");
+    ASSERT_TRUE(send(address("", "", false)));
+    EXPECT_EQ(shownWidth, "1");
+    EXPECT_EQ(sign.connections(), 0);
+}
+
+TEST_F(SendCommandTest, AnEmptyListShowsNoDialog) {
+    SignListener sign;
+    useNetwork(sign.port());
+    NoModalGuard guard;
+    press(Qt::Key_F9);
+    QTest::qWait(200);
+    EXPECT_TRUE(guard.Seen().isEmpty()) << guard.Seen().join(", ").toStdString();
+    EXPECT_EQ(sign.connections(), 0);
+}
+
+TEST_F(SendCommandTest, TheValuesSurviveARestart) {
+    load(kMessage);
+    SignListener sign;
+    useNetwork(sign.port());
+    ASSERT_TRUE(send(address("5", "16", false)));
+    EXPECT_FALSE(fileExists(store)) << "nothing is written while the program runs";
+
+    restart();
+    const std::string bytes = readFileBytes(store);
+    EXPECT_EQ(bytes.substr(0, 16), "03"s + std::string(14, '\0'));
+    EXPECT_NE(bytes.find("SpinEdit1_Value"), std::string::npos);
+    load(kMessage);
+    useNetwork(sign.port());
+    ASSERT_TRUE(send(address("", "", false)));
+    EXPECT_EQ(shownStart, "5");
+    EXPECT_EQ(shownWidth, "16");
+}
+
+std::string record(const std::string& name, const std::string& key, const std::string& data) {
+    std::string out = "||++" + name + std::string(24 - name.size(), '\0') + key +
+                      std::string(64 - key.size(), '\0') + '\x01';
+    for (int i = 0; i < 4; ++i)
+        out += static_cast<char>((data.size() >> (8 * i)) & 0xFF);
+    return out + "||->" + data;
+}
+
+TEST_F(SendCommandTest, RestoresWithinBoundsAndKeepsRecordsOfOtherKeys) {
+    const std::string header = "03"s + std::string(14, '\0');
+    const std::string other = record("SpinEdit1_Value", "Form7\\oxPersist1", "42\0"s) +
+                              record("Colour", "Form7\\oxPersist1", "red\0"s);
+    AppFixture::TearDown();
+    writeFileBytes(store, header + record("SpinEdit1_Value", kKey, "150\0"s) + other +
+                              record("SpinEdit2_Value", kKey, "0\0"s) + header);
+    windows = std::make_unique<TAppWindows>();
+    ASSERT_TRUE(showAndActivate(windows->Form1.get()));
+    load(kMessage);
+    useNetwork(1);
+    ASSERT_TRUE(send(address("", "", false)));
+    EXPECT_EQ(shownStart, "99");
+    EXPECT_EQ(shownWidth, "1");
+
+    AppFixture::TearDown();
+    EXPECT_EQ(readFileBytes(store), header + other + record("SpinEdit1_Value", kKey, "99\0"s) +
+                                        record("SpinEdit2_Value", kKey, "1\0"s) + header);
+}
+
+TEST_F(SendCommandTest, AFileWithABadHeaderIsReplacedAtTheEnd) {
+    AppFixture::TearDown();
+    writeFileBytes(store, "XX" + std::string(14, '\0') + record("SpinEdit1_Value", kKey, "9\0"s));
+    windows = std::make_unique<TAppWindows>();
+    ASSERT_TRUE(showAndActivate(windows->Form1.get()));
+    EXPECT_EQ(windows->AskSend1->SpinEdit1->value(), 1);
+    AppFixture::TearDown();
+    const std::string header = "03"s + std::string(14, '\0');
+    EXPECT_EQ(readFileBytes(store), header + record("SpinEdit1_Value", kKey, "1\0"s) +
+                                        record("SpinEdit2_Value", kKey, "20\0"s) + header);
+}
+
+TEST_F(SendCommandTest, AStoreThatCannotBeWrittenIsReported) {
+    writeFileBytes(dir.file("plain-file"), "x");
+    store = dir.file("plain-file/lumavane.oxp");
+    setenv("LUMAVANE_STORE", store.c_str(), 1);
+    QString text;
+    ModalScript script;
+    script.expect<QMessageBox>([&](QMessageBox* box) {
+        text = box->text();
+        clickButton(box, QMessageBox::Ok);
+    });
+    AppFixture::TearDown();
+    ASSERT_TRUE(script.wait()) << script.pending();
+    EXPECT_TRUE(text.contains(QString::fromStdString(store))) << text.toStdString();
+}
+
+} // namespace
