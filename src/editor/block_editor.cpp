@@ -1,30 +1,89 @@
 #include "editor/block_editor.h"
 
+#include "editor/block_text_edit.h"
+#include "editor/clipboard_text.h"
+#include "editor/paint_box.h"
+#include "editor/preview_layout.h"
 #include "model/block.h"
 #include "model/ui/text_codec.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
+
+namespace {
+
+// The dialog's font: "MS Sans Serif" or a sans face of the same pixel size.
+QFont sansFont(int pixelSize, bool bold) {
+    QFont font;
+    font.setFamilies({"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "DejaVu Sans"});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+// The preview's font: "Terminal" or a fixed-pitch face of about 16 pixels.
+QFont previewFont(bool underline) {
+    QFont font;
+    font.setFamilies({"Terminal", "Liberation Mono", "DejaVu Sans Mono"});
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPixelSize(16);
+    font.setWeight(QFont::Normal);
+    font.setUnderline(underline);
+    return font;
+}
+
+// The preview shows the sign's yellow as olive, readable on white.
+QColor previewColour(unsigned char colour) {
+    switch (colour) {
+    case 1:
+        return QColor(0, 128, 0);
+    case 2:
+        return QColor(128, 128, 0);
+    default:
+        return QColor(255, 0, 0);
+    }
+}
+
+QPushButton* codeButton(QWidget* parent, const char* name, const QString& caption, int top,
+                        bool bold, const QColor& colour) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setGeometry(232, top, 145, 33);
+    button->setFont(sansFont(16, bold));
+    QPalette pal = button->palette();
+    pal.setColor(QPalette::ButtonText, colour);
+    button->setPalette(pal);
+    return button;
+}
+
+} // namespace
 
 TBEDlg::TBEDlg(TBlock& editBlock, QWidget* parent)
     : QDialog(parent)
     , editBlock_(editBlock) {
     setObjectName("BEDlg");
     setWindowTitle("Block Editor");
+    // A fixed dialog frame: a title and a close box, no resizing, no minimise or maximise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(385, 342);
+    setFont(sansFont(11, true));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, pal.color(QPalette::Button));
+    setPalette(pal);
+    Clipboard = [] { return QGuiApplication::clipboard(); };
 
-    auto* label3 = new QLabel("Text:", this);
-    label3->setGeometry(16, 256, 30, 13);
-    CheckBox1 = new QCheckBox("Centered", this);
-    CheckBox1->setObjectName("CheckBox1");
-    CheckBox1->setGeometry(16, 96, 89, 17);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName("Edit1");
-    Edit1->setGeometry(16, 280, 361, 21);
-    Edit1->setMaxLength(250);
     OKBtn = new QPushButton("OK", this);
     OKBtn->setObjectName("OKBtn");
     OKBtn->setGeometry(16, 308, 77, 27);
@@ -33,8 +92,50 @@ TBEDlg::TBEDlg(TBlock& editBlock, QWidget* parent)
     CancelBtn->setObjectName("CancelBtn");
     CancelBtn->setGeometry(300, 308, 77, 27);
 
+    Label1 = new QLabel("Message will look like: (flashing characters are underlined)", this);
+    Label1->setObjectName("Label1");
+    Label1->setGeometry(16, 8, 334, 13);
+
+    CheckBox1 = new QCheckBox("Centered", this);
+    CheckBox1->setObjectName("CheckBox1");
+    CheckBox1->setGeometry(16, 96, 89, 17);
+
+    Label3 = new QLabel("Text:", this);
+    Label3->setObjectName("Label3");
+    Label3->setGeometry(16, 256, 30, 13);
+
+    Edit1 = new TBlockTextEdit(this);
+    Edit1->setObjectName("Edit1");
+    Edit1->setGeometry(16, 280, 361, 21);
+    Edit1->setMaxLength(kTypedLimit);
+
+    BitBtn1 = codeButton(this, "BitBtn1", "Toggle &Flash", 96, false, Qt::black);
+    BitBtn2 = codeButton(this, "BitBtn2", "Set &Red Color", 136, true, QColor(255, 0, 0));
+    BitBtn3 = codeButton(this, "BitBtn3", "Set &Green Color", 176, true, QColor(0, 128, 0));
+    BitBtn4 = codeButton(this, "BitBtn4", "Set &Yellow Color", 216, true, QColor(128, 128, 0));
+
+    PaintBox1 = new TPaintBox(this);
+    PaintBox1->setObjectName("PaintBox1");
+    PaintBox1->setGeometry(16, 24, 361, 57);
+    PaintBox1->setFont(previewFont(false));
+    PaintBox1->SetOnPaint([this](QPainter& painter) { PaintBox1Paint(painter); });
+
+    // Only the buttons, the check box and the text box take the focus, in this order.
+    setTabOrder(OKBtn, CancelBtn);
+    setTabOrder(CancelBtn, CheckBox1);
+    setTabOrder(CheckBox1, Edit1);
+    setTabOrder(Edit1, BitBtn1);
+    setTabOrder(BitBtn1, BitBtn2);
+    setTabOrder(BitBtn2, BitBtn3);
+    setTabOrder(BitBtn3, BitBtn4);
+
     connect(OKBtn, &QPushButton::clicked, this, &TBEDlg::OKBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(BitBtn1, &QPushButton::clicked, this, &TBEDlg::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TBEDlg::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TBEDlg::BitBtn3Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TBEDlg::BitBtn4Click);
+    connect(Edit1, &QLineEdit::textChanged, this, &TBEDlg::Edit1Change);
 }
 
 int TBEDlg::ShowModal() {
@@ -43,18 +144,102 @@ int TBEDlg::ShowModal() {
 
 void TBEDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!event->spontaneous())
-        FormActivate();
+    if (event->spontaneous())
+        return;
+    if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    FormActivate();
 }
 
 void TBEDlg::FormActivate() {
     // The limit of 250 bounds what the user types, never what is loaded: a longer stored text
     // (up to 255 characters) is kept whole, and may not grow beyond its own length.
-    Edit1->setMaxLength(std::max<int>(250, static_cast<int>(editBlock_.Text.size())));
+    Edit1->setMaxLength(std::max<int>(kTypedLimit, static_cast<int>(editBlock_.Text.size())));
     Edit1->setText(toQString(editBlock_.Text));
     CheckBox1->setChecked(editBlock_.Centered);
     Edit1->setFocus();
     Edit1->deselect();
+}
+
+void TBEDlg::BitBtn1Click() {
+    InsertCode("^F^");
+}
+
+void TBEDlg::BitBtn2Click() {
+    InsertCode("^R^");
+}
+
+void TBEDlg::BitBtn3Click() {
+    InsertCode("^G^");
+}
+
+void TBEDlg::BitBtn4Click() {
+    InsertCode("^Y^");
+}
+
+void TBEDlg::InsertCode(const QString& code) {
+    QClipboard* clipboard = Clipboard ? Clipboard() : nullptr;
+    putClipboardText(clipboard, code);
+    const QString pasted = clipboardText(clipboard);
+    // The pasted code replaces the selection or goes in at the caret. A code that does not fit
+    // whole under the limit is not put in at all: a cut-off code would show as text.
+    const qsizetype kept = Edit1->text().size() - Edit1->selectedText().size();
+    if (kept + pasted.size() <= Edit1->maxLength())
+        Edit1->insert(pasted);
+    else
+        QApplication::beep();
+    Edit1->setFocus(Qt::OtherFocusReason);
+    update();
+    PaintBox1->update();
+}
+
+void TBEDlg::Edit1Change() {
+    PaintBox1->update();
+}
+
+void TBEDlg::PaintBox1Paint(QPainter& painter) {
+    std::string plain;
+    TMarkupArray colours{};
+    TMarkupArray flash{};
+    ExpandMarkup(toBytesLossy(Edit1->text()), plain, colours, flash);
+
+    // The drawing rectangle ends one pixel short of the box's right and bottom edges.
+    const QRect area(0, 0, PaintBox1->width() - 1, PaintBox1->height() - 1);
+    painter.fillRect(area, Qt::white);
+    if (plain.empty())
+        return;
+    painter.setClipRect(area);
+
+    static const QFont steadyFont = previewFont(false);
+    static const QFont flashFont = previewFont(true);
+    const QFontMetrics steadyMetrics(steadyFont, PaintBox1);
+    const QFontMetrics flashMetrics(flashFont, PaintBox1);
+
+    const QString characters = toQString(plain);
+    std::vector<TPreviewGlyph> glyphs;
+    glyphs.reserve(static_cast<std::size_t>(characters.size()));
+    for (qsizetype k = 0; k < characters.size(); ++k) {
+        const QFontMetrics& metrics =
+            flash[static_cast<std::size_t>(k)] ? flashMetrics : steadyMetrics;
+        glyphs.push_back({metrics.horizontalAdvance(characters[k]),
+                          metrics.horizontalAdvance(QLatin1Char('W')), metrics.height()});
+    }
+    const std::vector<QPoint> positions = layoutPreview(glyphs, area.right() + 1);
+
+    for (qsizetype k = 0; k < characters.size(); ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        const QPoint at = positions[i];
+        if (at.y() > area.bottom())
+            break; // every later character is below the box
+        const bool flashing = flash[i] != 0;
+        painter.setFont(flashing ? flashFont : steadyFont);
+        painter.setPen(previewColour(colours[i]));
+        painter.drawText(at.x(), at.y() + (flashing ? flashMetrics : steadyMetrics).ascent(),
+                         QString(characters[k]));
+    }
 }
 
 void TBEDlg::OKBtnClick() {

@@ -54,6 +54,11 @@ TMessageListBox::TMessageListBox(QWidget* parent)
     pal.setColor(QPalette::Text, Qt::white);
     setPalette(pal);
     setAutoFillBackground(true);
+    // The list's own font (printing takes its face and size from it); rows use their own.
+    QFont own;
+    own.setFamilies({"System", "DejaVu Sans", "Liberation Sans"});
+    own.setPixelSize(22);
+    setFont(own);
 }
 
 int TMessageListBox::ItemIndex() const {
