@@ -84,7 +84,12 @@ if [ -e "$user_home/state/lumavane/errors.log" ]; then
     cat "$user_home/state/lumavane/errors.log" >&2
     exit 1
 fi
-echo "installed editor started and ended cleanly as an ordinary user"
+store="$user_home/state/lumavane/lumavane.oxp"
+if [ "$(head -c 2 "$store" 2>/dev/null)" != "03" ]; then
+    echo "the remembered dialog values were not kept in $store" >&2
+    exit 1
+fi
+echo "installed editor started and ended cleanly as an ordinary user; values kept in $store"
 
 dpkg --purge lumavane >/dev/null
 [ ! -e /var/lib/lumavane ] || { echo "purge left /var/lib/lumavane behind" >&2; exit 1; }
