@@ -2,12 +2,7 @@
 
 #include "model/errors.h"
 #include "model/safe_file.h"
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "model/whole_file.h"
 
 namespace {
 
@@ -59,34 +54,9 @@ void writeMessageFile(const std::string& path, const std::vector<std::string>& l
 }
 
 std::vector<std::string> readMessageFile(const std::string& path) {
-    const std::string message = "Cannot open file " + path;
-    // Non-blocking, so that a FIFO or device chosen by mistake cannot hang the editor; only
-    // regular files are read.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        throw EFOpenError(withReason(message, std::strerror(errno)));
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int error = S_ISDIR(info.st_mode) ? EISDIR : 0;
-        ::close(fd);
-        throw EFOpenError(withReason(message, error ? std::strerror(error) : "Not a regular file"));
-    }
     std::string data;
-    data.reserve(static_cast<std::size_t>(info.st_size));
-    char chunk[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int error = errno;
-            ::close(fd);
-            throw EFOpenError(withReason(message, std::strerror(error)));
-        }
-        data.append(chunk, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
+    std::string reason;
+    if (readRegularFile(path, data, reason) != TReadResult::Ok)
+        throw EFOpenError(withReason("Cannot open file " + path, reason));
     return splitMessageLines(data);
 }

@@ -1,6 +1,7 @@
 #include "sign/profile.h"
 
 #include "model/safe_file.h"
+#include "model/whole_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -94,44 +95,6 @@ std::vector<Line> splitLines(const std::string& data) {
     return lines;
 }
 
-enum class ReadResult { Ok, Missing, Failed };
-
-// Reads the whole file; Missing when there is no such file, Failed (with errno's text in
-// `reason`) when it exists but cannot be read.
-ReadResult readWhole(const std::string& path, std::string& data, std::string& reason) {
-    // Non-blocking, so that a FIFO in the file's place cannot hang the program.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return ReadResult::Missing;
-        reason = std::strerror(errno);
-        return ReadResult::Failed;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        reason = S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : "Not a regular file";
-        ::close(fd);
-        return ReadResult::Failed;
-    }
-    data.clear();
-    char chunk[16384];
-    for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            reason = std::strerror(errno);
-            ::close(fd);
-            return ReadResult::Failed;
-        }
-        data.append(chunk, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return ReadResult::Ok;
-}
-
 std::optional<std::string> findValue(const std::string& data, const std::string& section,
                                      const std::string& key) {
     bool inSection = false;
@@ -167,7 +130,7 @@ std::string readProfileString(const std::string& path, const std::string& sectio
     std::string data;
     std::string reason;
     std::string value = def;
-    if (readWhole(path, data, reason) == ReadResult::Ok) {
+    if (readRegularFile(path, data, reason) == TReadResult::Ok) {
         if (std::optional<std::string> found = findValue(data, section, key))
             value = std::move(*found);
     }
@@ -203,7 +166,7 @@ int readProfileInt(const std::string& path, const std::string& section, const st
                    int def) {
     std::string data;
     std::string reason;
-    if (readWhole(path, data, reason) != ReadResult::Ok)
+    if (readRegularFile(path, data, reason) != TReadResult::Ok)
         return def;
     const std::optional<std::string> found = findValue(data, section, key);
     if (!found)
@@ -226,7 +189,7 @@ void writeProfileString(const std::string& path, const std::string& section, con
     std::string reason;
     // A file that exists but cannot be read is never replaced: its other settings would be
     // lost.
-    if (readWhole(path, data, reason) == ReadResult::Failed)
+    if (readRegularFile(path, data, reason) == TReadResult::Failed)
         writeFailed(path, reason);
 
     std::vector<Line> lines = splitLines(data);

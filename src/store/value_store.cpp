@@ -1,14 +1,13 @@
 #include "store/value_store.h"
 
 #include "model/safe_file.h"
+#include "model/whole_file.h"
 #include "store/store_errors.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace {
@@ -145,15 +144,10 @@ std::string TValueStore::serialise() const {
 
 void TValueStore::load(const std::string& path) {
     records_.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        const int error = errno;
-        throw EStoreFileError("Cannot read the remembered values from " + path + ": " +
-                              std::strerror(error));
-    }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        throw EStoreFileError("Cannot read the remembered values from " + path);
+    std::string bytes;
+    std::string reason;
+    if (readRegularFile(path, bytes, reason) != TReadResult::Ok)
+        throw EStoreFileError("Cannot read the remembered values from " + path + ": " + reason);
     parse(bytes);
 }
 

@@ -222,3 +222,11 @@ TEST(StorePathTest, ChoosesTheFile) {
 }
 
 } // namespace
+
+TEST(ValueStoreReadTest, AFifoInTheStoresPlaceIsAnErrorNotAHang) {
+    TempDir dir;
+    const std::string path = dir.file("pipe.oxp");
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    TValueStore store;
+    EXPECT_THROW(store.load(path), EStoreFileError);
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+// Result of reading a file whole.
+enum class TReadResult {
+    Ok,
+    Missing, // no such file (or a part of its path is not a folder)
+    Failed,  // it exists but cannot be read; the system's reason is given
+};
+
+// Reads the regular file at `path` whole into `data`. It is opened without blocking and only a
+// regular file is read, so that a FIFO or a device in a file's place can never hang the program
+// or feed it endless bytes. On failure `reason` holds the system's text (for instance "Is a
+// directory", "Not a regular file", "Permission denied").
+TReadResult readRegularFile(const std::string& path, std::string& data, std::string& reason);
