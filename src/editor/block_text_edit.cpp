@@ -1,49 +1,12 @@
 #include "editor/block_text_edit.h"
 
-#include "model/charset.h"
+#include "model/ui/single_line_validator.h"
 
 #include <QFocusEvent>
 
-QValidator::State TBlockTextValidator::validate(QString& input, int& pos) const {
-    bool clean = true;
-    for (QChar ch : input) {
-        if (ch == u'\r' || ch == u'\n' || ch == u'\0')
-            clean = false;
-        else if (unicodeToCp1252(ch.unicode()) < 0)
-            return Invalid;
-    }
-    if (clean)
-        return Acceptable;
-
-    QString out;
-    out.reserve(input.size());
-    int newPos = pos;
-    for (qsizetype i = 0; i < input.size(); ++i) {
-        const QChar ch = input[i];
-        if (ch == u'\0') {
-            if (i < pos)
-                --newPos;
-            continue;
-        }
-        if (ch == u'\r' || ch == u'\n') {
-            if (ch == u'\r' && i + 1 < input.size() && input[i + 1] == u'\n') {
-                if (i + 1 < pos)
-                    --newPos;
-                ++i;
-            }
-            out.append(u' ');
-            continue;
-        }
-        out.append(ch);
-    }
-    input = out;
-    pos = std::clamp(newPos, 0, static_cast<int>(out.size()));
-    return Acceptable;
-}
-
 TBlockTextEdit::TBlockTextEdit(QWidget* parent)
     : QLineEdit(parent) {
-    setValidator(new TBlockTextValidator(this));
+    setValidator(new TSingleLineValidator(TSingleLineValidator::RefuseForeign, this));
 }
 
 void TBlockTextEdit::focusInEvent(QFocusEvent* event) {

@@ -1,20 +1,10 @@
 #pragma once
 
 #include <QLineEdit>
-#include <QValidator>
 
-// Keeps a block's text on one line and inside the system's character set: a line break becomes
-// a space (CR LF counts as one break), NUL is removed, and a change that brings in a character
-// the character set cannot hold is refused whole.
-class TBlockTextValidator : public QValidator {
-    Q_OBJECT
-public:
-    using QValidator::QValidator;
-
-    State validate(QString& input, int& pos) const override;
-};
-
-// The block editor's one-line text box. Besides the rules of TBlockTextValidator it never
+// The block editor's one-line text box. It keeps a block's text on one line and inside the
+// system's character set (a line break becomes a space, NUL is removed, a change that brings in
+// a character the character set cannot hold is refused whole), it never
 // selects its whole text when it gets the focus, and it keeps its selection while another
 // control has the focus, so that a code button can replace what the user selected.
 class TBlockTextEdit : public QLineEdit {

@@ -1,6 +1,7 @@
 #include "sign/ui/com_setup_dlg.h"
 
-#include "model/charset.h"
+#include "model/ui/single_line_validator.h"
+#include "model/ui/text_codec.h"
 #include "sign/comm_settings.h"
 #include "sign/ui/radio_group.h"
 
@@ -13,62 +14,8 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QVBoxLayout>
-#include <QValidator>
 
 #include <algorithm>
-
-namespace {
-
-// Keeps the address one line of characters that the system's character set can hold: a pasted
-// line break becomes a space (CR LF one space), NUL and characters without a byte are dropped.
-class AddressValidator : public QValidator {
-public:
-    using QValidator::QValidator;
-
-    State validate(QString& input, int& pos) const override {
-        QString out;
-        out.reserve(input.size());
-        int newPos = pos;
-        for (int i = 0; i < input.size(); ++i) {
-            const QChar ch = input[i];
-            if (ch == u'\r' || ch == u'\n') {
-                if (ch == u'\r' && i + 1 < input.size() && input[i + 1] == u'\n') {
-                    if (i + 1 < pos)
-                        --newPos;
-                    ++i;
-                }
-                out.append(u' ');
-            } else if (ch == u'\0' || unicodeToCp1252(ch.unicode()) < 0) {
-                if (i < pos)
-                    --newPos;
-            } else {
-                out.append(ch);
-            }
-        }
-        input = out;
-        pos = std::clamp(newPos, 0, static_cast<int>(out.size()));
-        return Acceptable;
-    }
-};
-
-QString fromBytes(const std::string& bytes) {
-    return QString::fromStdU16String(cp1252ToUtf16(bytes));
-}
-
-std::string toBytes(const QString& text) {
-    std::string bytes;
-    if (utf16ToCp1252(text.toStdU16String(), bytes))
-        return bytes;
-    // The validator lets no such character in; drop any that still got there.
-    for (const QChar ch : text) {
-        const int b = unicodeToCp1252(ch.unicode());
-        if (b > 0)
-            bytes.push_back(static_cast<char>(b));
-    }
-    return bytes;
-}
-
-} // namespace
 
 TComSetupDlg::TComSetupDlg(TBComm& comm, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -100,7 +47,7 @@ TComSetupDlg::TComSetupDlg(TBComm& comm, QWidget* parent)
     Edit1 = new QLineEdit(Bevel1);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setMaxLength(kTypedAddressLimit);
-    Edit1->setValidator(new AddressValidator(Edit1));
+    Edit1->setValidator(new TSingleLineValidator(TSingleLineValidator::DropForeign, Edit1));
 
     auto* inner = new QGridLayout(Bevel1);
     inner->addWidget(RadioGroup1, 0, 0);
@@ -135,7 +82,7 @@ void TComSetupDlg::FormActivate() {
     const auto found = std::find(kBaudTable.begin(), kBaudTable.end(), comm_.Baud);
     RadioGroup2->setItemIndex(
         found == kBaudTable.end() ? 0 : static_cast<int>(found - kBaudTable.begin()));
-    setAddressText(fromBytes(comm_.IP));
+    setAddressText(toQString(comm_.IP));
 }
 
 void TComSetupDlg::OKBtnClick() {
@@ -143,7 +90,7 @@ void TComSetupDlg::OKBtnClick() {
     // The dialog always shows a rate; should none be selected the rate stays as it was.
     if (const int rate = RadioGroup2->itemIndex(); rate >= 0)
         comm_.Baud = kBaudTable[static_cast<std::size_t>(rate)];
-    comm_.setIP(toBytes(Edit1->text()));
+    comm_.setIP(toBytesLossy(Edit1->text()));
     comm_.Save();
 }
 
