@@ -29,7 +29,7 @@ for t in "${targets[@]}"; do
         failed+=("$t")
         tail -n 60 "$work/$t/log"
     fi
-    grep -E "^#[0-9]+ +DONE" "$work/$t/log" || true
+    grep -E "^#[0-9]+[[:space:]]+DONE" "$work/$t/log" || true
 done
 
 if [ ${#failed[@]} -ne 0 ]; then
