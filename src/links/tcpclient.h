@@ -53,6 +53,9 @@ private:
     // The connection state that one Connect sets up and Disconnect frees. It stays after a
     // failed Connect or a lost connection, with its socket closed.
     struct SocketHandler {
+        // Declared, so that clang sees the type as constructible where the class uses it
+        // before the class is complete (std::optional below).
+        SocketHandler() {}
         TcpSocket socket = kNoTcpSocket;
         bool closedByPeer = false;
         std::uint32_t peerAddress = 0;

@@ -111,8 +111,10 @@ void TValueStore::parse(std::string_view bytes) {
         if (bytes.size() - at < fixedPart + 4)
             return;
         TStoreRecord record;
-        record.Name = fieldText(bytes.substr(at, kNameField));
-        record.Key = fieldText(bytes.substr(at + kNameField, kKeyField));
+        // A field whose terminating zero is missing gives its longest text, the most that a
+        // save keeps.
+        record.Name = fieldText(bytes.substr(at, kStoreNameLength));
+        record.Key = fieldText(bytes.substr(at + kNameField, kStoreKeyLength));
         record.Type = static_cast<std::uint8_t>(bytes[at + kNameField + kKeyField]);
         const std::uint32_t size = readUint32(bytes.substr(at + kNameField + kKeyField + 1, 4));
         at += fixedPart;

@@ -77,6 +77,24 @@ TEST(ValueStoreTest, IgnoresTheBytesAfterAFieldsZero) {
     EXPECT_EQ(store.find("SpinEdit1_Value", kKey)->text(), "7");
 }
 
+// Found by fuzzing: a name or key field filled to its end without its zero was read one
+// character longer than a save keeps, so the record changed between a load and the next one.
+TEST(ValueStoreTest, FieldsWithoutTheirZeroReadAsTheLongestText) {
+    const std::string name(24, 'N');
+    const std::string key(64, 'K');
+    TValueStore store;
+    store.parse(kHeader + recordBytes(name, key, 1, "v\0"s) + kHeader);
+    ASSERT_EQ(store.records().size(), 1u);
+    EXPECT_EQ(store.records()[0].Name, std::string(23, 'N'));
+    EXPECT_EQ(store.records()[0].Key, std::string(63, 'K'));
+    TValueStore again;
+    again.parse(store.serialise());
+    ASSERT_EQ(again.records().size(), 1u);
+    EXPECT_EQ(again.records()[0].Name, store.records()[0].Name);
+    EXPECT_EQ(again.records()[0].Key, store.records()[0].Key);
+    EXPECT_EQ(again.serialise(), store.serialise());
+}
+
 TEST(ValueStoreTest, FindsNamesAndKeysWhateverTheirCase) {
     TValueStore store;
     store.parse(kHeader + recordBytes("SPINEDIT1_VALUE", "asksend1\\OXPERSIST1", 1, "3\0"s) +

@@ -1,0 +1,421 @@
+// Faults from outside the program: a full file system under a save, a serial device that goes
+// away while a message is being sent, a network peer that resets the connection, and many
+// sends in a row (nothing may leak).
+
+#include "app/application.h"
+#include "editor/block_editor.h"
+#include "editor/message_list_box.h"
+#include "sign/send_buffer.h"
+#include "sign/sign_stream.h"
+#include "sign/ui/ask_send.h"
+#include "sign/ui/com_setup_dlg.h"
+#include "sign/ui/send_data.h"
+#include "support/gui/app_fixture.h"
+#include "support/gui/modal.h"
+
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QTest>
+
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Entries of a /proc/self directory: open descriptors or threads.
+int countEntries(const char* path) {
+    DIR* d = ::opendir(path);
+    if (!d)
+        return -1;
+    int n = 0;
+    while (dirent* e = ::readdir(d)) {
+        if (e->d_name[0] != '.')
+            ++n;
+    }
+    ::closedir(d);
+    return n - (std::strcmp(path, "/proc/self/fd") == 0 ? 1 : 0); // the directory's own
+}
+
+// A listener on 127.0.0.1 with a port that the system picks. Each connection is read to its
+// end, or, with `resetAfter` set, reset (SO_LINGER 0) once that many bytes have come.
+class Listener {
+public:
+    explicit Listener(std::size_t resetAfter = 0)
+        : resetAfter_(resetAfter) {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (resetAfter_ > 0) {
+            // A small window, so that a large send cannot vanish into the buffers at once.
+            int size = 4096;
+            ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+        }
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(fd_, 64) != 0)
+            throw std::runtime_error("cannot listen on the loopback interface");
+        socklen_t size = sizeof address;
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size);
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { run(); });
+    }
+    ~Listener() {
+        stop_ = true;
+        thread_.join();
+        ::close(fd_);
+    }
+    int port() const { return port_; }
+    int finished() const { return finished_; }
+    std::size_t received() const { return received_; }
+    bool waitForConnections(int count, int timeoutMs = 5000) const {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (finished_ < count && Clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return finished_ >= count;
+    }
+
+private:
+    void run() {
+        while (!stop_) {
+            pollfd watch{fd_, POLLIN, 0};
+            if (::poll(&watch, 1, 20) <= 0)
+                continue;
+            const int peer = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (peer < 0)
+                continue;
+            std::size_t got = 0;
+            char buffer[8192];
+            for (;;) {
+                const std::size_t want =
+                    resetAfter_ > 0 ? std::min(sizeof buffer, resetAfter_ - got) : sizeof buffer;
+                const ssize_t n = ::read(peer, buffer, want);
+                if (n <= 0)
+                    break;
+                got += static_cast<std::size_t>(n);
+                if (resetAfter_ > 0 && got >= resetAfter_) {
+                    linger hard{1, 0};
+                    ::setsockopt(peer, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+                    break;
+                }
+            }
+            ::close(peer);
+            received_ += got;
+            ++finished_;
+        }
+    }
+
+    int fd_ = -1;
+    int port_ = 0;
+    std::size_t resetAfter_;
+    std::atomic<bool> stop_ = false;
+    std::atomic<int> finished_ = 0;
+    std::atomic<std::size_t> received_ = 0;
+    std::thread thread_;
+};
+
+// A pseudo-terminal standing in for a serial device that is unplugged after `dropAfter` bytes:
+// its master side closes, so that writes into the device fail from then on.
+class VanishingPty {
+public:
+    explicit VanishingPty(std::size_t dropAfter)
+        : dropAfter_(dropAfter) {
+        char name[128] = {};
+        if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
+            throw std::runtime_error("openpty failed");
+        path_ = name;
+        ::fcntl(master_, F_SETFD, FD_CLOEXEC);
+        ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
+        termios raw{};
+        ::tcgetattr(slave_, &raw);
+        ::cfmakeraw(&raw);
+        ::tcsetattr(slave_, TCSANOW, &raw);
+        thread_ = std::thread([this] { run(); });
+    }
+    ~VanishingPty() {
+        stop_ = true;
+        thread_.join();
+        if (master_ >= 0)
+            ::close(master_);
+        ::close(slave_);
+    }
+    const std::string& path() const { return path_; }
+    bool gone() const { return gone_; }
+
+private:
+    void run() {
+        char buffer[256];
+        std::size_t got = 0;
+        while (!stop_ && !gone_) {
+            pollfd watch{master_, POLLIN, 0};
+            if (::poll(&watch, 1, 10) <= 0)
+                continue;
+            const ssize_t n = ::read(master_, buffer, std::min(sizeof buffer, dropAfter_ - got));
+            if (n <= 0)
+                continue;
+            got += static_cast<std::size_t>(n);
+            if (got >= dropAfter_) {
+                ::close(master_);
+                master_ = -1;
+                gone_ = true;
+            }
+        }
+    }
+
+    int master_ = -1;
+    int slave_ = -1;
+    std::size_t dropAfter_;
+    std::string path_;
+    std::atomic<bool> stop_ = false;
+    std::atomic<bool> gone_ = false;
+    std::thread thread_;
+};
+
+class FaultInjectionTest : public AppFixture {
+protected:
+    void SetUp() override {
+        writeFileBytes(std::getenv("LUMAVANE_INI"), "[Comm]\r\nPort=5\r\nIP=127.0.0.1\r\n");
+        AppFixture::SetUp();
+    }
+
+    void useNetwork(int tcpPort) {
+        form().Comm().Port = 5;
+        form().Comm().IP = "127.0.0.1";
+        form().TCP1.Port = tcpPort;
+    }
+    void useSerial(const std::string& device) {
+        form().Comm().Port = 1;
+        form().Comm().Baud = 115200;
+        form().ComPort1.DeviceResolver = [device](unsigned) { return device; };
+    }
+    // Presses F9, confirms the Select Address dialog as it stands and, when `box` is set,
+    // records the error box that follows and closes it.
+    bool send(bool box) {
+        ModalScript script(20000);
+        script.expect<TAskSend1>([](TAskSend1* dlg) {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : dlg,
+                            Qt::Key_Return);
+        });
+        if (box) {
+            script.expect<QMessageBox>([this](QMessageBox* b) {
+                boxText = b->text();
+                boxCaption = b->windowTitle();
+                sendingShownUnderBox = windows->SendData1->isVisible();
+                linkOpenUnderBox = form().ComPort1.Open() || form().TCP1.Connected();
+                clickButton(b, QMessageBox::Ok);
+            });
+        }
+        press(Qt::Key_F9);
+        const bool served = script.wait();
+        EXPECT_TRUE(served) << "still waiting for " << script.pending();
+        return served;
+    }
+
+    QString boxText, boxCaption;
+    bool sendingShownUnderBox = true;
+    bool linkOpenUnderBox = true;
+};
+
+TEST_F(FaultInjectionTest, SaveOntoAFullFileSystemKeepsTheOldFileAndTheModifiedFlag) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting a small file system needs root";
+    const std::string mountPoint = dir.file("small");
+    ASSERT_EQ(::mkdir(mountPoint.c_str(), 0700), 0);
+    if (::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    struct Unmount {
+        std::string path;
+        ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+    } unmount{mountPoint};
+
+    const std::string path = mountPoint + "/message.lsm";
+    const std::string old = "Centered,^R^old message\r\nNotCentered,second\r\n";
+    writeFileBytes(path, old);
+    form().OpenFile(path);
+    ASSERT_EQ(lines().size(), 2u);
+
+    // Fill the file system to the last byte.
+    {
+        const int fd =
+            ::open((mountPoint + "/filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        ASSERT_GE(fd, 0);
+        const std::string block(4096, 'f');
+        while (::write(fd, block.data(), block.size()) > 0) {
+        }
+        while (::write(fd, block.data(), 1) > 0) {
+        }
+        ::close(fd);
+    }
+
+    // Change the list through the block editor, then save it.
+    form().ListBox1->SetItemIndex(0);
+    ModalScript edit;
+    edit.expect<TBEDlg>([](TBEDlg* dialog) {
+        dialog->Edit1->selectAll();
+        QTest::keyClicks(dialog->Edit1, QString(200, 'n'));
+        QTest::keyClick(dialog->Edit1, Qt::Key_Return);
+    });
+    press(Qt::Key_E, Qt::ControlModifier);
+    ASSERT_TRUE(edit.wait());
+    ASSERT_EQ(title().substr(title().size() - 2), " *");
+
+    QString message;
+    ModalScript save;
+    save.expect<QMessageBox>([&message](QMessageBox* box) {
+        message = box->text();
+        clickButton(box, QMessageBox::Ok);
+    });
+    press(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(save.wait()) << save.pending();
+
+    EXPECT_TRUE(message.startsWith(QString::fromStdString("Cannot create file " + path)))
+        << message.toStdString();
+    EXPECT_EQ(readFileBytes(path), old);
+    EXPECT_EQ(title().substr(title().size() - 2), " *");
+    // No temporary file is left behind to take the room.
+    EXPECT_EQ(countEntries(mountPoint.c_str()), 2);
+}
+
+TEST_F(FaultInjectionTest, ASerialDeviceThatVanishesMidSendIsReportedAndClosed) {
+    VanishingPty pty(300);
+    useSerial(pty.path());
+    load(std::vector<std::string>(60, "NotCentered,^G^a line of the message to the sign"));
+    ASSERT_TRUE(send(true));
+    EXPECT_TRUE(pty.gone()) << "the device went away during the send";
+    EXPECT_FALSE(boxText.isEmpty());
+    EXPECT_EQ(boxCaption, "Lumavane Static Message Editor");
+    EXPECT_FALSE(sendingShownUnderBox);
+    EXPECT_FALSE(linkOpenUnderBox);
+    EXPECT_FALSE(form().ComPort1.Open());
+    EXPECT_FALSE(windows->SendData1->isVisible());
+}
+
+TEST_F(FaultInjectionTest, ANetworkPeerThatResetsMidSendIsReportedAndClosed) {
+    Listener sign(16384);
+    useNetwork(sign.port());
+    // Far more than the socket buffers of both ends hold.
+    load(std::vector<std::string>(12000, "NotCentered," + std::string(240, 'W')));
+    ASSERT_TRUE(send(true));
+    ASSERT_TRUE(sign.waitForConnections(1));
+    EXPECT_EQ(sign.received(), 16384u);
+    EXPECT_FALSE(boxText.isEmpty());
+    EXPECT_EQ(boxCaption, "Lumavane Static Message Editor");
+    EXPECT_FALSE(sendingShownUnderBox);
+    EXPECT_FALSE(linkOpenUnderBox);
+    EXPECT_FALSE(form().TCP1.Connected());
+    EXPECT_FALSE(windows->SendData1->isVisible());
+}
+
+TEST_F(FaultInjectionTest, ManySendsLeaveDescriptorsAndThreadsWhereTheyWere) {
+    Listener sign;
+    useNetwork(sign.port());
+    const std::vector<std::string> message = {"Centered,^R^Hello", "NotCentered,^F^world^F^"};
+    load(message);
+    TSendBuffer buffer;
+    TBlock block;
+    buildSignStream(buffer, block, message, 1, 20);
+    const std::string expected(buffer.bytes());
+
+    // The first send through the window, so that anything made once is made now.
+    ASSERT_TRUE(send(false));
+    ASSERT_TRUE(sign.waitForConnections(1));
+    const int fds = countEntries("/proc/self/fd");
+    const int threads = countEntries("/proc/self/task");
+
+    // The rest of a thousand sends, each through the window with its dialogs.
+    for (int i = 1; i < 1000; ++i)
+        ASSERT_TRUE(send(false)) << "send " << i;
+    ASSERT_TRUE(sign.waitForConnections(1000, 10000));
+    EXPECT_EQ(sign.received(), 1000 * expected.size());
+    EXPECT_EQ(countEntries("/proc/self/fd"), fds);
+    EXPECT_EQ(countEntries("/proc/self/task"), threads);
+}
+
+// The settings file becomes impossible to write while the program runs (its folder is replaced
+// by a plain file): the Configuration dialog reports it, and the program carries on with the
+// settings it has.
+class SettingsFaultTest : public AppFixture {
+protected:
+    void SetUp() override {
+        saved = std::getenv("LUMAVANE_INI");
+        ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+        writeFileBytes(settings, "[Comm]\r\nPort=5\r\nBaud=9600\r\nIP=127.0.0.1\r\n");
+        setenv("LUMAVANE_INI", settings.c_str(), 1);
+        AppFixture::SetUp();
+    }
+    void TearDown() override {
+        AppFixture::TearDown();
+        setenv("LUMAVANE_INI", saved.c_str(), 1);
+    }
+
+    std::string saved;
+    std::string folder = dir.file("settings");
+    std::string settings = folder + "/LUMAVANE.INI";
+};
+
+TEST_F(SettingsFaultTest, ConfigurationThatCannotBeSavedIsReportedAndTheProgramGoesOn) {
+    ASSERT_EQ(form().Comm().Port, 5);
+    load({"NotCentered,kept"});
+    ASSERT_EQ(std::rename(folder.c_str(), dir.file("moved").c_str()), 0);
+    writeFileBytes(folder, "a file where the settings folder was");
+
+    QString message;
+    bool dialogOpenAfterReport = false;
+    ModalScript script;
+    script
+        .expect<TComSetupDlg>([](TComSetupDlg* dialog) {
+            for (QRadioButton* button : dialog->findChildren<QRadioButton*>()) {
+                if (button->text() == "Port 3")
+                    QTest::mouseClick(button, Qt::LeftButton);
+            }
+            QTest::keyClick(dialog, Qt::Key_Return);
+        })
+        .expect<QMessageBox>([&message](QMessageBox* box) {
+            message = box->text();
+            clickButton(box, QMessageBox::Ok);
+        })
+        .expect<TComSetupDlg>([&dialogOpenAfterReport](TComSetupDlg* dialog) {
+            dialogOpenAfterReport = true;
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+    form().Configuration1->trigger();
+    ASSERT_TRUE(script.wait()) << script.pending();
+
+    EXPECT_EQ(message.section('\n', 0, 0).toStdString(), "Unable to write to " + settings);
+    EXPECT_TRUE(dialogOpenAfterReport);
+    EXPECT_EQ(readFileBytes(folder), "a file where the settings folder was");
+    EXPECT_EQ(readFileBytes(dir.file("moved/LUMAVANE.INI")),
+              "[Comm]\r\nPort=5\r\nBaud=9600\r\nIP=127.0.0.1\r\n");
+    // The window still works: the list is as it was and the dialog opens again.
+    EXPECT_TRUE(form().isVisible());
+    EXPECT_EQ(lines(), std::vector<std::string>{"NotCentered,kept"});
+    ModalScript again;
+    again.expect<TComSetupDlg>(
+        [](TComSetupDlg* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+    form().Configuration1->trigger();
+    EXPECT_TRUE(again.wait()) << again.pending();
+}
+
+} // namespace
