@@ -23,7 +23,7 @@ namespace {
 // The dialog's font: "MS Sans Serif" or a sans face of the same pixel size.
 QFont sansFont(int pixelSize, bool bold) {
     QFont font;
-    font.setFamilies({"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "DejaVu Sans"});
+    font.setFamilies({"MS Sans Serif", "Liberation Sans", "DejaVu Sans"});
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(pixelSize);
     font.setBold(bold);
