@@ -1,6 +1,7 @@
 #include "sign/ui/ask_send.h"
 
 #include "sign/ui/com_setup_dlg.h"
+#include "sign/ui/dialog_frame.h"
 #include "sign/ui/spin_edit.h"
 #include "store/ui/ox_persist.h"
 
@@ -14,22 +15,12 @@
 #include <QVBoxLayout>
 
 TAskSend1::TAskSend1(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint) {
-    setObjectName(QStringLiteral("AskSend1"));
-    setWindowTitle(tr("Select Address"));
-    QFont bold(QStringLiteral("Sans Serif"), 8, QFont::Bold);
-    bold.setStyleHint(QFont::SansSerif);
-    setFont(bold);
-
-    OKBtn = new QPushButton(tr("OK"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(tr("Cancel"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    Bevel1 = new QFrame(this);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    : QDialog(parent, kFixedDialogFlags) {
+    const TDialogFrame frame =
+        setUpDialogFrame(this, QStringLiteral("AskSend1"), tr("Select Address"));
+    OKBtn = frame.OKBtn;
+    CancelBtn = frame.CancelBtn;
+    Bevel1 = frame.Bevel1;
     Label1 = new QLabel(tr("Enter Line Address to start with (usually 1):"), Bevel1);
     Label1->setObjectName(QStringLiteral("Label1"));
     SpinEdit1 = new TSpinEdit(0, 99, 1, 2, Bevel1);

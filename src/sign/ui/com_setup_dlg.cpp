@@ -3,6 +3,7 @@
 #include "model/ui/single_line_validator.h"
 #include "model/ui/text_codec.h"
 #include "sign/comm_settings.h"
+#include "sign/ui/dialog_frame.h"
 #include "sign/ui/radio_group.h"
 
 #include <QFrame>
@@ -18,23 +19,13 @@
 #include <algorithm>
 
 TComSetupDlg::TComSetupDlg(TBComm& comm, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(parent, kFixedDialogFlags)
     , comm_(comm) {
-    setObjectName(QStringLiteral("ComSetupDlg"));
-    setWindowTitle(tr("Communications Setup"));
-    QFont bold(QStringLiteral("Sans Serif"), 8, QFont::Bold);
-    bold.setStyleHint(QFont::SansSerif);
-    setFont(bold);
-
-    OKBtn = new QPushButton(tr("OK"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(tr("Cancel"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    Bevel1 = new QFrame(this);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    const TDialogFrame frame =
+        setUpDialogFrame(this, QStringLiteral("ComSetupDlg"), tr("Communications Setup"));
+    OKBtn = frame.OKBtn;
+    CancelBtn = frame.CancelBtn;
+    Bevel1 = frame.Bevel1;
     RadioGroup1 = new RadioGroup(
         tr("Comm Port:"), {tr("Port 1"), tr("Port 2"), tr("Port 3"), tr("Port 4"), tr("USE IP:")},
         Bevel1);

@@ -1,0 +1,24 @@
+#include "sign/ui/dialog_frame.h"
+
+#include <QDialog>
+#include <QFrame>
+#include <QPushButton>
+
+TDialogFrame setUpDialogFrame(QDialog* dialog, const QString& objectName, const QString& title) {
+    dialog->setObjectName(objectName);
+    dialog->setWindowTitle(title);
+    QFont bold(QStringLiteral("Sans Serif"), 8, QFont::Bold);
+    bold.setStyleHint(QFont::SansSerif);
+    dialog->setFont(bold);
+
+    TDialogFrame frame{};
+    frame.OKBtn = new QPushButton(QDialog::tr("OK"), dialog);
+    frame.OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    frame.OKBtn->setDefault(true);
+    frame.CancelBtn = new QPushButton(QDialog::tr("Cancel"), dialog);
+    frame.CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    frame.Bevel1 = new QFrame(dialog);
+    frame.Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    frame.Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    return frame;
+}
