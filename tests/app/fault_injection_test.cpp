@@ -10,6 +10,7 @@
 #include "sign/ui/ask_send.h"
 #include "sign/ui/com_setup_dlg.h"
 #include "sign/ui/send_data.h"
+#include "support/core/pty_reader.h"
 #include "support/gui/app_fixture.h"
 #include "support/gui/modal.h"
 
@@ -136,63 +137,6 @@ private:
     std::thread thread_;
 };
 
-// A pseudo-terminal standing in for a serial device that is unplugged after `dropAfter` bytes:
-// its master side closes, so that writes into the device fail from then on.
-class VanishingPty {
-public:
-    explicit VanishingPty(std::size_t dropAfter)
-        : dropAfter_(dropAfter) {
-        char name[128] = {};
-        if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
-            throw std::runtime_error("openpty failed");
-        path_ = name;
-        ::fcntl(master_, F_SETFD, FD_CLOEXEC);
-        ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
-        termios raw{};
-        ::tcgetattr(slave_, &raw);
-        ::cfmakeraw(&raw);
-        ::tcsetattr(slave_, TCSANOW, &raw);
-        thread_ = std::thread([this] { run(); });
-    }
-    ~VanishingPty() {
-        stop_ = true;
-        thread_.join();
-        if (master_ >= 0)
-            ::close(master_);
-        ::close(slave_);
-    }
-    const std::string& path() const { return path_; }
-    bool gone() const { return gone_; }
-
-private:
-    void run() {
-        char buffer[256];
-        std::size_t got = 0;
-        while (!stop_ && !gone_) {
-            pollfd watch{master_, POLLIN, 0};
-            if (::poll(&watch, 1, 10) <= 0)
-                continue;
-            const ssize_t n = ::read(master_, buffer, std::min(sizeof buffer, dropAfter_ - got));
-            if (n <= 0)
-                continue;
-            got += static_cast<std::size_t>(n);
-            if (got >= dropAfter_) {
-                ::close(master_);
-                master_ = -1;
-                gone_ = true;
-            }
-        }
-    }
-
-    int master_ = -1;
-    int slave_ = -1;
-    std::size_t dropAfter_;
-    std::string path_;
-    std::atomic<bool> stop_ = false;
-    std::atomic<bool> gone_ = false;
-    std::thread thread_;
-};
-
 class FaultInjectionTest : public AppFixture {
 protected:
     void SetUp() override {
@@ -299,7 +243,7 @@ TEST_F(FaultInjectionTest, SaveOntoAFullFileSystemKeepsTheOldFileAndTheModifiedF
 }
 
 TEST_F(FaultInjectionTest, ASerialDeviceThatVanishesMidSendIsReportedAndClosed) {
-    VanishingPty pty(300);
+    PtyReader pty(300);
     useSerial(pty.path());
     load(std::vector<std::string>(60, "NotCentered,^G^a line of the message to the sign"));
     ASSERT_TRUE(send(true));

@@ -6,6 +6,7 @@
 #include "sign/ui/ask_send.h"
 #include "sign/ui/send_data.h"
 #include "sign/ui/spin_edit.h"
+#include "support/core/pty_reader.h"
 #include "support/gui/app_fixture.h"
 #include "support/gui/modal.h"
 #include "support/gui/modal_guard.h"
@@ -126,75 +127,6 @@ private:
     std::atomic<bool> stop_ = false;
     std::atomic<int> connections_ = 0;
     std::atomic<int> finished_ = 0;
-    std::mutex mutex_;
-    std::string received_;
-    std::thread thread_;
-};
-
-// A pseudo-terminal standing in for a serial device; a thread reads everything that arrives.
-class PtyReader {
-public:
-    PtyReader() {
-        char name[128] = {};
-        if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
-            throw std::runtime_error("openpty failed");
-        path_ = name;
-        ::fcntl(master_, F_SETFD, FD_CLOEXEC);
-        ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
-        // Raw, so that the terminal passes every byte as it is.
-        termios raw{};
-        ::tcgetattr(slave_, &raw);
-        ::cfmakeraw(&raw);
-        ::tcsetattr(slave_, TCSANOW, &raw);
-        thread_ = std::thread([this] { run(); });
-    }
-    ~PtyReader() {
-        closeMaster();
-        ::close(slave_);
-    }
-    const std::string& path() const { return path_; }
-    // The reader goes away: writes into the device fail from now on.
-    void closeMaster() {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        if (master_ >= 0)
-            ::close(master_);
-        master_ = -1;
-    }
-    // Waits until `count` bytes have come or nothing more comes; what came.
-    std::string read(std::size_t count, int timeoutMs = 5000) {
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (size() < count && Clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        std::this_thread::sleep_for(std::chrono::milliseconds(50)); // nothing more behind it
-        std::lock_guard<std::mutex> lock(mutex_);
-        return received_;
-    }
-
-private:
-    std::size_t size() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return received_.size();
-    }
-    void run() {
-        char buffer[4096];
-        while (!stop_) {
-            pollfd watch{master_, POLLIN, 0};
-            if (::poll(&watch, 1, 20) <= 0)
-                continue;
-            const ssize_t n = ::read(master_, buffer, sizeof buffer);
-            if (n <= 0)
-                continue;
-            std::lock_guard<std::mutex> lock(mutex_);
-            received_.append(buffer, static_cast<std::size_t>(n));
-        }
-    }
-
-    int master_ = -1;
-    int slave_ = -1;
-    std::string path_;
-    std::atomic<bool> stop_ = false;
     std::mutex mutex_;
     std::string received_;
     std::thread thread_;
