@@ -23,7 +23,7 @@ for t in "${targets[@]}"; do
     echo "== fuzz_$t: ${seconds}s"
     if ! ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        build-fuzz/bin/fuzz_"$t" -max_total_time="$seconds" -max_len=4096 -rss_limit_mb=1024 \
+        build-fuzz/bin/fuzz_"$t" -seed=1 -max_total_time="$seconds" -max_len=4096 -rss_limit_mb=1024 \
         -print_final_stats=1 -artifact_prefix="$work/$t/artifacts/" "$work/$t/corpus" \
         >"$work/$t/log" 2>&1; then
         failed+=("$t")

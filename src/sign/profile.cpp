@@ -80,7 +80,15 @@ std::vector<Line> splitLines(const std::string& data) {
     while (pos < data.size()) {
         const std::size_t nl = data.find('\n', pos);
         if (nl == std::string::npos) {
-            lines.push_back({data.substr(pos), ""});
+            // A last line that ends in a lone CR: the CR belongs to its line end, not to its
+            // value, and a line written after it must not run on into it.
+            std::string text = data.substr(pos);
+            std::string eol;
+            if (!text.empty() && text.back() == '\r') {
+                text.pop_back();
+                eol = "\r\n";
+            }
+            lines.push_back({std::move(text), std::move(eol)});
             break;
         }
         std::size_t end = nl;

@@ -278,3 +278,14 @@ TEST(ProfileWriteFailures, ReadOnlyFileInReadOnlyDirectory) {
 }
 
 } // namespace
+
+TEST(ProfileLineEnds, ALastLineEndingInALoneCrKeepsItsValue) {
+    TempDir dir;
+    const std::string path = dir.file("LUMAVANE.INI");
+    writeFileBytes(path, "[Comm]\r\nPort=5\r");
+    EXPECT_EQ(readProfileInt(path, "Comm", "Port", 2), 5);
+    writeProfileString(path, "Comm", "Baud", "9600");
+    EXPECT_EQ(readProfileInt(path, "Comm", "Port", 2), 5);
+    EXPECT_EQ(readProfileString(path, "Comm", "Baud", ""), "9600");
+    EXPECT_EQ(readFileBytes(path), "[Comm]\r\nPort=5\r\nBaud=9600\r\n");
+}
