@@ -14,7 +14,6 @@
 #include <limits>
 #include <optional>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -262,10 +261,7 @@ void writeProfileString(const std::string& path, const std::string& section, con
     try {
         // The machine-wide file lives in a directory that only the administrator may change,
         // while the file itself is open to every user: there it is rewritten in place.
-        if (!directoryTakesNewFiles(path) && ::access(path.c_str(), W_OK) == 0)
-            rewriteFileInPlace(path, out);
-        else
-            writeFileSafely(path, out);
+        writeFileSafely(path, out);
     } catch (const ESafeWriteError& error) {
         writeFailed(path, error.what());
     }
