@@ -237,7 +237,11 @@ void TForm1::EditSelection1Click() {
     const int row = ListBox1->ItemIndex();
     if (row < 0)
         return;
-    EditBlock_->ParseLine(Model_->Line(row));
+    const std::string line = Model_->Line(row);
+    EditBlock_->ParseLine(line);
+    // The editor gets the whole text, also past what a block keeps: confirmed unchanged it
+    // stays whole, and an edited one is shortened only after the editor has asked.
+    EditBlock_->Text = WholeLineText(line);
     if (!EditBlockInEditor())
         return;
     Model_->Replace(row, EditBlock_->BuildLine());

@@ -7,6 +7,7 @@
 #include "model/block.h"
 #include "support/gui/app_fixture.h"
 #include "support/gui/modal.h"
+#include "support/gui/modal_guard.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -245,6 +246,58 @@ TEST_F(BlockEditorTest, TheLimitOf250HoldsForTypingAndCodes) {
     EXPECT_EQ(dialog.Edit1->text().size(), 250);
     QTest::keyClick(dialog.Edit1, Qt::Key_Return);
     EXPECT_EQ(block.Text.size(), 250u);
+}
+
+TEST_F(BlockEditorTest, TextLongerThanABlockIsCutOnlyWhenEditedAndAgreed) {
+    struct Case {
+        const char* name;
+        std::size_t loaded;
+        bool edited;        // the last character deleted before OK
+        int answer;         // to the warning; 0: no warning may appear
+        std::size_t stored; // characters in the block afterwards; 0: the dialog stays open
+    };
+    const Case cases[] = {
+        {"332 unchanged: kept whole", 332, false, 0, 332},
+        {"332 edited, warning confirmed: cut to 255", 332, true, QMessageBox::Ok, 255},
+        {"332 edited, warning cancelled: back to editing", 332, true, QMessageBox::Cancel, 0},
+        {"256 edited: fits", 256, true, 0, 255},
+    };
+    std::string text;
+    for (std::size_t i = 0; i < 332; ++i)
+        text.push_back(static_cast<char>('A' + i % 26));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string loaded = text.substr(0, c.loaded);
+        open(loaded);
+        ASSERT_EQ(dialog.Edit1->text().size(), static_cast<qsizetype>(c.loaded));
+        if (c.edited)
+            QTest::keyClick(dialog.Edit1, Qt::Key_Backspace);
+        QString warning;
+        if (c.answer) {
+            ModalScript script;
+            script.expect<QMessageBox>([&](QMessageBox* box) {
+                warning = box->text();
+                clickButton(box, c.answer);
+            });
+            QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+            ASSERT_TRUE(script.wait()) << script.pending();
+            EXPECT_EQ(warning, "The text is 331 characters long, and a block keeps at most 255.\n"
+                               "OK shortens it to 255 characters: the last 76 are cut off.");
+        } else {
+            NoModalGuard guard;
+            QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+            EXPECT_TRUE(guard.Seen().isEmpty()) << guard.Seen().join(",").toStdString();
+        }
+        if (c.stored == 0) {
+            EXPECT_TRUE(dialog.isVisible());
+            EXPECT_EQ(dialog.Edit1->text().size(), static_cast<qsizetype>(c.loaded - 1));
+            EXPECT_EQ(block.Text, loaded);
+        } else {
+            EXPECT_FALSE(dialog.isVisible());
+            EXPECT_EQ(block.Text, text.substr(0, c.stored));
+        }
+        dialog.hide();
+    }
 }
 
 TEST_F(BlockEditorTest, PastedLinesAreJoinedAndForeignCharactersRefused) {
