@@ -184,8 +184,13 @@ void TBEDlg::BitBtn4Click() {
 
 void TBEDlg::InsertCode(const QString& code) {
     QClipboard* clipboard = Clipboard ? Clipboard() : nullptr;
-    putClipboardText(clipboard, code);
-    const QString pasted = clipboardText(clipboard);
+    QString pasted;
+    {
+        // What the user had on the clipboard is put back once the code has been taken from it.
+        const TClipboardKeeper keeper(clipboard);
+        putClipboardText(clipboard, code);
+        pasted = clipboardText(clipboard);
+    }
     // The pasted code replaces the selection or goes in at the caret. A code that does not fit
     // whole under the limit is not put in at all: a cut-off code would show as text.
     const qsizetype kept = Edit1->text().size() - Edit1->selectedText().size();

@@ -17,10 +17,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -212,7 +214,59 @@ TEST_F(BlockEditorTest, CodeButtonsInsertTheirCodeThroughTheClipboard) {
         EXPECT_TRUE(waitFor([&] { return dialog.Edit1->hasFocus(); }));
         EXPECT_EQ(dialog.Edit1->cursorPosition(), c.caret);
         EXPECT_FALSE(dialog.Edit1->hasSelectedText());
-        EXPECT_EQ(QGuiApplication::clipboard()->text(), c.code);
+        // The code went through the clipboard, which holds the user's text again.
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), "what the user had");
+        dialog.hide();
+    }
+}
+
+TEST_F(BlockEditorTest, CodeButtonsPutBackEveryFormatTheClipboardHeld) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    struct Case {
+        const char* name;
+        std::map<QString, QByteArray> formats; // empty: an empty clipboard
+        bool withImage;
+    };
+    const Case cases[] = {
+        {"text, html and a format of another program",
+         {{"text/plain", "OPEN "},
+          {"text/html", "<b>OPEN</b> "},
+          {"application/x-other-program", QByteArray("\0\1\2", 3)}},
+         false},
+        {"an image", {}, true},
+        {"nothing", {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* data = new QMimeData;
+        for (const auto& [format, bytes] : c.formats)
+            data->setData(format, bytes);
+        if (c.withImage)
+            data->setImageData(image);
+        clipboard->setMimeData(data);
+        open("AB");
+        dialog.Edit1->setCursorPosition(2);
+        QTest::keyClick(&dialog, Qt::Key_R, Qt::AltModifier);
+        ASSERT_TRUE(waitFor([&] { return dialog.Edit1->text() == "AB^R^"; }));
+
+        // An empty clipboard may give no data at all.
+        const QMimeData empty;
+        const QMimeData* now = clipboard->mimeData() ? clipboard->mimeData() : &empty;
+        for (const auto& [format, bytes] : c.formats)
+            EXPECT_EQ(now->data(format), bytes) << format.toStdString();
+        EXPECT_EQ(now->hasImage(), c.withImage);
+        if (c.withImage) {
+            EXPECT_EQ(qvariant_cast<QImage>(now->imageData()), image);
+        }
+        if (c.formats.empty() && !c.withImage) {
+            EXPECT_TRUE(now->formats().isEmpty()) << now->formats().join(",").toStdString();
+        }
+        // Ctrl+V now pastes what the user had copied.
+        QTest::keyClick(dialog.Edit1, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(dialog.Edit1->text(),
+                  QString(c.formats.count("text/plain") ? "AB^R^OPEN " : "AB^R^"));
         dialog.hide();
     }
 }
