@@ -103,6 +103,32 @@ TEST(MessageFileTest, LargeAndGarbageFilesLoad) {
     EXPECT_GT(kept, 90000u);
 }
 
+TEST(MessageFileTest, ReadingTellsWhereANulByteStoppedIt) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::optional<std::size_t> nul;
+        Lines lines;
+    };
+    const Case cases[] = {
+        {"read to the end", "BEFORE\r\nAFTER\r\n", std::nullopt, {"BEFORE", "AFTER"}},
+        {"NUL inside line 2",
+         std::string("BEFORE\r\nHAS\0NUL\r\nEND\r\n", 20),
+         11,
+         {"BEFORE", "HAS"}},
+        {"NUL first", std::string("\0binary", 7), 0, {}},
+        {"NUL last", std::string("A\r\n\0", 4), 3, {"A"}},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFileBytes(dir.file("f.lsm"), c.bytes);
+        std::optional<std::size_t> nul = 99;
+        EXPECT_EQ(readMessageFile(dir.file("f.lsm"), &nul), c.lines);
+        EXPECT_EQ(nul, c.nul);
+    }
+}
+
 struct OpenFailure {
     const char* name;
     std::string (*makePath)(const TempDir&);
