@@ -66,7 +66,16 @@ TForm1::TForm1(QWidget* parent)
     installPortSelectDialog(ComPort1, this);
     TCP1.Port = 23;
 
-    BComm_->Load();
+    // A value out of range in the settings file is told once, when the window is up.
+    std::string settingsReport;
+    for (const std::string& note : BComm_->Load())
+        settingsReport += (settingsReport.empty() ? "" : "\n") + note;
+    if (!settingsReport.empty()) {
+        QMetaObject::invokeMethod(
+            this,
+            [settingsReport] { TApplication::ReportException(std::runtime_error(settingsReport)); },
+            Qt::QueuedConnection);
+    }
 }
 
 TForm1::~TForm1() {
