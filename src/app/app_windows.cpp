@@ -15,9 +15,11 @@ TAppWindows::TAppWindows() {
     ComSetupDlg = std::make_unique<TComSetupDlg>(Form1->Comm(), Form1.get());
     Form1->SetComSetupDialog(ComSetupDlg.get());
     AskSend1 = std::make_unique<TAskSend1>(Form1.get());
-    // A store that fails at the end of the run is reported like any other error.
+    // A store that fails at the end of the run goes to the error log only: the main window has
+    // closed, and a box now would hold the ending program. (A store file that cannot be read
+    // has been reported with a box at start-up already.)
     AskSend1->oxPersist1->OnError = [](const std::exception& error) {
-        TApplication::ReportException(error);
+        TApplication::LogException(error);
     };
     SendData1 = std::make_unique<TSendData1>(Form1.get());
     Form1->SetSendDialogs(AskSend1.get(), SendData1.get());

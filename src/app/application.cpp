@@ -55,9 +55,15 @@ QString TApplication::ErrorLogPath() {
 }
 
 void TApplication::ReportException(const std::exception& error) {
-    const QString message = QString::fromLocal8Bit(error.what());
-
     // The log is a convenience: failing to write it must not hide the error itself.
+    LogException(error);
+    QMessageBox box(QMessageBox::Critical, Title(), QString::fromLocal8Bit(error.what()),
+                    QMessageBox::Ok);
+    box.exec();
+}
+
+void TApplication::LogException(const std::exception& error) {
+    const QString message = QString::fromLocal8Bit(error.what());
     const QString logPath = ErrorLogPath();
     QDir().mkpath(QFileInfo(logPath).path());
     QFile log(logPath);
@@ -66,9 +72,6 @@ void TApplication::ReportException(const std::exception& error) {
         line.replace('\r', ' ').replace('\n', ' ');
         log.write(line.toUtf8() + "\n");
     }
-
-    QMessageBox box(QMessageBox::Critical, Title(), message, QMessageBox::Ok);
-    box.exec();
 }
 
 void TApplication::CloseOnTerminationSignals(QWidget* window) {

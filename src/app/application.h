@@ -19,6 +19,8 @@ public:
 
     // Shows the error to the user and logs it.
     static void ReportException(const std::exception& error);
+    // Only logs it: for an error met when no window is left to show it in.
+    static void LogException(const std::exception& error);
 
     // $XDG_STATE_HOME/lumavane/errors.log (~/.local/state when XDG_STATE_HOME is not set).
     static QString ErrorLogPath();

@@ -1,6 +1,7 @@
 #include "app/file_dialogs.h"
 
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 
 TMessageFileDialog::TMessageFileDialog(Kind kind, QWidget* parent)
@@ -22,8 +23,12 @@ TMessageFileDialog::TMessageFileDialog(Kind kind, QWidget* parent)
 }
 
 bool TMessageFileDialog::Execute(QString& path) {
-    if (!lastChosen_.isEmpty())
+    if (!lastChosen_.isEmpty()) {
         selectFile(lastChosen_);
+        // The last name is offered selected, so that a typed name replaces it.
+        if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            name->selectAll();
+    }
     if (exec() != QDialog::Accepted)
         return false;
     const QStringList files = selectedFiles();

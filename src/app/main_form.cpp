@@ -24,7 +24,11 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScreen>
+
+#include <optional>
+#include <stdexcept>
 
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent) {
@@ -62,7 +66,16 @@ TForm1::TForm1(QWidget* parent)
     installPortSelectDialog(ComPort1, this);
     TCP1.Port = 23;
 
-    BComm_->Load();
+    // A value out of range in the settings file is told once, when the window is up.
+    std::string settingsReport;
+    for (const std::string& note : BComm_->Load())
+        settingsReport += (settingsReport.empty() ? "" : "\n") + note;
+    if (!settingsReport.empty()) {
+        QMetaObject::invokeMethod(
+            this,
+            [settingsReport] { TApplication::ReportException(std::runtime_error(settingsReport)); },
+            Qt::QueuedConnection);
+    }
 }
 
 TForm1::~TForm1() {
@@ -175,13 +188,48 @@ bool TForm1::SaveStep() {
         if (!SaveDialog1->Execute(chosen))
             return false;
         path = pathFromQString(chosen);
+    } else if (Doc_.NulOffset) {
+        switch (AskOverPartlyReadFile()) {
+        case OverwriteAnswer::Cancel:
+            return false;
+        case OverwriteAnswer::SaveAs:
+            return SaveAsStep();
+        case OverwriteAnswer::Replace:
+            break;
+        }
     }
+    WriteList(path);
+    return true;
+}
+
+void TForm1::WriteList(const std::string& path) {
     // Written first: a failed write keeps the old file, the old name and the modified flag.
     writeMessageFile(path, Model_->Lines());
     Doc_.FileName = path;
     Doc_.Modified = false;
+    Doc_.NulOffset.reset();
     Refresh();
-    return true;
+}
+
+TForm1::OverwriteAnswer TForm1::AskOverPartlyReadFile() {
+    const QString text =
+        QString("%1 holds a NUL byte at offset %2: the text after it was not read.\n"
+                "Saving over the file replaces all of it with the lines shown, and that text "
+                "is lost.")
+            .arg(pathToQString(Doc_.FileName))
+            .arg(static_cast<qulonglong>(*Doc_.NulOffset));
+    QMessageBox box(QMessageBox::Warning, "Warning", text, QMessageBox::NoButton, this);
+    QPushButton* saveAs = box.addButton("Save &As...", QMessageBox::AcceptRole);
+    QPushButton* replace = box.addButton("&Replace", QMessageBox::DestructiveRole);
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(saveAs);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.exec();
+    if (box.clickedButton() == saveAs)
+        return OverwriteAnswer::SaveAs;
+    if (box.clickedButton() == replace)
+        return OverwriteAnswer::Replace;
+    return OverwriteAnswer::Cancel;
 }
 
 void TForm1::New1Click() {
@@ -207,11 +255,21 @@ void TForm1::Open1Click() {
 
 void TForm1::OpenFile(const std::string& path) {
     // Read first: a file that cannot be read leaves the list, the name and the flag as they were.
-    std::vector<std::string> lines = readMessageFile(path);
+    std::optional<std::size_t> nulOffset;
+    std::vector<std::string> lines = readMessageFile(path, &nulOffset);
     Model_->SetLines(std::move(lines));
     Doc_.FileName = path;
     Doc_.Modified = false;
+    Doc_.NulOffset = nulOffset;
     Refresh();
+    if (nulOffset) {
+        QMessageBox box(QMessageBox::Warning, TApplication::Title(),
+                        QString("%1 holds a NUL byte at offset %2: the text after it is not shown.")
+                            .arg(pathToQString(path))
+                            .arg(static_cast<qulonglong>(*nulOffset)),
+                        QMessageBox::Ok, this);
+        box.exec();
+    }
 }
 
 void TForm1::Save1Click() {
@@ -219,14 +277,15 @@ void TForm1::Save1Click() {
 }
 
 void TForm1::SaveAs1Click() {
+    SaveAsStep();
+}
+
+bool TForm1::SaveAsStep() {
     QString chosen;
     if (!SaveDialog1->Execute(chosen))
-        return;
-    const std::string path = pathFromQString(chosen);
-    writeMessageFile(path, Model_->Lines());
-    Doc_.FileName = path;
-    Doc_.Modified = false;
-    Refresh();
+        return false;
+    WriteList(pathFromQString(chosen));
+    return true;
 }
 
 bool TForm1::EditBlockInEditor() {
@@ -237,7 +296,11 @@ void TForm1::EditSelection1Click() {
     const int row = ListBox1->ItemIndex();
     if (row < 0)
         return;
-    EditBlock_->ParseLine(Model_->Line(row));
+    const std::string line = Model_->Line(row);
+    EditBlock_->ParseLine(line);
+    // The editor gets the whole text, also past what a block keeps: confirmed unchanged it
+    // stays whole, and an edited one is shortened only after the editor has asked.
+    EditBlock_->Text = WholeLineText(line);
     if (!EditBlockInEditor())
         return;
     Model_->Replace(row, EditBlock_->BuildLine());

@@ -107,8 +107,9 @@ public:
     // name and flag stay as they were when the file cannot be read.
     void OpenFile(const std::string& path);
 
-    // Writes the list to its file, asking for a name first when it has none. False when the
-    // user cancelled that dialog.
+    // Writes the list to its file, asking for a name first when it has none. A file whose
+    // reading stopped at a NUL byte is not written over without asking: Save As is offered.
+    // False when the user cancelled.
     bool SaveStep();
 
 protected:
@@ -120,6 +121,13 @@ private:
     void CreateMenu();
     // Asks "Do you wish to save ...?" when the list is modified. True when the command may go on.
     bool SaveQuestion();
+    // Save As: false when the user cancelled the dialog.
+    bool SaveAsStep();
+    // Writes the list to `path` and makes it the list's file, saved.
+    void WriteList(const std::string& path);
+    enum class OverwriteAnswer { SaveAs, Replace, Cancel };
+    // Asks before the list is written over a file that holds more than it.
+    OverwriteAnswer AskOverPartlyReadFile();
     // Runs the block editor on the edit block; true when the user confirmed it.
     bool EditBlockInEditor();
     void SetModified();

@@ -13,6 +13,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -159,6 +160,7 @@ void TBEDlg::FormActivate() {
     // (up to 255 characters) is kept whole, and may not grow beyond its own length.
     Edit1->setMaxLength(std::max<int>(kTypedLimit, static_cast<int>(editBlock_.Text.size())));
     Edit1->setText(toQString(editBlock_.Text));
+    loadedText_ = Edit1->text();
     CheckBox1->setChecked(editBlock_.Centered);
     Edit1->setFocus();
     Edit1->deselect();
@@ -182,8 +184,13 @@ void TBEDlg::BitBtn4Click() {
 
 void TBEDlg::InsertCode(const QString& code) {
     QClipboard* clipboard = Clipboard ? Clipboard() : nullptr;
-    putClipboardText(clipboard, code);
-    const QString pasted = clipboardText(clipboard);
+    QString pasted;
+    {
+        // What the user had on the clipboard is put back once the code has been taken from it.
+        const TClipboardKeeper keeper(clipboard);
+        putClipboardText(clipboard, code);
+        pasted = clipboardText(clipboard);
+    }
     // The pasted code replaces the selection or goes in at the caret. A code that does not fit
     // whole under the limit is not put in at all: a cut-off code would show as text.
     const qsizetype kept = Edit1->text().size() - Edit1->selectedText().size();
@@ -242,8 +249,30 @@ void TBEDlg::PaintBox1Paint(QPainter& painter) {
     }
 }
 
+bool TBEDlg::ConfirmShortening(qsizetype length) {
+    const auto kept = static_cast<qsizetype>(kMaxBlockText);
+    QMessageBox box(QMessageBox::Warning, "Warning",
+                    QString("The text is %1 characters long, and a block keeps at most %2.\n"
+                            "OK shortens it to %2 characters: the last %3 are cut off.")
+                        .arg(length)
+                        .arg(kept)
+                        .arg(length - kept),
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+}
+
 void TBEDlg::OKBtnClick() {
-    editBlock_.Text = toBytesLossy(Edit1->text());
+    QString text = Edit1->text();
+    // A block keeps at most 255 characters. A longer text that was loaded and left as it was
+    // stays whole; an edited one is shortened only when the user agrees.
+    if (text.size() > static_cast<qsizetype>(kMaxBlockText) && text != loadedText_) {
+        if (!ConfirmShortening(text.size()))
+            return;
+        text.truncate(static_cast<qsizetype>(kMaxBlockText));
+    }
+    editBlock_.Text = toBytesLossy(text);
     editBlock_.Centered = CheckBox1->isChecked();
     accept();
 }

@@ -15,7 +15,8 @@ class TBlock;
 class TPaintBox;
 
 // "Block Editor": edits the edit block handed over by the main window. Opening loads the
-// block's text and centring flag; OK stores them back; Cancel leaves the block as it was. Four
+// block's text and centring flag; OK stores them back (an edited text longer than a block keeps
+// is cut to 255 characters once the user has agreed); Cancel leaves the block as it was. Four
 // buttons put the colour and flash codes into the text through the clipboard, and a preview
 // shows the text in the sign's colours as it is typed.
 class TBEDlg : public QDialog {
@@ -63,6 +64,10 @@ private:
     void OKBtnClick();
     // Puts `code` on the clipboard and pastes it into the text box at the caret.
     void InsertCode(const QString& code);
+    // Asks whether an edited text of `length` characters may be cut to what a block keeps.
+    bool ConfirmShortening(qsizetype length);
 
     TBlock& editBlock_;
+    // The text as it was loaded on opening.
+    QString loadedText_;
 };

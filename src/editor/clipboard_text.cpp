@@ -1,6 +1,7 @@
 #include "editor/clipboard_text.h"
 
 #include <QClipboard>
+#include <QMimeData>
 
 void putClipboardText(QClipboard* clipboard, const QString& text) {
     if (!clipboard)
@@ -16,4 +17,34 @@ QString clipboardText(QClipboard* clipboard) {
     if (!clipboard)
         throw EClipboardError();
     return clipboard->text(QClipboard::Clipboard);
+}
+
+TClipboardKeeper::TClipboardKeeper(QClipboard* clipboard)
+    : clipboard_(clipboard) {
+    if (!clipboard_)
+        return;
+    saved_ = std::make_unique<QMimeData>();
+    const QMimeData* held = clipboard_->mimeData(QClipboard::Clipboard);
+    if (!held)
+        return;
+    // An image or a colour put there by this program is held as an object, not as bytes.
+    if (held->hasImage())
+        saved_->setImageData(held->imageData());
+    if (held->hasColor())
+        saved_->setColorData(held->colorData());
+    for (const QString& format : held->formats()) {
+        if (format == QLatin1String("application/x-qt-image") ||
+            format == QLatin1String("application/x-color"))
+            continue;
+        saved_->setData(format, held->data(format));
+    }
+}
+
+TClipboardKeeper::~TClipboardKeeper() {
+    if (!clipboard_ || !saved_)
+        return;
+    if (saved_->formats().isEmpty())
+        clipboard_->clear(QClipboard::Clipboard);
+    else
+        clipboard_->setMimeData(saved_.release(), QClipboard::Clipboard);
 }

@@ -2,9 +2,11 @@
 
 #include <QString>
 
+#include <memory>
 #include <stdexcept>
 
 class QClipboard;
+class QMimeData;
 
 // The system clipboard could not be used: "Cannot open clipboard".
 class EClipboardError : public std::runtime_error {
@@ -19,3 +21,17 @@ void putClipboardText(QClipboard* clipboard, const QString& text);
 
 // The plain text on `clipboard`; throws EClipboardError when there is no clipboard.
 QString clipboardText(QClipboard* clipboard);
+
+// Keeps what `clipboard` holds, in every format it offers, and puts it back when it goes: for
+// a command that has to go through the clipboard without taking the user's contents from it.
+class TClipboardKeeper {
+public:
+    explicit TClipboardKeeper(QClipboard* clipboard);
+    ~TClipboardKeeper();
+    TClipboardKeeper(const TClipboardKeeper&) = delete;
+    TClipboardKeeper& operator=(const TClipboardKeeper&) = delete;
+
+private:
+    QClipboard* clipboard_;
+    std::unique_ptr<QMimeData> saved_;
+};

@@ -12,6 +12,11 @@ void TBlock::ParseLine(const std::string& line) {
     Centered = line.compare(0, comma, "Centered") == 0;
 }
 
+std::string WholeLineText(const std::string& line) {
+    const std::size_t comma = line.find(',');
+    return comma == std::string::npos ? line : line.substr(comma + 1);
+}
+
 std::string TBlock::BuildLine() const {
     std::string line = Centered ? "Centered," : "NotCentered,";
     line += SingleLineText(Text);

@@ -31,6 +31,10 @@ public:
 void ExpandMarkup(const std::string& text, std::string& plain, TMarkupArray& colours,
                   TMarkupArray& flash);
 
+// The text of a block line with nothing cut: what follows its first comma, or the whole line
+// when it has none. ParseLine keeps the first 255 characters of it.
+std::string WholeLineText(const std::string& line);
+
 // A block text made safe for one line: CR LF and lone CR or LF become one space each, NUL
 // bytes are removed.
 std::string SingleLineText(const std::string& text);

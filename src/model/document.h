@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 
 // The state of the message being edited: the file it belongs to and whether it has changed
@@ -10,6 +12,9 @@ struct TDocumentState {
 
     std::string FileName = kNewFile;
     bool Modified = false;
+    // Set when the file was opened and its reading stopped at a NUL byte at this offset: the
+    // file holds more than the list, and writing the list over it would lose the rest.
+    std::optional<std::size_t> NulOffset;
 
     bool IsUntitled() const { return FileName == kNewFile; }
     // The main window's title: "Lumavane Message Editor V1.0 -- <file>" and " *" when modified.

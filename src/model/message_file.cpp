@@ -53,10 +53,15 @@ void writeMessageFile(const std::string& path, const std::vector<std::string>& l
     }
 }
 
-std::vector<std::string> readMessageFile(const std::string& path) {
+std::vector<std::string> readMessageFile(const std::string& path,
+                                         std::optional<std::size_t>* nulOffset) {
     std::string data;
     std::string reason;
     if (readRegularFile(path, data, reason) != TReadResult::Ok)
         throw EFOpenError(withReason("Cannot open file " + path, reason));
+    if (nulOffset) {
+        const std::size_t nul = data.find('\0');
+        *nulOffset = nul == std::string::npos ? std::nullopt : std::optional<std::size_t>(nul);
+    }
     return splitMessageLines(data);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,5 +21,8 @@ std::vector<std::string> splitMessageLines(std::string_view data);
 void writeMessageFile(const std::string& path, const std::vector<std::string>& lines);
 
 // Reads the lines of the message file at `path`. Throws EFOpenError when the file cannot be
-// opened or read (missing, a directory, no permission).
-std::vector<std::string> readMessageFile(const std::string& path);
+// opened or read (missing, a directory, no permission). When the scan stopped at a NUL byte,
+// `nulOffset` (if given) receives its offset from the start of the file: the bytes from there
+// on are in no line. It is emptied when the file was read to its end.
+std::vector<std::string> readMessageFile(const std::string& path,
+                                         std::optional<std::size_t>* nulOffset = nullptr);

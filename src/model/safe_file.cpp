@@ -1,5 +1,6 @@
 #include "model/safe_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -87,6 +88,51 @@ void writeAll(int fd, std::string_view bytes) {
     }
 }
 
+// Writes all of `bytes` at `offset` of the file open on `fd`.
+void writeAllAt(int fd, std::string_view bytes, off_t offset) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done,
+                                   offset + static_cast<off_t>(done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(errno);
+        }
+        if (n == 0)
+            fail(EIO);
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+// Overwrites the file open on `fd` with `bytes`, cuts it to their length and closes it. The
+// part beyond the old length goes first: a full disk or a file size limit then refuses the
+// write before any old byte has been touched.
+void rewriteOpenFile(int fd, std::string_view bytes) {
+    try {
+        struct stat info {};
+        if (::fstat(fd, &info) != 0)
+            fail(errno);
+        const auto oldLength = static_cast<std::size_t>(info.st_size);
+        if (bytes.size() > oldLength) {
+            try {
+                writeAllAt(fd, bytes.substr(oldLength), info.st_size);
+            } catch (...) {
+                [[maybe_unused]] const int ignored = ::ftruncate(fd, info.st_size);
+                throw;
+            }
+        }
+        writeAllAt(fd, bytes.substr(0, std::min(bytes.size(), oldLength)), 0);
+        if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0)
+            fail(errno);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    if (::close(fd) != 0)
+        fail(errno);
+}
+
 } // namespace
 
 void writeFileSafely(const std::string& path, std::string_view bytes) {
@@ -95,6 +141,20 @@ void writeFileSafely(const std::string& path, std::string_view bytes) {
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode))
         fail(EISDIR);
+
+    if (exists && S_ISREG(existing.st_mode)) {
+        // Renaming over a file needs only the folder's permission: a file that the user may not
+        // write is refused here, as writing it directly would be.
+        const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0)
+            fail(errno);
+        if (!directoryTakesNewFiles(target)) {
+            // No temporary file can be made beside it: the file itself is rewritten.
+            rewriteOpenFile(fd, bytes);
+            return;
+        }
+        ::close(fd);
+    }
 
     TempFile temp(target);
     if (exists) {
@@ -117,16 +177,7 @@ void rewriteFileInPlace(const std::string& path, std::string_view bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         fail(errno);
-    try {
-        writeAll(fd, bytes);
-        if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0)
-            fail(errno);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    if (::close(fd) != 0)
-        fail(errno);
+    rewriteOpenFile(fd, bytes);
 }
 
 bool directoryTakesNewFiles(const std::string& path) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Most characters of the sign's network address.
 constexpr std::size_t kMaxCommIP = 40;
@@ -26,8 +27,11 @@ public:
     void setIP(const std::string& ip) { IP = ip.substr(0, kMaxCommIP); }
 
     // Sets the three fields from the settings file; missing or unreadable entries give the
-    // defaults 2, 1200 and 192.168.1.100.
-    void Load();
+    // defaults 2, 1200 and 192.168.1.100. A number out of range (a port below 0, a negative
+    // baud rate, one beyond 32 bits) is replaced: a port below 0 by 0 (no port chosen, a send
+    // asks for one), any other by the key's default. Returns one line for each value replaced,
+    // naming the file, the key, the value and what is used instead, for the user to be told.
+    std::vector<std::string> Load();
     // Writes "Port", "Baud" and "IP", in this order. Throws EProfileWriteError ("Unable to
     // write to <file>") at the first key that cannot be written; the fields keep their values.
     void Save();

@@ -14,7 +14,6 @@
 #include <limits>
 #include <optional>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -147,7 +146,7 @@ std::string readProfileString(const std::string& path, const std::string& sectio
     return value;
 }
 
-int profileIntValue(const std::string& text, int def) {
+std::optional<long long> profileNumber(const std::string& text) {
     const char* first = text.data();
     const char* last = text.data() + text.size();
     int base = 10;
@@ -157,17 +156,28 @@ int profileIntValue(const std::string& text, int def) {
     } else if (first != last && *first == '+') {
         ++first; // from_chars takes a minus sign but not a plus sign
         if (first != last && *first == '-')
-            return def;
+            return std::nullopt;
     }
     if (first == last)
-        return def;
+        return std::nullopt;
     if (base == 16 && (*first == '-' || *first == '+'))
-        return def;
-    int value = 0;
+        return std::nullopt;
+    long long value = 0;
     const auto [end, error] = std::from_chars(first, last, value, base);
-    if (error != std::errc() || end != last)
-        return def;
+    if (end != last || (error != std::errc() && error != std::errc::result_out_of_range))
+        return std::nullopt;
+    if (error == std::errc::result_out_of_range)
+        return *first == '-' ? std::numeric_limits<long long>::min()
+                             : std::numeric_limits<long long>::max();
     return value;
+}
+
+int profileIntValue(const std::string& text, int def) {
+    const std::optional<long long> value = profileNumber(text);
+    if (!value || *value < std::numeric_limits<int>::min() ||
+        *value > std::numeric_limits<int>::max())
+        return def;
+    return static_cast<int>(*value);
 }
 
 int readProfileInt(const std::string& path, const std::string& section, const std::string& key,
@@ -262,10 +272,7 @@ void writeProfileString(const std::string& path, const std::string& section, con
     try {
         // The machine-wide file lives in a directory that only the administrator may change,
         // while the file itself is open to every user: there it is rewritten in place.
-        if (!directoryTakesNewFiles(path) && ::access(path.c_str(), W_OK) == 0)
-            rewriteFileInPlace(path, out);
-        else
-            writeFileSafely(path, out);
+        writeFileSafely(path, out);
     } catch (const ESafeWriteError& error) {
         writeFailed(path, error.what());
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -29,6 +30,10 @@ int readProfileInt(const std::string& path, const std::string& section, const st
 
 // The integer rule of readProfileInt applied to a value text.
 int profileIntValue(const std::string& text, int def);
+
+// The number of a value text by the same rule, without the 32-bit limit: none when the text is
+// not a number; a number beyond 64 bits is brought to the nearer end of that range.
+std::optional<long long> profileNumber(const std::string& text);
 
 // Sets `key` in `section` to `value`: an existing key keeps its place, a new key goes to the
 // end of its section, a new section to the end of the file; everything else in the file stays

@@ -2,12 +2,16 @@
 #include "app/file_dialogs.h"
 #include "editor/block_editor.h"
 #include "editor/message_list_box.h"
+#include "support/core/unprivileged.h"
 #include "support/gui/app_fixture.h"
 #include "support/gui/modal.h"
 #include "support/gui/modal_guard.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
+#include <QCompleter>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -402,6 +406,141 @@ TEST_F(MainWindowTest, LongStoredBlockConfirmedUnchangedKeepsEveryCharacter) {
     press(Qt::Key_E, Qt::ControlModifier);
     ASSERT_TRUE(script.wait());
     EXPECT_EQ(lines()[0], "NotCentered," + text);
+}
+
+TEST_F(MainWindowTest, LineLongerThanABlockKeepsEveryByteThroughEditAndSave) {
+    std::string text;
+    for (int i = 0; i < 332; ++i)
+        text.push_back(static_cast<char>('a' + i % 26));
+    load({"Centered," + text, "NotCentered,B"});
+    const std::string before = readFileBytes(dir.file("loaded.lsm"));
+    select(0);
+    ModalScript script;
+    script.expect<TBEDlg>([&](TBEDlg* dialog) {
+        EXPECT_EQ(dialog->Edit1->text().toStdString(), text);
+        QTest::keyClick(dialog->Edit1, Qt::Key_Return);
+    });
+    press(Qt::Key_E, Qt::ControlModifier);
+    ASSERT_TRUE(script.wait()) << script.pending();
+    press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(readFileBytes(dir.file("loaded.lsm")), before);
+}
+
+TEST_F(MainWindowTest, FileCutByANulIsShownWithAWarningAndNeverSavedOverSilently) {
+    const std::string path = dir.file("nul.lsm");
+    const std::string bytes =
+        std::string("NotCentered,BEFORE\r\nCentered,HAS\0 A NUL BYTE INSIDE\r\n", 53) +
+        "NotCentered,AFTER ONE\r\nNotCentered,AFTER TWO\r\n";
+    writeFileBytes(path, bytes);
+    QString warning, caption;
+    ModalScript open;
+    open.expect<QFileDialog>(chooseFile(path))
+        .expect<QMessageBox>(answer(QMessageBox::Ok, &warning, &caption));
+    press(Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(open.wait()) << open.pending();
+    EXPECT_EQ(warning.toStdString(),
+              path + " holds a NUL byte at offset 32: the text after it is not shown.");
+    EXPECT_EQ(caption, TApplication::Title());
+    EXPECT_EQ(lines(), Lines({"NotCentered,BEFORE", "Centered,HAS"}));
+    EXPECT_EQ(title(), "Lumavane Message Editor V1.0 -- " + path);
+
+    // Save asks first; Cancel writes nothing.
+    auto clickText = [](const QString& caption) {
+        return [caption](QMessageBox* box) {
+            for (QAbstractButton* button : box->buttons()) {
+                if (button->text() == caption)
+                    QTest::mouseClick(button, Qt::LeftButton);
+            }
+        };
+    };
+    QString question;
+    ModalScript cancel;
+    cancel.expect<QMessageBox>([&](QMessageBox* box) {
+        question = box->text();
+        clickButton(box, QMessageBox::Cancel);
+    });
+    press(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(cancel.wait()) << cancel.pending();
+    EXPECT_TRUE(
+        question.startsWith(QString::fromStdString(path) + " holds a NUL byte at offset 32"))
+        << question.toStdString();
+    EXPECT_EQ(readFileBytes(path), bytes);
+
+    // Save As offered there writes the lines elsewhere and leaves the file as it was.
+    const std::string copy = dir.file("copy.lsm");
+    ModalScript saveAs;
+    saveAs.expect<QMessageBox>(clickText("Save &As..."))
+        .expect<QFileDialog>(chooseFile(copy))
+        .expect<QMessageBox>(answer(QMessageBox::Yes));
+    press(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(saveAs.wait()) << saveAs.pending();
+    EXPECT_EQ(readFileBytes(copy), "NotCentered,BEFORE\r\nCentered,HAS\r\n");
+    EXPECT_EQ(readFileBytes(path), bytes);
+    EXPECT_EQ(title(), "Lumavane Message Editor V1.0 -- " + copy);
+
+    // The copy holds what was shown: it is saved over without asking.
+    {
+        NoModalGuard guard;
+        press(Qt::Key_S, Qt::ControlModifier);
+        EXPECT_TRUE(guard.Seen().isEmpty());
+    }
+
+    // Replace, chosen on purpose, writes over the file.
+    ModalScript replace;
+    replace.expect<QMessageBox>(answer(QMessageBox::Ok)).expect<QMessageBox>(clickText("&Replace"));
+    form().OpenFile(path);
+    press(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(replace.wait()) << replace.pending();
+    EXPECT_EQ(readFileBytes(path), "NotCentered,BEFORE\r\nCentered,HAS\r\n");
+}
+
+TEST_F(MainWindowTest, FileTheUserMayNotWriteIsRefusedAndStaysModified) {
+    if (rerunUnprivileged())
+        return;
+    load({"NotCentered,old"});
+    const std::string path = dir.file("loaded.lsm");
+    const std::string before = readFileBytes(path);
+    ::chmod(path.c_str(), 0444);
+    select(0);
+    ModalScript edit;
+    edit.expect<TBEDlg>(typeBlock("new"));
+    press(Qt::Key_E, Qt::ControlModifier);
+    ASSERT_TRUE(edit.wait()) << edit.pending();
+
+    QString message;
+    ModalScript save;
+    save.expect<QMessageBox>(answer(QMessageBox::Ok, &message));
+    press(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(save.wait()) << save.pending();
+    EXPECT_EQ(message.toStdString(), "Cannot create file " + path + "\nPermission denied");
+    EXPECT_EQ(readFileBytes(path), before);
+    EXPECT_EQ(title(), "Lumavane Message Editor V1.0 -- " + path + " *");
+}
+
+TEST_F(MainWindowTest, FileDialogsOfferTheLastNameSelectedSoTypingReplacesIt) {
+    writeFileBytes(dir.file("first.lsm"), "NotCentered,FIRST\r\n");
+    writeFileBytes(dir.file("second.lsm"), "NotCentered,SECOND\r\n");
+    ModalScript first;
+    first.expect<QFileDialog>(chooseFile(dir.file("first.lsm")));
+    press(Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(first.wait()) << first.pending();
+
+    // The second time the user just types, as into any selected field.
+    QString offered;
+    ModalScript second;
+    second.expect<QFileDialog>([&](QFileDialog* dialog) {
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        offered = name->selectedText();
+        name->setFocus();
+        QTest::keyClicks(name, QString::fromStdString(dir.file("second.lsm")));
+        if (QCompleter* completer = name->completer(); completer && completer->popup())
+            completer->popup()->hide();
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    press(Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(second.wait()) << second.pending();
+    EXPECT_EQ(offered, "first.lsm");
+    EXPECT_EQ(lines(), Lines({"NotCentered,SECOND"}));
 }
 
 TEST_F(MainWindowTest, UnreadableFileIsReportedAndNothingIsLost) {

@@ -1,13 +1,17 @@
 #include "app/app_windows.h"
+#include "app/application.h"
 #include "app/main_form.h"
 #include "sign/ui/com_setup_dlg.h"
 #include "support/gui/app_fixture.h"
 #include "support/gui/modal.h"
+#include "support/gui/modal_guard.h"
 
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QTest>
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
 
@@ -52,6 +56,62 @@ TEST_F(StartupTest, ConfigurationOpensTheSetupDialogWhichSavesOnOk) {
     EXPECT_EQ(form().Comm().Baud, 2400);
     EXPECT_EQ(readFileBytes(settingsPath()), "; the sign in the shop window\n[Comm]\nPort=3\n"
                                              "Baud=2400\nIP=127.0.0.1\n[Ports]\nCOM1=/dev/null\n");
+}
+
+// Started without the fixture: what the start-up reports comes before the window is active.
+TEST(StartupReportTest, OutOfRangeSettingsAreToldOnceWithWhatIsUsedInstead) {
+    writeFileBytes(settingsPath(), "[Comm]\nPort=-2147483648\nBaud=-300\nIP=10.0.0.9\n");
+    QString text;
+    ModalScript script;
+    script.expect<QMessageBox>([&](QMessageBox* box) {
+        text = box->text();
+        clickButton(box, QMessageBox::Ok);
+    });
+    auto windows = std::make_unique<TAppWindows>();
+    ASSERT_TRUE(script.wait()) << script.pending();
+    EXPECT_EQ(text.toStdString(),
+              settingsPath() +
+                  ": Port=-2147483648 is out of range; 0 is used instead (no serial port is "
+                  "chosen: a send asks for one).\n" +
+                  settingsPath() + ": Baud=-300 is out of range; 1200 is used instead.");
+    EXPECT_EQ(windows->Form1->Comm().Port, 0);
+    EXPECT_EQ(windows->Form1->Comm().Baud, 1200);
+    NoModalGuard guard;
+    QTest::qWait(100);
+    windows.reset();
+    EXPECT_TRUE(guard.Seen().isEmpty()) << guard.Seen().join(",").toStdString();
+    std::remove(settingsPath().c_str());
+}
+
+TEST(StartupReportTest, AStoreFileThatIsAFolderIsReportedAtStartUpAndOnlyLoggedAtTheEnd) {
+    TempDir dir;
+    const std::string store = dir.file("lumavane.oxp");
+    std::filesystem::create_directory(store);
+    const std::string ownStore = std::getenv("LUMAVANE_STORE");
+    setenv("LUMAVANE_STORE", store.c_str(), 1);
+    const std::string log = TApplication::ErrorLogPath().toStdString();
+    const std::string logBefore = fileExists(log) ? readFileBytes(log) : "";
+
+    QString text;
+    ModalScript script;
+    script.expect<QMessageBox>([&](QMessageBox* box) {
+        text = box->text();
+        clickButton(box, QMessageBox::Ok);
+    });
+    auto windows = std::make_unique<TAppWindows>();
+    ASSERT_TRUE(script.wait()) << script.pending();
+    EXPECT_TRUE(text.contains(QString::fromStdString(store))) << text.toStdString();
+
+    NoModalGuard guard;
+    windows.reset();
+    EXPECT_TRUE(guard.Seen().isEmpty()) << guard.Seen().join(",").toStdString();
+    // Both went to the log: the report at start-up and the failure at the end.
+    const std::string logged = readFileBytes(log).substr(logBefore.size());
+    const std::string line = "Cannot read the remembered values from " + store;
+    const std::size_t first = logged.find(line);
+    ASSERT_NE(first, std::string::npos) << logged;
+    EXPECT_NE(logged.find(line, first + 1), std::string::npos) << logged;
+    setenv("LUMAVANE_STORE", ownStore.c_str(), 1);
 }
 
 } // namespace

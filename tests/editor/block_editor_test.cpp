@@ -7,6 +7,7 @@
 #include "model/block.h"
 #include "support/gui/app_fixture.h"
 #include "support/gui/modal.h"
+#include "support/gui/modal_guard.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -16,10 +17,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -211,7 +214,59 @@ TEST_F(BlockEditorTest, CodeButtonsInsertTheirCodeThroughTheClipboard) {
         EXPECT_TRUE(waitFor([&] { return dialog.Edit1->hasFocus(); }));
         EXPECT_EQ(dialog.Edit1->cursorPosition(), c.caret);
         EXPECT_FALSE(dialog.Edit1->hasSelectedText());
-        EXPECT_EQ(QGuiApplication::clipboard()->text(), c.code);
+        // The code went through the clipboard, which holds the user's text again.
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), "what the user had");
+        dialog.hide();
+    }
+}
+
+TEST_F(BlockEditorTest, CodeButtonsPutBackEveryFormatTheClipboardHeld) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    struct Case {
+        const char* name;
+        std::map<QString, QByteArray> formats; // empty: an empty clipboard
+        bool withImage;
+    };
+    const Case cases[] = {
+        {"text, html and a format of another program",
+         {{"text/plain", "OPEN "},
+          {"text/html", "<b>OPEN</b> "},
+          {"application/x-other-program", QByteArray("\0\1\2", 3)}},
+         false},
+        {"an image", {}, true},
+        {"nothing", {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* data = new QMimeData;
+        for (const auto& [format, bytes] : c.formats)
+            data->setData(format, bytes);
+        if (c.withImage)
+            data->setImageData(image);
+        clipboard->setMimeData(data);
+        open("AB");
+        dialog.Edit1->setCursorPosition(2);
+        QTest::keyClick(&dialog, Qt::Key_R, Qt::AltModifier);
+        ASSERT_TRUE(waitFor([&] { return dialog.Edit1->text() == "AB^R^"; }));
+
+        // An empty clipboard may give no data at all.
+        const QMimeData empty;
+        const QMimeData* now = clipboard->mimeData() ? clipboard->mimeData() : &empty;
+        for (const auto& [format, bytes] : c.formats)
+            EXPECT_EQ(now->data(format), bytes) << format.toStdString();
+        EXPECT_EQ(now->hasImage(), c.withImage);
+        if (c.withImage) {
+            EXPECT_EQ(qvariant_cast<QImage>(now->imageData()), image);
+        }
+        if (c.formats.empty() && !c.withImage) {
+            EXPECT_TRUE(now->formats().isEmpty()) << now->formats().join(",").toStdString();
+        }
+        // Ctrl+V now pastes what the user had copied.
+        QTest::keyClick(dialog.Edit1, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(dialog.Edit1->text(),
+                  QString(c.formats.count("text/plain") ? "AB^R^OPEN " : "AB^R^"));
         dialog.hide();
     }
 }
@@ -245,6 +300,58 @@ TEST_F(BlockEditorTest, TheLimitOf250HoldsForTypingAndCodes) {
     EXPECT_EQ(dialog.Edit1->text().size(), 250);
     QTest::keyClick(dialog.Edit1, Qt::Key_Return);
     EXPECT_EQ(block.Text.size(), 250u);
+}
+
+TEST_F(BlockEditorTest, TextLongerThanABlockIsCutOnlyWhenEditedAndAgreed) {
+    struct Case {
+        const char* name;
+        std::size_t loaded;
+        bool edited;        // the last character deleted before OK
+        int answer;         // to the warning; 0: no warning may appear
+        std::size_t stored; // characters in the block afterwards; 0: the dialog stays open
+    };
+    const Case cases[] = {
+        {"332 unchanged: kept whole", 332, false, 0, 332},
+        {"332 edited, warning confirmed: cut to 255", 332, true, QMessageBox::Ok, 255},
+        {"332 edited, warning cancelled: back to editing", 332, true, QMessageBox::Cancel, 0},
+        {"256 edited: fits", 256, true, 0, 255},
+    };
+    std::string text;
+    for (std::size_t i = 0; i < 332; ++i)
+        text.push_back(static_cast<char>('A' + i % 26));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string loaded = text.substr(0, c.loaded);
+        open(loaded);
+        ASSERT_EQ(dialog.Edit1->text().size(), static_cast<qsizetype>(c.loaded));
+        if (c.edited)
+            QTest::keyClick(dialog.Edit1, Qt::Key_Backspace);
+        QString warning;
+        if (c.answer) {
+            ModalScript script;
+            script.expect<QMessageBox>([&](QMessageBox* box) {
+                warning = box->text();
+                clickButton(box, c.answer);
+            });
+            QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+            ASSERT_TRUE(script.wait()) << script.pending();
+            EXPECT_EQ(warning, "The text is 331 characters long, and a block keeps at most 255.\n"
+                               "OK shortens it to 255 characters: the last 76 are cut off.");
+        } else {
+            NoModalGuard guard;
+            QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+            EXPECT_TRUE(guard.Seen().isEmpty()) << guard.Seen().join(",").toStdString();
+        }
+        if (c.stored == 0) {
+            EXPECT_TRUE(dialog.isVisible());
+            EXPECT_EQ(dialog.Edit1->text().size(), static_cast<qsizetype>(c.loaded - 1));
+            EXPECT_EQ(block.Text, loaded);
+        } else {
+            EXPECT_FALSE(dialog.isVisible());
+            EXPECT_EQ(block.Text, text.substr(0, c.stored));
+        }
+        dialog.hide();
+    }
 }
 
 TEST_F(BlockEditorTest, PastedLinesAreJoinedAndForeignCharactersRefused) {

@@ -1,11 +1,13 @@
 #include "model/errors.h"
 #include "model/message_file.h"
 #include "support/core/test_env.h"
+#include "support/core/unprivileged.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -101,6 +103,32 @@ TEST(MessageFileTest, LargeAndGarbageFilesLoad) {
     EXPECT_GT(kept, 90000u);
 }
 
+TEST(MessageFileTest, ReadingTellsWhereANulByteStoppedIt) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::optional<std::size_t> nul;
+        Lines lines;
+    };
+    const Case cases[] = {
+        {"read to the end", "BEFORE\r\nAFTER\r\n", std::nullopt, {"BEFORE", "AFTER"}},
+        {"NUL inside line 2",
+         std::string("BEFORE\r\nHAS\0NUL\r\nEND\r\n", 20),
+         11,
+         {"BEFORE", "HAS"}},
+        {"NUL first", std::string("\0binary", 7), 0, {}},
+        {"NUL last", std::string("A\r\n\0", 4), 3, {"A"}},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFileBytes(dir.file("f.lsm"), c.bytes);
+        std::optional<std::size_t> nul = 99;
+        EXPECT_EQ(readMessageFile(dir.file("f.lsm"), &nul), c.lines);
+        EXPECT_EQ(nul, c.nul);
+    }
+}
+
 struct OpenFailure {
     const char* name;
     std::string (*makePath)(const TempDir&);
@@ -143,6 +171,12 @@ INSTANTIATE_TEST_SUITE_P(
                     OpenFailure{"ReadError",
                                 [](const TempDir&) { return std::string("/proc/self/mem"); }}),
     [](const testing::TestParamInfo<OpenFailure>& info) { return std::string(info.param.name); });
+
+// The file's inode number; 0 when there is none.
+ino_t inodeOf(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
 
 class WriteFailureTest : public testing::Test {
 protected:
@@ -211,6 +245,85 @@ TEST_F(WriteFailureTest, NewFileGetsTheUsualPermissions) {
     umask(mask);
     EXPECT_EQ(std::filesystem::status(dir.file("fresh.lsm")).permissions(),
               std::filesystem::perms(0644));
+}
+
+// Saving where permission bits matter, as an ordinary user: a file the user may not write is
+// refused as a direct write would be; a writable file in a folder that takes no new files is
+// rewritten in place.
+TEST_F(WriteFailureTest, PermissionsDecideBetweenRefusingReplacingAndWritingInPlace) {
+    if (rerunUnprivileged())
+        return;
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* name;
+        bool exists;
+        fs::perms file;
+        fs::perms folder;
+        std::size_t newLength; // length of the one line written
+        bool written;
+        bool inPlace; // the same file, not a new one renamed over it
+    };
+    const fs::perms ro = fs::perms(0444), rw = fs::perms(0644);
+    const fs::perms openFolder = fs::perms(0755), closedFolder = fs::perms(0555);
+    const Case cases[] = {
+        {"read-only file, open folder", true, ro, openFolder, 10, false, false},
+        {"read-only file, closed folder", true, ro, closedFolder, 10, false, false},
+        {"new file, closed folder", false, rw, closedFolder, 10, false, false},
+        {"writable file, open folder", true, rw, openFolder, 10, true, false},
+        {"writable file, closed folder, shorter", true, rw, closedFolder, 5, true, true},
+        {"writable file, closed folder, longer", true, rw, closedFolder, 5000, true, true},
+    };
+    const std::string old = "NotCentered,the old message\r\n";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string folder = dir.file(std::to_string(&c - cases));
+        const std::string path = folder + "/m.lsm";
+        fs::create_directory(folder);
+        if (c.exists) {
+            writeFileBytes(path, old);
+            fs::permissions(path, c.file);
+        }
+        const ino_t inode = inodeOf(path);
+        fs::permissions(folder, c.folder);
+        const Lines lines = {std::string(c.newLength, 'n')};
+        if (c.written) {
+            writeMessageFile(path, lines);
+            EXPECT_EQ(readFileBytes(path), joinMessageLines(lines));
+            EXPECT_EQ(inodeOf(path) == inode, c.inPlace);
+            EXPECT_EQ(fs::status(path).permissions(), c.file);
+        } else {
+            try {
+                writeMessageFile(path, lines);
+                ADD_FAILURE() << "written";
+            } catch (const EFCreateError& error) {
+                EXPECT_EQ(std::string(error.what()),
+                          "Cannot create file " + path + "\nPermission denied");
+            }
+            EXPECT_EQ(fileExists(path) ? readFileBytes(path) : "", c.exists ? old : "");
+        }
+        // Nothing is left beside the file.
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()),
+                  c.exists || c.written ? 1 : 0);
+    }
+}
+
+TEST_F(WriteFailureTest, InPlaceWriteThatCannotGrowKeepsTheOldBytes) {
+    if (rerunUnprivileged())
+        return;
+    const std::string folder = dir.file("closed");
+    std::filesystem::create_directory(folder);
+    const std::string path = folder + "/m.lsm";
+    writeFileBytes(path, "NotCentered,old\r\n");
+    std::filesystem::permissions(folder, std::filesystem::perms(0555));
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    expectCreateError(path, Lines(100, "NotCentered," + std::string(200, 'n')));
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(readFileBytes(path), "NotCentered,old\r\n");
 }
 
 } // namespace

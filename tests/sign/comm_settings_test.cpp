@@ -10,6 +10,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -19,6 +20,7 @@ struct LoadCase {
     int port;
     int baud;
     std::string ip;
+    std::vector<std::string> report = {}; // after "<file>: "
 };
 
 void PrintTo(const LoadCase& c, std::ostream* os) {
@@ -34,10 +36,14 @@ TEST_P(CommLoadTest, LoadsFieldsOrDefaults) {
     if (c.file)
         writeFileBytes(path, *c.file);
     TBComm comm(path);
-    comm.Load();
+    const std::vector<std::string> report = comm.Load();
     EXPECT_EQ(comm.Port, c.port);
     EXPECT_EQ(comm.Baud, c.baud);
     EXPECT_EQ(comm.IP, c.ip);
+    std::vector<std::string> expected;
+    for (const std::string& line : c.report)
+        expected.push_back(path + ": " + line);
+    EXPECT_EQ(report, expected);
 }
 
 const std::string k50 = "10.0.0.1" + std::string(42, 'x');
@@ -50,7 +56,31 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"AllSet", "[Comm]\nPort=5\nBaud=9600\nIP=10.9.8.7\n", 5, 9600, "10.9.8.7"},
         LoadCase{"OddCase", "[comm]\nPORT=3\nbaud=4800\nip=10.0.0.2\n", 3, 4800, "10.0.0.2"},
         LoadCase{"PortBeyondNetworkKept", "[Comm]\nPort=7\n", 7, 1200, "192.168.1.100"},
-        LoadCase{"PortZeroAndNegative", "[Comm]\nPort=0\nBaud=-5\n", 0, -5, "192.168.1.100"},
+        LoadCase{"PortZeroKeptNegativeBaudReplaced",
+                 "[Comm]\nPort=0\nBaud=-5\n",
+                 0,
+                 1200,
+                 "192.168.1.100",
+                 {"Baud=-5 is out of range; 1200 is used instead."}},
+        LoadCase{"NegativePortsGiveNoPort",
+                 "[Comm]\nPort=-1\n",
+                 0,
+                 1200,
+                 "192.168.1.100",
+                 {"Port=-1 is out of range; 0 is used instead (no serial port is chosen: a send "
+                  "asks for one)."}},
+        LoadCase{"BeyondThirtyTwoBits",
+                 "[Comm]\nPort=99999999999\nBaud=-0x5\n",
+                 2,
+                 1200,
+                 "192.168.1.100",
+                 {"Port=99999999999 is out of range; 2 is used instead."}},
+        LoadCase{"LongValueShownCut",
+                 "[Comm]\nBaud=-" + std::string(40, '9') + "\n",
+                 2,
+                 1200,
+                 "192.168.1.100",
+                 {"Baud=-" + std::string(23, '9') + "... is out of range; 1200 is used instead."}},
         LoadCase{"UnlistedBaudKept", "[Comm]\nBaud=1234\n", 2, 1234, "192.168.1.100"},
         LoadCase{"Hex", "[Comm]\nPort=0x3\nBaud=0X2580\n", 3, 9600, "192.168.1.100"},
         LoadCase{"Junk", "[Comm]\nPort=abc\nBaud=\n", 2, 1200, "192.168.1.100"},

@@ -1,6 +1,7 @@
 #include "sign/profile.h"
 
 #include "support/core/test_env.h"
+#include "support/core/unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -264,8 +265,8 @@ TEST(ProfileWriteSafety, AFileOpenToAllInALockedDirectoryIsWrittenInPlace) {
 }
 
 TEST(ProfileWriteFailures, ReadOnlyFileInReadOnlyDirectory) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "running as root: permissions do not stop root from writing";
+    if (rerunUnprivileged())
+        return;
     TempDir dir;
     const std::string locked = dir.file("locked");
     fs::create_directory(locked);

@@ -5,47 +5,48 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QVBoxLayout>
 
 TPortSelectDlg::TPortSelectDlg(const std::function<std::string(unsigned)>& deviceResolver,
                                QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Select Port"));
     setFont(QFont(QStringLiteral("Sans Serif"), 8));
-    setFixedSize(220, 131);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
 
-    Label1 = new QLabel(QStringLiteral("The configured serial port is not valid."), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(14, 14, 192, 16);
-    Label2 = new QLabel(QStringLiteral("Please choose another port."), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(14, 36, 192, 16);
     Bevel1 = new QFrame(this);
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setFrameShape(QFrame::Box);
     Bevel1->setFrameShadow(QFrame::Sunken);
-    Bevel1->setGeometry(6, 6, 208, 54);
-    Bevel1->lower();
+    Label1 = new QLabel(QStringLiteral("The configured serial port is not valid."), Bevel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label2 = new QLabel(QStringLiteral("Please choose another port."), Bevel1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    auto* texts = new QVBoxLayout(Bevel1);
+    texts->setContentsMargins(8, 6, 8, 6);
+    texts->addWidget(Label1);
+    texts->addWidget(Label2);
 
     OkBtn = new QPushButton(QStringLiteral("OK"), this);
     OkBtn->setObjectName(QStringLiteral("OkBtn"));
-    OkBtn->setGeometry(30, 100, 75, 25);
+    OkBtn->setMinimumSize(75, 25);
     OkBtn->setDefault(true);
     connect(OkBtn, &QPushButton::clicked, this, &QDialog::accept);
     AbortBtn = new QPushButton(QStringLiteral("Cancel"), this);
     AbortBtn->setObjectName(QStringLiteral("AbortBtn"));
-    AbortBtn->setGeometry(115, 100, 75, 25);
+    AbortBtn->setMinimumSize(75, 25);
     connect(AbortBtn, &QPushButton::clicked, this, [this] { done(AbortResult); });
 
     PortsComboBox = new QComboBox(this);
     PortsComboBox->setObjectName(QStringLiteral("PortsComboBox"));
     PortsComboBox->setEditable(false);
-    PortsComboBox->setGeometry(6, 68, 208, 24);
+    PortsComboBox->setPlaceholderText(QStringLiteral("(no serial port found)"));
     for (unsigned n = 1; n <= 50; ++n) {
         const std::string path = deviceResolver ? deviceResolver(n) : defaultComDevice(n);
         switch (TComPort::Probe(path)) {
@@ -61,6 +62,21 @@ TPortSelectDlg::TPortSelectDlg(const std::function<std::string(unsigned)>& devic
     }
     if (PortsComboBox->count() > 0)
         PortsComboBox->setCurrentIndex(0);
+    // Nothing to choose: only Cancel ends the dialog.
+    OkBtn->setEnabled(PortsComboBox->count() > 0);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OkBtn);
+    buttons->addWidget(AbortBtn);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(Bevel1);
+    layout->addWidget(PortsComboBox);
+    layout->addLayout(buttons);
+    // 220 x 131, or larger where the font needs it: no text is ever cut.
+    setFixedSize(layout->sizeHint().expandedTo(QSize(220, 131)));
 }
 
 std::optional<unsigned> TPortSelectDlg::chosenPort() const {

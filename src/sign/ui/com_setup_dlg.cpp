@@ -69,7 +69,8 @@ int TComSetupDlg::ShowModal() {
 }
 
 void TComSetupDlg::FormActivate() {
-    RadioGroup1->setItemIndex(comm_.Port - 1);
+    // Port 1 is position 0; every port below 1 shows no port (and Port - 1 could overflow).
+    RadioGroup1->setItemIndex(comm_.Port >= 1 ? comm_.Port - 1 : -1);
     const auto found = std::find(kBaudTable.begin(), kBaudTable.end(), comm_.Baud);
     RadioGroup2->setItemIndex(
         found == kBaudTable.end() ? 0 : static_cast<int>(found - kBaudTable.begin()));

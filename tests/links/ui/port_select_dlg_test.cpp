@@ -53,9 +53,19 @@ TEST_F(PortSelectTest, ShowsTheOpenablePortsWithTheFirstSelected) {
     ModalScript script;
     script.expect<TPortSelectDlg>([](TPortSelectDlg* dlg) {
         EXPECT_EQ(dlg->windowTitle(), "Select Port");
-        EXPECT_EQ(dlg->size(), QSize(220, 131));
         EXPECT_EQ(dlg->Label1->text(), "The configured serial port is not valid.");
         EXPECT_EQ(dlg->Label2->text(), "Please choose another port.");
+        // 220 x 131 at the least, and as large as the texts need: none is cut.
+        EXPECT_GE(dlg->width(), 220);
+        EXPECT_GE(dlg->height(), 131);
+        for (QWidget* part : std::initializer_list<QWidget*>{
+                 dlg->Label1, dlg->Label2, dlg->PortsComboBox, dlg->OkBtn, dlg->AbortBtn}) {
+            SCOPED_TRACE(part->objectName().toStdString());
+            EXPECT_GE(part->width(), part->sizeHint().width());
+            EXPECT_GE(part->height(), part->sizeHint().height());
+            EXPECT_TRUE(dlg->rect().contains(QRect(part->mapTo(dlg, QPoint(0, 0)), part->size())));
+        }
+        EXPECT_TRUE(dlg->OkBtn->isEnabled());
         EXPECT_EQ(dlg->OkBtn->text(), "OK");
         EXPECT_TRUE(dlg->OkBtn->isDefault());
         EXPECT_EQ(dlg->AbortBtn->text(), "Cancel");
@@ -126,10 +136,13 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{"EscapeKey", [](TPortSelectDlg* d) { QTest::keyClick(d, Qt::Key_Escape); }, 0,
                    ENoPortSelected::kCode},
         ChoiceCase{"CloseBox", [](TPortSelectDlg* d) { d->close(); }, 0, ENoPortSelected::kCode},
-        ChoiceCase{"OkOnAnEmptyList",
+        ChoiceCase{"NothingToChooseLeavesOnlyCancel",
                    [](TPortSelectDlg* d) {
                        EXPECT_EQ(d->PortsComboBox->count(), 0);
+                       EXPECT_FALSE(d->OkBtn->isEnabled());
                        QTest::mouseClick(d->OkBtn, Qt::LeftButton);
+                       EXPECT_TRUE(d->isVisible());
+                       QTest::keyClick(d, Qt::Key_Escape);
                    },
                    0, ENoPortSelected::kCode, true}),
     [](const testing::TestParamInfo<ChoiceCase>& info) { return std::string(info.param.name); });

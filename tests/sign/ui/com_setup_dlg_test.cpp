@@ -10,12 +10,13 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QMessageBox>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -173,6 +174,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "[Comm]\nPort=0\nBaud=1200\nIP=192.168.1.100\n"},
         ConfirmCase{"NegativePortShowsNoPort", "[Comm]\nPort=-4\n", "(none)", "1200",
                     "[Comm]\nPort=0\nBaud=1200\nIP=192.168.1.100\n"},
+        ConfirmCase{"LowestPortShowsNoPort", "[Comm]\nPort=-2147483648\n", "(none)", "1200",
+                    "[Comm]\nPort=0\nBaud=1200\nIP=192.168.1.100\n"},
         ConfirmCase{"UnlistedBaudShows300", "[Comm]\nBaud=1234\nPort=1\n", "Port 1", "300",
                     "[Comm]\nBaud=300\nPort=1\nIP=192.168.1.100\n"},
         ConfirmCase{"LoadedAddressKeptWhole", "[Comm]\nIP=" + kAddress40 + "\n", "Port 2", "1200",
@@ -180,6 +183,20 @@ INSTANTIATE_TEST_SUITE_P(
         ConfirmCase{"HighBytesRoundTrip", "; r\xE9seau\n[Comm]\nIP=h\xF6st\x80\n", "Port 2", "1200",
                     "; r\xE9seau\n[Comm]\nIP=h\xF6st\x80\nPort=2\nBaud=1200\n"}),
     [](const testing::TestParamInfo<ConfirmCase>& info) { return std::string(info.param.name); });
+
+TEST(ComSetupPortTest, APortBelowOneSelectsNothingAndStoresZero) {
+    TempDir dir;
+    for (int port : {INT_MIN, -1, 0}) {
+        SCOPED_TRACE(port);
+        TBComm comm(dir.file("LUMAVANE.INI"));
+        comm.Port = port;
+        TComSetupDlg dlg(comm);
+        dlg.FormActivate();
+        EXPECT_EQ(selected(&dlg, "RadioGroup1"), "(none)");
+        dlg.OKBtnClick();
+        EXPECT_EQ(comm.Port, 0);
+    }
+}
 
 TEST_F(ComSetupDlgTest, TheUserTypesAtMost38CharactersOfOneLine) {
     TBComm comm(path);
