@@ -56,7 +56,12 @@ QString TApplication::ErrorLogPath() {
 
 void TApplication::ReportException(const std::exception& error) {
     const QString message = QString::fromLocal8Bit(error.what());
+    LogError(message);
+    QMessageBox box(QMessageBox::Critical, Title(), message, QMessageBox::Ok);
+    box.exec();
+}
 
+void TApplication::LogError(const QString& message) {
     // The log is a convenience: failing to write it must not hide the error itself.
     const QString logPath = ErrorLogPath();
     QDir().mkpath(QFileInfo(logPath).path());
@@ -66,9 +71,6 @@ void TApplication::ReportException(const std::exception& error) {
         line.replace('\r', ' ').replace('\n', ' ');
         log.write(line.toUtf8() + "\n");
     }
-
-    QMessageBox box(QMessageBox::Critical, Title(), message, QMessageBox::Ok);
-    box.exec();
 }
 
 void TApplication::CloseOnTerminationSignals(QWidget* window) {

@@ -20,6 +20,10 @@ public:
     // Shows the error to the user and logs it.
     static void ReportException(const std::exception& error);
 
+    // Appends a timestamped line with `message` (its line breaks turned into spaces) to the
+    // error log. Every error, cancel and time-out that the user is told about goes through it.
+    static void LogError(const QString& message);
+
     // $XDG_STATE_HOME/lumavane/errors.log (~/.local/state when XDG_STATE_HOME is not set).
     static QString ErrorLogPath();
 
