@@ -40,6 +40,9 @@ milliseconds lineTime(std::size_t bytes, int baud) {
                         bitsPerSecond);
 }
 
+// The most that a serial device takes at once when it makes room again.
+constexpr std::size_t kDeviceRoomPiece = 512;
+
 // The send's own clock and its calls back to the caller. Time spent in the caller's onWait is
 // left out of now(), so that a caller that stays there a while (a window that it keeps open)
 // never makes the link look stalled.
@@ -86,7 +89,10 @@ bool waitUntilEmpty(TSerialSink& port, std::size_t runBytes, std::size_t sent, s
     const auto deadline =
         start + serialWaitLimit(runBytes + options.deviceBacklog, options.baud, options.grace);
     const milliseconds runTime = lineTime(runBytes, options.baud);
-    const milliseconds stallLimit = std::max(options.stallLimit, runTime * 3 / 2);
+    // On a slow line a device may stand still longer than the stall limit while it works: it
+    // makes room in pieces (a pseudo-terminal about 512 bytes at a time, an adapter a packet).
+    const milliseconds stallLimit =
+        std::max(options.stallLimit, lineTime(runBytes + kDeviceRoomPiece, options.baud) * 3 / 2);
     std::int32_t last = -1;
     auto lastMove = start;
     std::optional<Clock::time_point> cancelledAt;

@@ -51,8 +51,9 @@ struct TSendOptions {
     std::size_t deviceBacklog = 16384;
     // Added to three times the line time to give the longest wait for one serial run.
     std::chrono::milliseconds grace{5000};
-    // A send that gets no byte taken by the link for this long has stalled. A serial run that
-    // needs longer than two thirds of it on its line gets half as long again as its line time.
+    // A send that gets no byte taken by the link for this long has stalled. On a serial line so
+    // slow that a run and the piece in which a device makes room (512 bytes) take longer than
+    // two thirds of it, the limit is half as long again as their line time (300 baud: 36 s).
     std::chrono::milliseconds stallLimit{10000};
     // Once the peer of the network link has acknowledged every byte, the longest wait for the
     // end of its stream; the send is complete when it ends in order or this time has passed.
