@@ -283,7 +283,9 @@ TEST_P(SignSenderTest, EndsAsTheSignBehaves) {
         EXPECT_TRUE(got == stream.substr(0, sent)) << got.size() << " bytes came";
     } else {
         EXPECT_TRUE(got == stream.substr(0, got.size())) << got.size() << " bytes came";
-        EXPECT_GE(sent, got.size()) << "a failure counts at least what came";
+        // A failure counts what the peer acknowledged, or the serial runs that the device took
+        // whole: the run that failed may have reached the sign in part.
+        EXPECT_GE(sent + (c.network ? 0 : kSerialChunk), got.size()) << "sent " << sent;
     }
     if (c.peer == Peer::ResetAfter) {
         EXPECT_EQ(got.size(), c.resetAfter);
