@@ -20,7 +20,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -376,32 +375,13 @@ void TForm1::SendMessage1Click() {
         UsesNetwork() ? TSignLink::Network(BComm_->IP, TCP1.Port)
                       : TSignLink::Serial(static_cast<std::uint16_t>(BComm_->Port), BComm_->Baud);
     TSignSender sender(link, ComPort1, TCP1);
-    // The bar redraws itself at once whenever its value changes: its first and last values are
-    // shown as they come, those between at most every 50 milliseconds, and the latest before
-    // every wait.
-    struct Progress {
-        std::size_t taken = 0, total = 0;
-        bool pending = false;
-        QElapsedTimer shown;
-    } progress;
-    auto showProgress = [this, &progress] {
-        SendData1_->SetProgress(progress.taken, progress.total);
-        progress.pending = false;
-        progress.shown.start();
-    };
-    sender.OnProgress = [&progress, showProgress](std::size_t taken, std::size_t total) {
-        progress.taken = taken;
-        progress.total = total;
-        progress.pending = true;
-        if (taken == 0 || taken == total || !progress.shown.isValid() ||
-            progress.shown.hasExpired(50))
-            showProgress();
+    sender.OnProgress = [this](std::size_t taken, std::size_t total) {
+        SendData1_->SendProgress(taken, total);
     };
     // The Sending Data window takes the user's input (Cancel, Escape, its close request) and
     // every window is drawn; the other windows' input is thrown away meanwhile.
-    sender.OnWait = [&progress, showProgress] {
-        if (progress.pending)
-            showProgress();
+    sender.OnWait = [this] {
+        SendData1_->ShowLatestProgress();
         QCoreApplication::processEvents();
     };
     const QMetaObject::Connection cancelling =

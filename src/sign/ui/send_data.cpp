@@ -55,6 +55,22 @@ void TSendData1::SetProgress(std::size_t sent, std::size_t total) {
     ProgressBar1->setFormat(tr("%1 of %2 bytes").arg(sent).arg(total));
 }
 
+void TSendData1::SendProgress(std::size_t sent, std::size_t total) {
+    latestSent_ = sent;
+    latestTotal_ = total;
+    progressHeld_ = true;
+    if (sent == 0 || sent == total || !progressShown_.isValid() || progressShown_.hasExpired(50))
+        ShowLatestProgress();
+}
+
+void TSendData1::ShowLatestProgress() {
+    if (!progressHeld_)
+        return;
+    progressHeld_ = false;
+    SetProgress(latestSent_, latestTotal_);
+    progressShown_.start();
+}
+
 void TSendData1::BeginSend() {
     if (!inSend_)
         qApp->installEventFilter(this);

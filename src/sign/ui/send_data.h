@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <cstddef>
@@ -18,6 +19,11 @@ public:
 
     // Shows `sent` of `total` bytes.
     void SetProgress(std::size_t sent, std::size_t total);
+    // The count of a running send. The bar redraws itself at once whenever its value changes, so
+    // the first and the last counts are shown as they come and those between at most every 50
+    // milliseconds; ShowLatestProgress shows one held back.
+    void SendProgress(std::size_t sent, std::size_t total);
+    void ShowLatestProgress();
 
     // Shows the window for a send and gives it the keyboard. Until EndSend the user's input to
     // every other window of the program is thrown away; the windows that the send itself opens
@@ -52,4 +58,8 @@ private:
 
     bool inSend_ = false;
     bool activationPending_ = false;
+    std::size_t latestSent_ = 0;
+    std::size_t latestTotal_ = 0;
+    bool progressHeld_ = false;
+    QElapsedTimer progressShown_;
 };
