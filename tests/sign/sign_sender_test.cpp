@@ -1,12 +1,14 @@
 // One send to a sign that behaves well or badly, over a loopback connection and over a
 // pseudo-terminal: how it ends, how long it takes, what the sign got, and what the user is told.
 
+#include "sign/comm_settings.h"
 #include "sign/send_buffer.h"
 #include "sign/send_errors.h"
 #include "sign/sign_sender.h"
 #include "sign/sign_stream.h"
 #include "support/core/loopback_peer.h"
 #include "support/core/pty_reader.h"
+#include "support/core/test_env.h"
 
 #include <gtest/gtest.h>
 
@@ -296,5 +298,25 @@ INSTANTIATE_TEST_SUITE_P(Sign, SignSenderTest, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<SendCase>& info) {
                              return std::string(info.param.name);
                          });
+
+TEST(SignLinkTest, TheSettingsChooseTheLinkAndMessagesNameIt) {
+    TempDir dir;
+    const struct {
+        const char* settings;
+        const char* described;
+    } cases[] = {
+        {"[Comm]\r\nPort=5\r\nIP=sign.example\r\n", "IP address sign.example, port 23"},
+        {"[Comm]\r\nPort=3\r\nBaud=9600\r\n[Ports]\r\nCOM3=/dev/ttyUSB0\r\n",
+         "Com port 3 (/dev/ttyUSB0) at 9600 baud"},
+        {"[Comm]\r\nPort=2\r\nBaud=0\r\n", "Com port 2 (/dev/ttyS1) at the device's speed"},
+        {"[Comm]\r\nPort=0\r\nBaud=1200\r\n", "Com port 0 at 1200 baud"},
+    };
+    for (const auto& c : cases) {
+        writeFileBytes(dir.file("LUMAVANE.INI"), c.settings);
+        TBComm comm(dir.file("LUMAVANE.INI"));
+        comm.Load();
+        EXPECT_EQ(describeSignLink(signLinkFromSettings(comm)), c.described) << c.settings;
+    }
+}
 
 } // namespace
