@@ -55,15 +55,18 @@ QString TApplication::ErrorLogPath() {
 }
 
 void TApplication::ReportException(const std::exception& error) {
-    // The log is a convenience: failing to write it must not hide the error itself.
-    LogException(error);
-    QMessageBox box(QMessageBox::Critical, Title(), QString::fromLocal8Bit(error.what()),
-                    QMessageBox::Ok);
+    const QString message = QString::fromLocal8Bit(error.what());
+    LogError(message);
+    QMessageBox box(QMessageBox::Critical, Title(), message, QMessageBox::Ok);
     box.exec();
 }
 
 void TApplication::LogException(const std::exception& error) {
-    const QString message = QString::fromLocal8Bit(error.what());
+    LogError(QString::fromLocal8Bit(error.what()));
+}
+
+void TApplication::LogError(const QString& message) {
+    // The log is a convenience: failing to write it must not hide the error itself.
     const QString logPath = ErrorLogPath();
     QDir().mkpath(QFileInfo(logPath).path());
     QFile log(logPath);

@@ -22,6 +22,10 @@ public:
     // Only logs it: for an error met when no window is left to show it in.
     static void LogException(const std::exception& error);
 
+    // Appends a timestamped line with `message` (its line breaks turned into spaces) to the
+    // error log. Every error, cancel and time-out that the user is told about goes through it.
+    static void LogError(const QString& message);
+
     // $XDG_STATE_HOME/lumavane/errors.log (~/.local/state when XDG_STATE_HOME is not set).
     static QString ErrorLogPath();
 

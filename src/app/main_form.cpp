@@ -11,8 +11,8 @@
 #include "model/message_file.h"
 #include "model/ui/text_codec.h"
 #include "sign/port_map.h"
-#include "sign/sign_stream.h"
-#include "sign/transmitter.h"
+#include "sign/send_errors.h"
+#include "sign/sign_sender.h"
 #include "sign/ui/ask_send.h"
 #include "sign/ui/com_setup_dlg.h"
 #include "sign/ui/send_data.h"
@@ -26,6 +26,9 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
+
+#include <exception>
 
 #include <optional>
 #include <stdexcept>
@@ -371,9 +374,10 @@ void TForm1::PrintSetup1Click() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    // A send keeps the window drawn while it runs; it cannot be closed under it.
+    // The links and the send buffer belong to the window: a send has to end before it goes.
     if (sending_) {
         event->ignore();
+        AskToCancelSend();
         return;
     }
     // Refused until the answer allows it, so that a failed save keeps the window open.
@@ -385,6 +389,31 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void TForm1::AskToCancelSend() {
+    if (cancelQuestion_) {
+        cancelQuestion_->raise();
+        cancelQuestion_->activateWindow();
+        return;
+    }
+    // Over the Sending Data window, which takes the user's input while the send goes on.
+    auto* box = new QMessageBox(QMessageBox::Question, TApplication::Title(),
+                                "A message is being sent to the sign.\nCancel the send and "
+                                "close the editor?",
+                                QMessageBox::Yes | QMessageBox::No, SendData1_);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->setDefaultButton(QMessageBox::No);
+    box->setEscapeButton(QMessageBox::No);
+    connect(box, &QMessageBox::finished, this, [this](int answer) {
+        if (answer != QMessageBox::Yes || !sender_)
+            return;
+        closeAfterSend_ = true;
+        sender_->Cancel();
+    });
+    cancelQuestion_ = box;
+    box->show();
+}
+
 void TForm1::PaintPending() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
@@ -392,7 +421,7 @@ void TForm1::PaintPending() {
 namespace {
 
 // A plain box with one OK button, captioned with the application's title.
-void showSendError(QWidget* parent, const QString& text) {
+void showSendMessage(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, TApplication::Title(), text, QMessageBox::Ok, parent);
     box.exec();
 }
@@ -405,85 +434,64 @@ void TForm1::SendMessage1Click() {
     if (AskSend1_->ShowModal() == kModalResultCancel)
         return;
 
-    // Until the command ends the windows are kept drawn but take no input.
+    const TSignLink link =
+        UsesNetwork() ? TSignLink::Network(BComm_->IP, TCP1.Port)
+                      : TSignLink::Serial(static_cast<std::uint16_t>(BComm_->Port), BComm_->Baud);
+    TSignSender sender(link, ComPort1, TCP1);
+    sender.OnProgress = [this](std::size_t taken, std::size_t total) {
+        SendData1_->SendProgress(taken, total);
+    };
+    // The Sending Data window takes the user's input (Cancel, Escape, its close request) and
+    // every window is drawn; the other windows' input is thrown away meanwhile.
+    sender.OnWait = [this] {
+        SendData1_->ShowLatestProgress();
+        QCoreApplication::processEvents();
+    };
+    const QMetaObject::Connection cancelling =
+        connect(SendData1_, &TSendData1::CancelRequested, this, [&sender] { sender.Cancel(); });
+
+    // Until the command ends the main window cannot close under the send.
     sending_ = true;
-    struct SendingFlag {
-        bool& flag;
-        ~SendingFlag() { flag = false; }
-    } sendingFlag{sending_};
-
-    const bool network = UsesNetwork();
+    sender_ = &sender;
+    closeAfterSend_ = false;
     SendData1_->SetProgress(0, 0);
-    if (network) {
-        TCP1.Host = BComm_->IP;
-        SendData1_->show();
-        PaintPending();
-        try {
-            TCP1.Connect(3000);
-        } catch (const std::exception&) {
-            SendData1_->hide();
-            PaintPending();
-            showSendError(this, QStringLiteral("ERROR Connecting to IP Address."));
-            return;
-        }
-    } else {
-        ComPort1.Baud = BComm_->Baud;
-        ComPort1.ComNumber = static_cast<std::uint16_t>(BComm_->Port);
-        SendData1_->show();
-        PaintPending();
-        try {
-            ComPort1.Open(true);
-        } catch (const std::exception&) {
-            SendData1_->hide();
-            PaintPending();
-            showSendError(this,
-                          QStringLiteral("ERROR Opening Com Port, check correct configuration."));
-            return;
-        }
-    }
-
+    SendData1_->BeginSend();
+    PaintPending();
+    TSendOutcome outcome;
+    std::exception_ptr failure;
     try {
-        SendBuffer_.Clear();
         const int width = AskSend1_->SpinEdit2->Value();
         const int start = AskSend1_->SpinEdit1->Value();
-        buildSignStream(SendBuffer_, *SendBlock_, Model_->Lines(), start, width);
-        SendData1_->SetProgress(0, SendBuffer_.size());
-        PaintPending();
-        TransmitBuffer();
-        SendData1_->SetProgress(SendBuffer_.size(), SendBuffer_.size());
-        CloseLink();
+        outcome = sender.Send(Model_->Lines(), start, width, SendBuffer_, *SendBlock_);
     } catch (...) {
-        // The link is closed and the window hidden before the failure is reported.
-        try {
-            CloseLink();
-        } catch (...) {
-            // The failure that stopped the send is the one to report.
-        }
-        SendData1_->hide();
-        PaintPending();
-        throw;
+        failure = std::current_exception();
     }
-    SendData1_->hide();
+
+    // The link is closed; the window goes before anything is reported.
+    disconnect(cancelling);
+    sending_ = false;
+    sender_ = nullptr;
+    if (cancelQuestion_)
+        cancelQuestion_->close();
+    SendData1_->EndSend();
     PaintPending();
-}
 
-void TForm1::TransmitBuffer() {
-    if (UsesNetwork()) {
-        transmitNetwork(TCP1, SendBuffer_.bytes());
-        return;
+    if (failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const ESendOpenFailed& error) {
+            TApplication::LogError(QString::fromLocal8Bit(error.what()));
+            showSendMessage(this, QString::fromLocal8Bit(error.what()));
+        } catch (const std::exception& error) {
+            TApplication::ReportException(error);
+        }
+    } else if (outcome.cancelled) {
+        const QString message = QString::fromStdString(outcome.message());
+        TApplication::LogError(message);
+        showSendMessage(this, message);
     }
-    const std::size_t total = SendBuffer_.size();
-    TComPortSink port(ComPort1);
-    TSerialSendOptions options;
-    options.baud = ComPort1.Baud;
-    options.onProgress = [this, total](std::size_t sent) { SendData1_->SetProgress(sent, total); };
-    options.onWait = [] { PaintPending(); };
-    transmitSerial(port, SendBuffer_.bytes(), options);
-}
-
-void TForm1::CloseLink() {
-    if (UsesNetwork())
-        TCP1.Disconnect();
-    else
-        ComPort1.Open(false);
+    if (closeAfterSend_) {
+        closeAfterSend_ = false;
+        QTimer::singleShot(0, this, [this] { close(); });
+    }
 }

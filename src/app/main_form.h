@@ -8,6 +8,7 @@
 #include "sign/send_buffer.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStyle>
 
 #include <memory>
@@ -15,6 +16,7 @@
 
 class QAction;
 class QMenu;
+class QMessageBox;
 class QPrinter;
 class TBEDlg;
 class TComSetupDlg;
@@ -23,6 +25,7 @@ class TMessageListBox;
 class TMessageListModel;
 class TAskSend1;
 class TSendData1;
+class TSignSender;
 
 // The main window: owns the message list, the document state and the two blocks, shows the
 // list, keeps its title, and runs every command from its menu.
@@ -93,10 +96,6 @@ public:
     void PrintSetup1Click();
     void SendMessage1Click();
 
-    // Writes the send buffer to the open link: the network link in one write, the serial port
-    // in runs of 200 bytes, each followed by a wait until the port has sent it.
-    void TransmitBuffer();
-
     // True while a send runs.
     bool Sending() const { return sending_; }
 
@@ -133,10 +132,10 @@ private:
     void SetModified();
     // The port number of the settings selects the network link from 5 on.
     bool UsesNetwork() const { return BComm_->Port >= 5; }
-    // Closes whichever link the settings select.
-    void CloseLink();
     // Draws the windows that wait for it, without taking the user's input.
     static void PaintPending();
+    // Asked when the window is to close during a send: cancel the send and close afterwards?
+    void AskToCancelSend();
 
     std::unique_ptr<TBComm> BComm_;
     std::unique_ptr<TBlock> SendBlock_;
@@ -150,5 +149,9 @@ private:
     TSendData1* SendData1_ = nullptr;
     TSendBuffer SendBuffer_;
     bool sending_ = false;
+    // The send that runs, and what the user asked of it by closing the window.
+    TSignSender* sender_ = nullptr;
+    QPointer<QMessageBox> cancelQuestion_;
+    bool closeAfterSend_ = false;
     bool centredOnce_ = false;
 };

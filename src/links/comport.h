@@ -104,6 +104,9 @@ public:
     // One pass for a caller that waits on the port: yields the processor. Raises the
     // recorded failure once a device write has failed.
     void ServicePort();
+    // The platform's code (an errno value) of the device write that failed while the port is
+    // open, 0 while none has; it says why PutByte and ServicePort raise "Device write error".
+    int WriteErrorCode() const { return writeError_; }
 
     // Opens the device at `path` as an opening would and closes it again at once.
     static TProbeResult Probe(const std::string& path);

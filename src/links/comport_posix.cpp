@@ -66,6 +66,9 @@ bool speedFor(std::int32_t baud, speed_t& speed) {
     return false;
 }
 
+// How long a write waits for the device to report room before it tries again anyway.
+constexpr int kRoomRecheckMs = 50;
+
 // The control-mode bits that describe the character frame.
 constexpr tcflag_t kFrameBits = CSIZE | PARENB | PARODD | CSTOPB
 #ifdef CMSPAR
@@ -222,7 +225,10 @@ int TComDevice::write(const std::uint8_t* data, std::size_t size, std::size_t& w
     written = 0;
     while (written < size) {
         pollfd fds[2] = {{fd_, POLLOUT, 0}, {cancelRead_, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
+        // A pseudo-terminal makes room as its reader reads without waking a writer that waits
+        // in poll (only a reader that empties it does): the write is tried again now and then
+        // even when the poll has reported nothing.
+        if (::poll(fds, 2, kRoomRecheckMs) < 0) {
             if (errno == EINTR)
                 continue;
             return errno;

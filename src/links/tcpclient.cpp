@@ -3,6 +3,10 @@
 #include "links/net_errors.h"
 #include "links/tcp_host_address.h"
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 TTcpClient::~TTcpClient() {
     if (handler_ && handler_->socket != kNoTcpSocket)
         tcpCloseOrderly(handler_->socket);
@@ -19,6 +23,8 @@ void TTcpClient::Connect(int timeoutMs) {
         handler_.emplace();
     SocketHandler& handler = *handler_;
     handler.closedByPeer = false;
+    handler.peerEnded = false;
+    handler.sendShutDown = false;
     try {
         connectHandler(handler, timeoutMs);
     } catch (...) {
@@ -91,10 +97,7 @@ void TTcpClient::Write(const void* buffer, int n, bool /*writeNow*/) {
         try {
             taken = tcpSend(handler_->socket, bytes + sent, total - sent);
         } catch (const ESocketError& error) {
-            if (error.code() == kSocketErrorConnAborted || error.code() == kSocketErrorConnReset ||
-                error.code() == kSocketErrorShutdown)
-                closeSocket();
-            throw;
+            lost(error);
         }
         if (taken == 0) {
             handler_->closedByPeer = true;
@@ -116,6 +119,93 @@ void TTcpClient::Disconnect() {
     handler_.reset();
     if (wasConnected)
         status("Disconnected.");
+}
+
+void TTcpClient::lost(const ESocketError& error) {
+    if (error.code() == kSocketErrorConnAborted || error.code() == kSocketErrorConnReset ||
+        error.code() == kSocketErrorShutdown)
+        closeSocket();
+    throw error;
+}
+
+TTcpClient::SocketHandler& TTcpClient::connection() {
+    if (handler_ && (handler_->socket == kNoTcpSocket || handler_->closedByPeer)) {
+        closeSocket();
+        throw EConnClosedGracefully();
+    }
+    if (!handler_)
+        throw ENotConnected();
+    return *handler_;
+}
+
+bool TTcpClient::watch(bool forWrite, int timeoutMs) {
+    SocketHandler& handler = connection();
+    const TcpReadiness ready = tcpWait(handler.socket, forWrite, timeoutMs);
+    if (ready.incoming) {
+        try {
+            if (tcpReceiveNow(handler.socket) == TcpIncoming::End)
+                handler.peerEnded = true;
+        } catch (const ESocketError& error) {
+            lost(error);
+        }
+    }
+    return ready.writable;
+}
+
+bool TTcpClient::WaitForRoom(int timeoutMs) {
+    return watch(true, timeoutMs);
+}
+
+std::size_t TTcpClient::WriteSome(const void* buffer, std::size_t n) {
+    SocketHandler& handler = connection();
+    if (n == 0 || !buffer)
+        return 0;
+    try {
+        return tcpSendNow(handler.socket, static_cast<const char*>(buffer), n);
+    } catch (const ESocketError& error) {
+        lost(error);
+    }
+}
+
+void TTcpClient::ShutdownSend() {
+    SocketHandler& handler = connection();
+    try {
+        tcpShutdownSend(handler.socket);
+    } catch (const ESocketError& error) {
+        lost(error);
+    }
+    handler.sendShutDown = true;
+}
+
+bool TTcpClient::WaitForPeerEnd(int timeoutMs) {
+    if (PeerEnded()) {
+        // The socket stays readable after the end of the stream: only a reset can still come,
+        // and a look now and then finds it.
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::max(timeoutMs, 0)));
+        watch(false, 0);
+    } else {
+        watch(false, timeoutMs);
+    }
+    return PeerEnded();
+}
+
+std::size_t TTcpClient::Unacknowledged() const {
+    if (!Connected())
+        return 0;
+    const std::size_t queued = tcpUnacknowledged(handler_->socket);
+    return handler_->sendShutDown && queued > 0 ? queued - 1 : queued;
+}
+
+void TTcpClient::Abort() {
+    if (Connected()) {
+        status("Disconnecting.");
+        tcpAbort(handler_->socket);
+        handler_->socket = kNoTcpSocket;
+        handler_.reset();
+        status("Disconnected.");
+        return;
+    }
+    handler_.reset();
 }
 
 void TTcpClient::closeSocket() {

@@ -2,6 +2,8 @@
 
 #include "links/tcpclient_platform.h"
 
+class ESocketError;
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -49,6 +51,30 @@ public:
     // True while a connection is open on the client's side.
     bool Connected() const;
 
+    // The steps of a write that watches its own progress, can stop between pieces and learns
+    // whether the peer took the bytes. Failures are those of Write.
+
+    // Waits at most `timeoutMs` until the platform has room for more bytes, taking note of what
+    // the peer did meanwhile (bytes are thrown away; the end of its stream sets PeerEnded; a
+    // reset is raised). True when there is room.
+    bool WaitForRoom(int timeoutMs);
+    // Hands over as many of the n bytes at `buffer` as the platform takes now, without
+    // waiting; the number taken, 0 when it has no room.
+    std::size_t WriteSome(const void* buffer, std::size_t n);
+    // Ends the sending direction: the peer reads the end of the stream after the last byte.
+    void ShutdownSend();
+    // Waits at most `timeoutMs` for the end of the peer's stream; PeerEnded() afterwards. A
+    // reset is raised.
+    bool WaitForPeerEnd(int timeoutMs);
+    // True once the peer has ended its stream (it closed or shut down its side).
+    bool PeerEnded() const { return handler_ && handler_->peerEnded; }
+    // Bytes handed over that the peer's side has not yet acknowledged (0 where the platform
+    // cannot tell). The end of the stream itself is not counted.
+    std::size_t Unacknowledged() const;
+    // Ends the connection at once with a reset and forgets it: what the platform still holds is
+    // never delivered. Does nothing on a client that is not connected.
+    void Abort();
+
 private:
     // The connection state that one Connect sets up and Disconnect frees. It stays after a
     // failed Connect or a lost connection, with its socket closed.
@@ -58,11 +84,21 @@ private:
         SocketHandler() {}
         TcpSocket socket = kNoTcpSocket;
         bool closedByPeer = false;
+        // The peer's end of stream has been read.
+        bool peerEnded = false;
+        // The sending direction has been shut down.
+        bool sendShutDown = false;
         std::uint32_t peerAddress = 0;
         int peerPort = 0;
     };
 
     void connectHandler(SocketHandler& handler, int timeoutMs);
+    // The connected socket's handler; raises what Write raises when there is none.
+    SocketHandler& connection();
+    // Waits on the socket; true when it can take more bytes. Reads what the peer sent.
+    bool watch(bool forWrite, int timeoutMs);
+    // Closes the socket when `error` says the connection is lost, then raises it.
+    [[noreturn]] void lost(const ESocketError& error);
     std::uint32_t resolve(const std::string& host);
     void closeSocket();
     void status(const std::string& text) const;

@@ -41,3 +41,38 @@ void tcpCloseOrderly(TcpSocket socket);
 
 // Frees the socket at once.
 void tcpClose(TcpSocket socket);
+
+// The pieces of a send that watches its own progress.
+
+// What a wait on a connected socket found.
+struct TcpReadiness {
+    bool writable = false; // the platform takes more bytes now
+    bool incoming = false; // bytes, the end of the peer's stream or an error wait to be read
+};
+
+// Waits at most `timeoutMs` until the socket can take more bytes (only when `forWrite`) or
+// something arrived from the peer. Nothing ready when the time passes or a signal interrupts.
+TcpReadiness tcpWait(TcpSocket socket, bool forWrite, int timeoutMs);
+
+// Sends up to `count` bytes without blocking; the number taken, 0 when the platform has no room
+// now. Never raises a signal. Throws ESocketError.
+std::size_t tcpSendNow(TcpSocket socket, const char* data, std::size_t count);
+
+enum class TcpIncoming { Nothing, Data, End };
+
+// Reads what has arrived without blocking and throws it away: Data when bytes came, End when
+// the peer ended its stream, Nothing otherwise. A reset or another error of the connection
+// throws ESocketError.
+TcpIncoming tcpReceiveNow(TcpSocket socket);
+
+// Ends the sending direction: the peer reads the end of the stream after the last byte taken.
+// Throws ESocketError.
+void tcpShutdownSend(TcpSocket socket);
+
+// Bytes taken from the caller that the peer has not yet acknowledged (after tcpShutdownSend,
+// the end of the stream counts as one); 0 where the platform cannot tell.
+std::size_t tcpUnacknowledged(TcpSocket socket);
+
+// Ends the connection at once with a reset and frees the socket: bytes that the platform still
+// holds are never delivered.
+void tcpAbort(TcpSocket socket);

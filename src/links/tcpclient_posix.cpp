@@ -11,8 +11,13 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#ifdef __linux__
+#include <linux/sockios.h>
+#endif
 
 namespace {
 
@@ -232,4 +237,80 @@ void tcpCloseOrderly(TcpSocket socket) {
 
 void tcpClose(TcpSocket socket) {
     ::close(static_cast<int>(socket));
+}
+
+TcpReadiness tcpWait(TcpSocket socket, bool forWrite, int timeoutMs) {
+    pollfd watch{static_cast<int>(socket), static_cast<short>(POLLIN | (forWrite ? POLLOUT : 0)),
+                 0};
+    TcpReadiness ready;
+    if (::poll(&watch, 1, timeoutMs) <= 0)
+        return ready;
+    // An error or a hang-up is read like anything else that arrived: the read reports it.
+    ready.incoming = (watch.revents & (POLLIN | POLLERR | POLLHUP | POLLNVAL)) != 0;
+    ready.writable = forWrite && (watch.revents & POLLOUT) && !(watch.revents & POLLERR);
+    return ready;
+}
+
+std::size_t tcpSendNow(TcpSocket socket, const char* data, std::size_t count) {
+    while (true) {
+        const ssize_t sent =
+            ::send(static_cast<int>(socket), data, count, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent >= 0)
+            return static_cast<std::size_t>(sent);
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return 0;
+        if (errno != EINTR)
+            throwErrno(errno);
+    }
+}
+
+TcpIncoming tcpReceiveNow(TcpSocket socket) {
+    const int fd = static_cast<int>(socket);
+    // A pending error (a reset) comes first, even when bytes wait in front of it.
+    int error = 0;
+    socklen_t size = sizeof error;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
+        throwErrno(errno);
+    if (error != 0)
+        throwErrno(error);
+    char sink[4096];
+    TcpIncoming result = TcpIncoming::Nothing;
+    for (int i = 0; i < 64; ++i) {
+        const ssize_t got = ::recv(fd, sink, sizeof sink, MSG_DONTWAIT);
+        if (got > 0) {
+            result = TcpIncoming::Data;
+            continue;
+        }
+        if (got == 0)
+            return TcpIncoming::End;
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            break;
+        throwErrno(errno);
+    }
+    return result;
+}
+
+void tcpShutdownSend(TcpSocket socket) {
+    if (::shutdown(static_cast<int>(socket), SHUT_WR) != 0)
+        throwErrno(errno);
+}
+
+std::size_t tcpUnacknowledged(TcpSocket socket) {
+#ifdef SIOCOUTQ
+    int queued = 0;
+    if (::ioctl(static_cast<int>(socket), SIOCOUTQ, &queued) == 0 && queued > 0)
+        return static_cast<std::size_t>(queued);
+#else
+    (void)socket;
+#endif
+    return 0;
+}
+
+void tcpAbort(TcpSocket socket) {
+    const int fd = static_cast<int>(socket);
+    linger hard{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    ::close(fd);
 }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <stdexcept>
+#include <string>
 #include <string_view>
 
 class TComPort;
@@ -13,6 +14,9 @@ class TTcpClient;
 // Bytes that the serial port takes per run before the sender waits for its queue to empty. A
 // run always fits the port's output queue, which rejects a byte that does not fit.
 constexpr std::size_t kSerialChunk = 200;
+// Bytes handed to the network link per piece: small enough for the progress to move and for a
+// cancel to be noticed between pieces, large enough to cost nothing.
+constexpr std::size_t kNetworkPiece = 16384;
 
 // What the sender needs of a serial port: put one byte into its output queue, count the bytes
 // not yet taken by the device, and yield to the port while waiting.
@@ -37,28 +41,44 @@ private:
     TComPort& port_;
 };
 
-// The serial port did not take a run of bytes within its time limit.
-class ESendTimeout : public std::runtime_error {
-public:
-    ESendTimeout()
-        : std::runtime_error("The serial port did not send its data in time: check the cable "
-                             "and the baud rate.") {}
-};
-
-// How a serial send reports and bounds itself.
-struct TSerialSendOptions {
+// How a send reports, bounds and stops itself.
+struct TSendOptions {
     // Line speed in bits per second; 0 or less means unknown (the slowest, 300, is assumed).
     int baud = 0;
-    // Bytes that the device itself may still hold when it has taken a run (the buffers of a
-    // driver, an adapter or a pseudo-terminal, which can hold back a writer until most of them
-    // has gone out). Their line time counts into the wait.
+    // Bytes that the serial device itself may still hold when it has taken a run (the buffers
+    // of a driver, an adapter or a pseudo-terminal, which can hold back a writer until most of
+    // them has gone out). Their line time counts into the longest wait for a run.
     std::size_t deviceBacklog = 16384;
-    // Added to three times the line time to give the longest wait for one run.
+    // Added to three times the line time to give the longest wait for one serial run.
     std::chrono::milliseconds grace{5000};
-    // Told the count of bytes that the device has taken, after every run.
+    // A send that gets no byte taken by the link for this long has stalled. On a serial line so
+    // slow that a run and the piece in which a device makes room (512 bytes) take longer than
+    // two thirds of it, the limit is half as long again as their line time (300 baud: 36 s).
+    std::chrono::milliseconds stallLimit{10000};
+    // Once the peer of the network link has acknowledged every byte, the longest wait for the
+    // end of its stream; the send is complete when it ends in order or this time has passed.
+    std::chrono::milliseconds peerEndWait{3000};
+    // Told the count of bytes that the link has taken, after each run or piece.
     std::function<void(std::size_t sent)> onProgress;
-    // Called now and then while the sender waits, so that the caller can keep its windows drawn.
+    // Called every 20 milliseconds or so while the send runs, so that the caller can keep its
+    // windows drawn and take a cancel. The time spent in it never counts as the link's.
     std::function<void()> onWait;
+    // When set (from any thread or a signal handler), the send stops after the current run or
+    // piece. A serial run that has not gone out within its line time and one second more is
+    // abandoned; the caller's close then throws it away.
+    const std::atomic<bool>* cancel = nullptr;
+    // The link as the messages name it, for example "IP address 10.0.0.5, port 23".
+    std::string link;
+};
+
+// How a send ended when it did not fail: every byte delivered, or cancelled after `sent`.
+struct TSendOutcome {
+    bool cancelled = false;
+    std::size_t sent = 0;
+    std::size_t total = 0;
+
+    // "Sending cancelled: n of m bytes were sent." for a cancelled send; empty otherwise.
+    std::string message() const;
 };
 
 // The longest wait for `bytes` bytes to leave a port at `baud` bits per second: three times
@@ -69,11 +89,17 @@ std::chrono::milliseconds serialWaitLimit(std::size_t bytes, int baud,
 
 // Writes `bytes` to the port in runs of kSerialChunk bytes: each run is put byte by byte, then
 // the sender waits until the port's queue is empty (ServicePort between the checks); a shorter
-// last run is followed by its own wait. Throws ESendTimeout when a wait passes its limit
-// (serialWaitLimit of the run and the device's backlog), and
-// lets the port's own failures through.
-void transmitSerial(TSerialSink& port, std::string_view bytes, const TSerialSendOptions& options);
+// last run is followed by its own wait. Throws ESendStalled when the queue does not move for
+// the stall limit, ESendTimeout when a wait passes its limit (serialWaitLimit of the run and
+// the device's backlog), and lets the port's own failures through.
+TSendOutcome transmitSerial(TSerialSink& port, std::string_view bytes, const TSendOptions& options);
 
-// Writes `bytes` to the connected client in one Write (more only for a stream beyond the
-// largest count that one Write takes).
-void transmitNetwork(TTcpClient& client, std::string_view bytes);
+// Writes `bytes` to the connected client in pieces of kNetworkPiece bytes as the platform takes
+// them (the progress counts those), then ends the sending direction and waits until the peer
+// has acknowledged every byte and ended its own stream (or peerEndWait has passed after the
+// acknowledgement). Throws ESendStalled when no byte is taken or acknowledged for the stall
+// limit, ESendBrokeOff for a failure of the client (a reset among them), ESendPeerClosed when
+// the peer had ended its stream before that failure. A failure counts the bytes that the peer
+// acknowledged.
+TSendOutcome transmitNetwork(TTcpClient& client, std::string_view bytes,
+                             const TSendOptions& options);

@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -331,7 +332,11 @@ TEST_F(SendCommandTest, ARefusedConnectionGivesTheFixedMessage) {
     load(kMessage);
     const auto start = Clock::now();
     ASSERT_TRUE(send(address("", ""), errorBox()));
-    EXPECT_EQ(boxText, kNetError);
+    EXPECT_EQ(boxText.section('\n', 0, 0), kNetError);
+    EXPECT_EQ(boxText.section('\n', 1),
+              QStringLiteral("Tried IP address 127.0.0.1, port %1: Socket Error # 10061 "
+                             "Connection refused.")
+                  .arg(port));
     EXPECT_EQ(boxCaption, "Lumavane Static Message Editor");
     EXPECT_EQ(boxIcon, QMessageBox::NoIcon);
     EXPECT_FALSE(sendingShownUnderBox) << "the window goes before the message";
@@ -357,7 +362,9 @@ TEST_F(SendCommandTest, AHostThatNeverAnswersGivesTheFixedMessageAfterThreeSecon
     load(kMessage);
     const auto start = Clock::now();
     ASSERT_TRUE(send(address("", ""), errorBox()));
-    EXPECT_EQ(boxText, kNetError);
+    EXPECT_EQ(boxText.section('\n', 0, 0), kNetError);
+    EXPECT_EQ(boxText.section('\n', 1),
+              QStringLiteral("Tried IP address 127.0.0.1, port %1: Connect timed out.").arg(port));
     EXPECT_FALSE(sendingShownUnderBox);
     EXPECT_GE(boxAfter - start, std::chrono::milliseconds(2900));
     EXPECT_LT(boxAfter - start, std::chrono::milliseconds(4500));
@@ -367,7 +374,10 @@ TEST_F(SendCommandTest, AMissingPortGivesTheFixedMessage) {
     useSerial(dir.file("no-such-tty"));
     load(kMessage);
     ASSERT_TRUE(send(address("", ""), errorBox()));
-    EXPECT_EQ(boxText, kPortError);
+    EXPECT_EQ(boxText.section('\n', 0, 0), kPortError);
+    EXPECT_EQ(boxText.section('\n', 1),
+              QString::fromStdString("Tried Com port 1 (" + dir.file("no-such-tty") +
+                                     ") at 19200 baud: Specified comport doesn't exist"));
     EXPECT_EQ(boxCaption, "Lumavane Static Message Editor");
     EXPECT_FALSE(sendingShownUnderBox);
     EXPECT_FALSE(form().ComPort1.Open());
@@ -391,6 +401,47 @@ TEST_F(SendCommandTest, AFailureWhileWritingIsReportedAfterTheLinkIsClosed) {
     EXPECT_FALSE(boxText.isEmpty());
     EXPECT_FALSE(sendingShownUnderBox);
     EXPECT_FALSE(portOpenUnderBox);
+}
+
+TEST_F(SendCommandTest, EscapeCancelsASlowSerialSendAndTheSignGetsWhatIsCounted) {
+    PtyReader pty({.bytesPerSecond = 8000});
+    useSerial(pty.path(), 1200);
+    // 80 KB: ten seconds at the reader's pace.
+    const std::vector<std::string> lines(400, "NotCentered," + std::string(195, 'S'));
+    load(lines);
+    const std::string expected = expectedStream(lines, 1, 20);
+
+    // Escape on the Sending Data window once the bar has passed what the pseudo-terminal holds,
+    // when the send goes at the reader's pace.
+    QTimer escape;
+    QObject::connect(&escape, &QTimer::timeout, [&] {
+        if (windows->SendData1->isVisible() && windows->SendData1->ProgressBar1->value() > 20000) {
+            escape.stop();
+            QTest::keyClick(windows->SendData1.get(), Qt::Key_Escape);
+        }
+    });
+    escape.start(20);
+    bool portOpenUnderBox = true;
+    const auto start = Clock::now();
+    ASSERT_TRUE(send(address("", ""), [&](QMessageBox* box) {
+        portOpenUnderBox = form().ComPort1.Open();
+        errorBox()(box);
+    }));
+
+    const QRegularExpression counted("^Sending cancelled: (\\d+) of (\\d+) bytes were sent\\.$");
+    const QRegularExpressionMatch match = counted.match(boxText);
+    ASSERT_TRUE(match.hasMatch()) << boxText.toStdString();
+    const std::size_t sent = match.captured(1).toULongLong();
+    EXPECT_EQ(match.captured(2).toULongLong(), expected.size());
+    EXPECT_GT(sent, 20000u);
+    EXPECT_LT(sent, expected.size());
+    EXPECT_LT(boxAfter - start, std::chrono::seconds(6));
+    EXPECT_EQ(boxIcon, QMessageBox::NoIcon);
+    EXPECT_FALSE(sendingShownUnderBox);
+    EXPECT_FALSE(portOpenUnderBox);
+    EXPECT_TRUE(pty.read(sent, 10000) == expected.substr(0, sent)) << "what was counted, no more";
+    EXPECT_TRUE(QString::fromUtf8(readFileBytes(TApplication::ErrorLogPath().toStdString()))
+                    .contains("  " + boxText + "\n"));
 }
 
 TEST_F(SendCommandTest, CancelSendsNothingAndKeepsTheTypedValues) {

@@ -1,6 +1,7 @@
 #include "links/comport.h"
 #include "links/comport_errors.h"
 #include "links/test_pty.h"
+#include "support/core/pty_reader.h"
 #include "support/core/test_env.h"
 
 #include <gtest/gtest.h>
@@ -85,6 +86,38 @@ TEST_F(ComPortTest, HundredThousandBytesArriveCompleteAndInOrder) {
         << "first difference at byte "
         << std::mismatch(sent.begin(), sent.end(), received.begin()).first - sent.begin();
     expectNothingLeft();
+}
+
+// A pseudo-terminal read slowly frees room in small pieces without waking a writer that waits
+// for room; the port must still take each piece as it comes, not only once the reader has
+// emptied the terminal (seconds later), or a slow line looks stalled.
+TEST(ComPortSlowReaderTest, TakesTheRoomThatASlowReaderMakes) {
+    PtyReader reader({.bytesPerSecond = 4000});
+    TComPort port;
+    port.ComNumber = 1;
+    port.DeviceResolver = [&reader](unsigned) { return reader.path(); };
+    port.Open(true);
+    using Clock = std::chrono::steady_clock;
+    std::chrono::duration<double> longest{};
+    int runsAfterFull = 0;
+    const std::string run = pattern(200);
+    for (int i = 0; i < 300 && runsAfterFull < 10; ++i) {
+        const auto start = Clock::now();
+        for (char byte : run)
+            port.PutByte(static_cast<std::uint8_t>(byte));
+        while (port.OutPending() > 0 && Clock::now() - start < std::chrono::seconds(10))
+            port.ServicePort();
+        const auto took = Clock::now() - start;
+        // The terminal is full once a run has to wait for the reader.
+        if (runsAfterFull > 0 || took > std::chrono::milliseconds(20)) {
+            ++runsAfterFull;
+            longest = std::max<std::chrono::duration<double>>(longest, took);
+        }
+    }
+    port.Open(false);
+    EXPECT_EQ(runsAfterFull, 10) << "the terminal never filled";
+    // At 4000 bytes a second a run goes in 50 ms; the reader empties the terminal in seconds.
+    EXPECT_LT(longest.count(), 1.0);
 }
 
 TEST_F(ComPortTest, FullQueueRejectsTheNextByteAndKeepsWhatItHolds) {

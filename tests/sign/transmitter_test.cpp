@@ -1,4 +1,5 @@
 #include "links/comport_errors.h"
+#include "sign/send_errors.h"
 #include "sign/transmitter.h"
 
 #include <gtest/gtest.h>
@@ -71,7 +72,7 @@ TEST(TransmitSerialTest, PutsRunsOf200BytesAndWaitsAfterEach) {
     for (const auto& c : cases) {
         RecordingPort port;
         std::vector<std::size_t> progress;
-        TSerialSendOptions options;
+        TSendOptions options;
         options.baud = 19200;
         options.onProgress = [&](std::size_t sent) { progress.push_back(sent); };
         const std::string data = bytes(c.n);
@@ -90,7 +91,7 @@ TEST(TransmitSerialTest, GivesUpWhenThePortNeverEmpties) {
     RecordingPort port;
     port.neverDrains = true;
     int waits = 0;
-    TSerialSendOptions options;
+    TSendOptions options;
     options.baud = 19200;
     options.deviceBacklog = 0;
     options.grace = std::chrono::milliseconds(50);
@@ -108,7 +109,7 @@ TEST(TransmitSerialTest, GivesUpWhenThePortNeverEmpties) {
 TEST(TransmitSerialTest, LetsThePortsFailuresThrough) {
     RecordingPort port;
     port.failAt = 250;
-    EXPECT_THROW(transmitSerial(port, bytes(600), TSerialSendOptions{}), EOutputBufferTooSmall);
+    EXPECT_THROW(transmitSerial(port, bytes(600), TSendOptions{}), EOutputBufferTooSmall);
     EXPECT_EQ(port.received.size(), 250u);
 }
 

@@ -1,10 +1,14 @@
 #include "sign/ui/send_data.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTimer>
 
 #include <algorithm>
 #include <climits>
@@ -14,7 +18,8 @@ TSendData1::TSendData1(QWidget* parent)
                           Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("SendData1"));
     setWindowTitle(tr("Sending Data"));
-    setFixedSize(244, 88);
+    // The label and the bar, with the Cancel button below them.
+    setFixedSize(244, 120);
 
     Label1 = new QLabel(tr("Now Sending Data..."), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -25,10 +30,21 @@ TSendData1::TSendData1(QWidget* parent)
 
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setGeometry(16, 46, 212, 24);
+    ProgressBar1->setGeometry(16, 44, 212, 24);
     ProgressBar1->setTextVisible(true);
     ProgressBar1->setAlignment(Qt::AlignCenter);
+
+    CancelBtn = new QPushButton(tr("Cancel"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    CancelBtn->setGeometry(82, 80, 80, 28);
+    CancelBtn->setDefault(true);
+    connect(CancelBtn, &QPushButton::clicked, this, &TSendData1::requestCancel);
     SetProgress(0, 0);
+}
+
+TSendData1::~TSendData1() {
+    if (inSend_)
+        qApp->removeEventFilter(this);
 }
 
 void TSendData1::SetProgress(std::size_t sent, std::size_t total) {
@@ -39,6 +55,47 @@ void TSendData1::SetProgress(std::size_t sent, std::size_t total) {
     ProgressBar1->setFormat(tr("%1 of %2 bytes").arg(sent).arg(total));
 }
 
+void TSendData1::SendProgress(std::size_t sent, std::size_t total) {
+    latestSent_ = sent;
+    latestTotal_ = total;
+    progressHeld_ = true;
+    if (sent == 0 || sent == total || !progressShown_.isValid() || progressShown_.hasExpired(50))
+        ShowLatestProgress();
+}
+
+void TSendData1::ShowLatestProgress() {
+    if (!progressHeld_)
+        return;
+    progressHeld_ = false;
+    SetProgress(latestSent_, latestTotal_);
+    progressShown_.start();
+}
+
+void TSendData1::BeginSend() {
+    if (!inSend_)
+        qApp->installEventFilter(this);
+    inSend_ = true;
+    CancelBtn->setEnabled(true);
+    show();
+    raise();
+    activateWindow();
+    CancelBtn->setFocus();
+}
+
+void TSendData1::EndSend() {
+    if (inSend_)
+        qApp->removeEventFilter(this);
+    inSend_ = false;
+    hide();
+}
+
+void TSendData1::requestCancel() {
+    if (!inSend_ || !CancelBtn->isEnabled())
+        return;
+    CancelBtn->setEnabled(false);
+    emit CancelRequested();
+}
+
 void TSendData1::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
         if (QScreen* s = screen())
@@ -47,6 +104,71 @@ void TSendData1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
+void TSendData1::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        requestCancel();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void TSendData1::closeEvent(QCloseEvent* event) {
     event->ignore();
+    requestCancel();
+}
+
+bool TSendData1::takesInput(const QWidget* window) const {
+    if (window->isModal())
+        return true;
+    for (const QWidget* w = window; w; w = w->parentWidget()) {
+        if (w == this)
+            return true;
+    }
+    return false;
+}
+
+bool TSendData1::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::DragEnter:
+    case QEvent::Drop: {
+        // Input reaches a window's widgets after the window itself: it is judged there. A
+        // shortcut goes to its action, which belongs to no window of the send.
+        const auto* widget = qobject_cast<const QWidget*>(watched);
+        if (!widget)
+            return event->type() == QEvent::Shortcut;
+        return !takesInput(widget->window());
+    }
+    case QEvent::WindowActivate: {
+        // Another window of the program that the desktop activates hands the keyboard back, so
+        // that Escape still reaches this window.
+        const auto* widget = qobject_cast<const QWidget*>(watched);
+        if (widget && widget->isWindow() && !takesInput(widget) && !activationPending_) {
+            activationPending_ = true;
+            QTimer::singleShot(0, this, [this] {
+                activationPending_ = false;
+                if (inSend_ && !QApplication::activeModalWidget()) {
+                    raise();
+                    activateWindow();
+                }
+            });
+        }
+        return false;
+    }
+    default:
+        return false;
+    }
 }

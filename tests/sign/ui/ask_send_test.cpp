@@ -135,7 +135,7 @@ TEST(SendDataTest, IsASmallFixedWindowWithItsProgress) {
     TSendData1 window;
     EXPECT_EQ(window.windowTitle(), "Sending Data");
     EXPECT_EQ(window.Label1->text(), "Now Sending Data...");
-    EXPECT_EQ(window.size(), QSize(244, 88));
+    EXPECT_EQ(window.size(), QSize(244, 120));
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
     const Qt::WindowFlags flags = window.windowFlags();
     EXPECT_FALSE(flags & Qt::WindowCloseButtonHint);

@@ -9,8 +9,8 @@
 #include <termios.h>
 #include <unistd.h>
 
-PtyReader::PtyReader(std::size_t dropAfter)
-    : dropAfter_(dropAfter) {
+PtyReader::PtyReader(const Behaviour& behaviour)
+    : behaviour_(behaviour) {
     char name[128] = {};
     if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
         throw std::runtime_error("openpty failed");
@@ -55,13 +55,25 @@ std::size_t PtyReader::size() {
 }
 
 void PtyReader::run() {
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
     char buffer[4096];
     std::size_t got = 0;
     while (!stop_ && !gone_) {
+        std::size_t room =
+            std::min({sizeof buffer, behaviour_.dropAfter - got, behaviour_.stopAfter - got});
+        if (behaviour_.bytesPerSecond > 0) {
+            const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+            const auto allowed = static_cast<std::size_t>(seconds * behaviour_.bytesPerSecond);
+            room = std::min(room, allowed > got ? allowed - got : 0);
+        }
+        if (room == 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            continue;
+        }
         pollfd watch{master_, POLLIN, 0};
         if (::poll(&watch, 1, 10) <= 0)
             continue;
-        const std::size_t room = std::min(sizeof buffer, dropAfter_ - got);
         const ssize_t n = ::read(master_, buffer, room);
         if (n <= 0)
             continue;
@@ -70,7 +82,7 @@ void PtyReader::run() {
             std::lock_guard<std::mutex> lock(mutex_);
             received_.append(buffer, static_cast<std::size_t>(n));
         }
-        if (got >= dropAfter_) {
+        if (got >= behaviour_.dropAfter) {
             ::close(master_);
             master_ = -1;
             gone_ = true;

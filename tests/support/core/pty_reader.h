@@ -12,7 +12,20 @@
 // goes away (its master closes) once that many bytes have come, as an unplugged device would.
 class PtyReader {
 public:
-    explicit PtyReader(std::size_t dropAfter = std::numeric_limits<std::size_t>::max());
+    // How the reader takes the bytes.
+    struct Behaviour {
+        // The reader goes away (its master closes) once this many bytes have come.
+        std::size_t dropAfter = std::numeric_limits<std::size_t>::max();
+        // The reader stops reading, and stays, once this many bytes have come: a device that
+        // takes nothing more.
+        std::size_t stopAfter = std::numeric_limits<std::size_t>::max();
+        // The reader takes at most this many bytes a second, as a slow line would; 0: no limit.
+        std::size_t bytesPerSecond = 0;
+    };
+
+    explicit PtyReader(std::size_t dropAfter = std::numeric_limits<std::size_t>::max())
+        : PtyReader(Behaviour{dropAfter}) {}
+    explicit PtyReader(const Behaviour& behaviour);
     ~PtyReader();
     PtyReader(const PtyReader&) = delete;
     PtyReader& operator=(const PtyReader&) = delete;
@@ -31,7 +44,7 @@ private:
 
     int master_ = -1;
     int slave_ = -1;
-    std::size_t dropAfter_;
+    Behaviour behaviour_;
     std::string path_;
     std::atomic<bool> stop_ = false;
     std::atomic<bool> gone_ = false;

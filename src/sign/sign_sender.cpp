@@ -1,0 +1,196 @@
+#include "sign/sign_sender.h"
+
+#include "links/comport.h"
+#include "links/comport_errors.h"
+#include "links/tcpclient.h"
+#include "sign/comm_settings.h"
+#include "sign/port_map.h"
+#include "sign/send_buffer.h"
+#include "sign/send_errors.h"
+#include "sign/sign_stream.h"
+
+#include <system_error>
+
+TSignLink TSignLink::Serial(unsigned comNumber, std::int32_t baud, std::string device) {
+    TSignLink link;
+    link.kind = Kind::Serial;
+    link.comNumber = comNumber;
+    link.baud = baud;
+    link.device = std::move(device);
+    return link;
+}
+
+TSignLink TSignLink::Network(std::string host, int tcpPort) {
+    TSignLink link;
+    link.kind = Kind::Network;
+    link.host = std::move(host);
+    link.tcpPort = tcpPort;
+    return link;
+}
+
+TSignLink signLinkFromSettings(const TBComm& comm) {
+    if (comm.Port >= 5)
+        return TSignLink::Network(comm.IP);
+    // The port number is 16 bits wide, as the serial port takes it.
+    const unsigned number = static_cast<std::uint16_t>(comm.Port);
+    return TSignLink::Serial(number, comm.Baud,
+                             number == 0 ? std::string()
+                                         : comDeviceFromSettings(comm.settingsPath(), number));
+}
+
+std::string describeSignLink(const TSignLink& link) {
+    if (link.network())
+        return "IP address " + link.host + ", port " + std::to_string(link.tcpPort);
+    std::string text = "Com port " + std::to_string(link.comNumber);
+    if (!link.device.empty())
+        text += " (" + link.device + ")";
+    if (link.baud == 0)
+        return text + " at the device's speed";
+    return text + " at " + std::to_string(link.baud) + " baud";
+}
+
+TSignSender::TSignSender(TSignLink link)
+    : link_(std::move(link))
+    , ownPort_(std::make_unique<TComPort>())
+    , ownClient_(std::make_unique<TTcpClient>())
+    , port_(ownPort_.get())
+    , client_(ownClient_.get()) {}
+
+TSignSender::TSignSender(TSignLink link, TComPort& port, TTcpClient& client)
+    : link_(std::move(link))
+    , port_(&port)
+    , client_(&client) {}
+
+TSignSender::~TSignSender() {
+    try {
+        Close();
+    } catch (...) {
+        // The link is released even when closing fails; there is nobody left to tell.
+    }
+}
+
+std::string TSignSender::Description() const {
+    if (link_.network())
+        return describeSignLink(link_);
+    TSignLink shown = link_;
+    if (port_->ComNumber != 0)
+        shown.comNumber = port_->ComNumber;
+    if (shown.device.empty() && shown.comNumber != 0 && port_->DeviceResolver) {
+        try {
+            shown.device = port_->DeviceResolver(shown.comNumber);
+        } catch (...) {
+            // A mapping that cannot be read leaves the device unnamed; the opening says why.
+        }
+    }
+    return describeSignLink(shown);
+}
+
+void TSignSender::Open() {
+    if (link_.network()) {
+        if (client_->Connected())
+            return;
+        client_->Host = link_.host;
+        client_->Port = link_.tcpPort;
+        try {
+            client_->Connect(ConnectTimeoutMs);
+        } catch (const std::exception& error) {
+            throw ESendOpenFailed(true, Description(), error.what());
+        }
+    } else {
+        if (port_->Open())
+            return;
+        port_->Baud = link_.baud;
+        port_->ComNumber = static_cast<std::uint16_t>(link_.comNumber);
+        if (!link_.device.empty() && !resolverReplaced_) {
+            savedResolver_ = port_->DeviceResolver;
+            resolverReplaced_ = true;
+            port_->DeviceResolver = [device = link_.device, saved = savedResolver_,
+                                     number = link_.comNumber](unsigned n) {
+                return n == number || !saved ? device : saved(n);
+            };
+        }
+        try {
+            port_->Open(true);
+        } catch (const std::exception& error) {
+            const std::string link = Description();
+            Close();
+            throw ESendOpenFailed(false, link, error.what());
+        }
+    }
+    failed_ = false;
+}
+
+TSendOutcome TSignSender::Transmit(std::string_view bytes) {
+    Open();
+    TSendOptions options;
+    options.baud = link_.baud;
+    options.stallLimit = StallLimit;
+    options.peerEndWait = PeerEndWait;
+    options.cancel = &cancel_;
+    options.link = Description();
+    options.onWait = OnWait;
+    const std::size_t total = bytes.size();
+    std::size_t sent = 0;
+    options.onProgress = [this, &sent, total](std::size_t taken) {
+        sent = taken;
+        if (OnProgress)
+            OnProgress(taken, total);
+    };
+    if (OnProgress)
+        OnProgress(0, total);
+
+    try {
+        if (link_.network())
+            return transmitNetwork(*client_, bytes, options);
+        TComPortSink sink(*port_);
+        return transmitSerial(sink, bytes, options);
+    } catch (const ESendError&) {
+        failed_ = true;
+        throw;
+    } catch (const EPortException& error) {
+        failed_ = true;
+        std::string reason = error.what();
+        if (const int code = port_->WriteErrorCode())
+            reason += " (" + std::system_category().message(code) + ")";
+        throw ESendBrokeOff(sent, total, options.link, reason);
+    }
+}
+
+void TSignSender::Close() {
+    if (link_.network()) {
+        if (failed_)
+            client_->Abort();
+        else
+            client_->Disconnect();
+    } else {
+        struct Restore {
+            TSignSender& sender;
+            ~Restore() {
+                if (sender.resolverReplaced_) {
+                    sender.port_->DeviceResolver = std::move(sender.savedResolver_);
+                    sender.resolverReplaced_ = false;
+                }
+            }
+        } restore{*this};
+        port_->Open(false);
+    }
+    failed_ = false;
+}
+
+TSendOutcome TSignSender::Send(const std::vector<std::string>& lines, int start, int width,
+                               TSendBuffer& buffer, TBlock& sendBlock) {
+    Open();
+    try {
+        buildSignStream(buffer, sendBlock, lines, start, width);
+        const TSendOutcome outcome = Transmit(buffer.bytes());
+        Close();
+        return outcome;
+    } catch (...) {
+        try {
+            Close();
+        } catch (...) {
+            // The failure that ended the send is the one to report.
+        }
+        throw;
+    }
+}

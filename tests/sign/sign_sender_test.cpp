@@ -1,0 +1,322 @@
+// One send to a sign that behaves well or badly, over a loopback connection and over a
+// pseudo-terminal: how it ends, how long it takes, what the sign got, and what the user is told.
+
+#include "sign/comm_settings.h"
+#include "sign/send_buffer.h"
+#include "sign/send_errors.h"
+#include "sign/sign_sender.h"
+#include "sign/sign_stream.h"
+#include "support/core/loopback_peer.h"
+#include "support/core/pty_reader.h"
+#include "support/core/test_env.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Peer = LoopbackPeer::Behaviour;
+
+enum class Ending { Delivered, Cancelled, Stalled, BrokeOff, PeerClosed };
+
+struct SendCase {
+    const char* name;
+    bool network;
+    Peer peer;                    // the network sign
+    std::size_t resetAfter;       // for Peer::ResetAfter
+    PtyReader::Behaviour reader;  // the serial sign
+    int blocks;                   // of 240 characters each
+    bool cancelAfterFirstPiece;   // Cancel() when the link has taken its first bytes
+    bool transmitAfterPeerClosed; // Open, wait until the peer has closed, then Transmit
+    Ending ending;
+    const char* firstLine;         // the message's first line (or the start of it)
+    const char* secondLineEnd;     // how the line after the link ends
+    double minSeconds, maxSeconds; // how long the send takes
+};
+
+std::vector<std::string> message(int blocks) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < blocks; ++i)
+        lines.push_back((i % 3 ? "NotCentered,^G^" : "Centered,^F^") +
+                        std::string(240, static_cast<char>('A' + i % 26)));
+    return lines;
+}
+
+constexpr std::size_t kAll = std::numeric_limits<std::size_t>::max();
+
+const SendCase kCases[] = {
+    {"NetworkDeliversEveryByte",
+     true,
+     Peer::ReadAll,
+     0,
+     {},
+     1000,
+     false,
+     false,
+     Ending::Delivered,
+     "",
+     "",
+     0,
+     5},
+    {"SerialDeliversEveryByte",
+     false,
+     Peer::ReadAll,
+     0,
+     {},
+     1000,
+     false,
+     false,
+     Ending::Delivered,
+     "",
+     "",
+     0,
+     5},
+    {"NetworkCancelledMidSend",
+     true,
+     Peer::ReadAll,
+     0,
+     {},
+     1000,
+     true,
+     false,
+     Ending::Cancelled,
+     "Sending cancelled: ",
+     "",
+     0,
+     5},
+    {"SerialCancelledMidSend",
+     false,
+     Peer::ReadAll,
+     0,
+     {},
+     1000,
+     true,
+     false,
+     Ending::Cancelled,
+     "Sending cancelled: ",
+     "",
+     0,
+     5},
+    // Far more than the peer's receive window: most of it is never acknowledged.
+    {"NetworkPeerNeverReads",
+     true,
+     Peer::NeverRead,
+     0,
+     {},
+     4000,
+     false,
+     false,
+     Ending::Stalled,
+     "The sign stopped taking data after ",
+     ": no byte was taken for 10 seconds.",
+     9.9,
+     12.5},
+    {"SerialReaderStopsReading",
+     false,
+     Peer::ReadAll,
+     0,
+     {kAll, 1000, 0},
+     1000,
+     false,
+     false,
+     Ending::Stalled,
+     "The sign stopped taking data after ",
+     ": no byte was taken for 10 seconds.",
+     9.9,
+     12.5},
+    {"NetworkPeerResetsMidSend",
+     true,
+     Peer::ResetAfter,
+     2000,
+     {},
+     2500,
+     false,
+     false,
+     Ending::BrokeOff,
+     "Sending failed after ",
+     ": Socket Error # 10054 Connection reset by peer.",
+     0,
+     5},
+    {"NetworkPeerClosedAtOnce",
+     true,
+     Peer::AcceptAndClose,
+     0,
+     {},
+     100,
+     false,
+     true,
+     Ending::PeerClosed,
+     "The sign closed the connection before taking the message.",
+     " Cannot send or receive after socket is closed.",
+     0,
+     5},
+    {"SerialReaderGoesAway",
+     false,
+     Peer::ReadAll,
+     0,
+     {1000, kAll, 0},
+     1000,
+     false,
+     false,
+     Ending::BrokeOff,
+     "Sending failed after ",
+     ": Device write error (Input/output error)",
+     0,
+     5},
+};
+
+class SignSenderTest : public testing::TestWithParam<SendCase> {};
+
+TEST_P(SignSenderTest, EndsAsTheSignBehaves) {
+    const SendCase& c = GetParam();
+    std::unique_ptr<LoopbackPeer> peer;
+    std::unique_ptr<PtyReader> pty;
+    TSignLink link;
+    std::string linkText;
+    if (c.network) {
+        peer = std::make_unique<LoopbackPeer>(c.peer, c.resetAfter);
+        link = TSignLink::Network("127.0.0.1", peer->port());
+        linkText = "IP address 127.0.0.1, port " + std::to_string(peer->port());
+    } else {
+        pty = std::make_unique<PtyReader>(c.reader);
+        link = TSignLink::Serial(1, 1200, pty->path());
+        linkText = "Com port 1 (" + pty->path() + ") at 1200 baud";
+    }
+    const std::vector<std::string> lines = message(c.blocks);
+    TSendBuffer buffer;
+    TBlock block;
+    buildSignStream(buffer, block, lines, 1, 20);
+    const std::string stream(buffer.bytes());
+
+    TSignSender sender(link);
+    EXPECT_EQ(sender.Description(), linkText);
+    std::vector<std::size_t> progress;
+    int waits = 0;
+    sender.OnProgress = [&](std::size_t taken, std::size_t total) {
+        EXPECT_EQ(total, stream.size());
+        progress.push_back(taken);
+        if (c.cancelAfterFirstPiece && taken > 0)
+            sender.Cancel();
+    };
+    sender.OnWait = [&] { ++waits; };
+
+    std::optional<TSendOutcome> outcome;
+    std::optional<Ending> failure;
+    std::string text;
+    std::size_t sent = 0;
+    const auto start = Clock::now();
+    try {
+        if (c.transmitAfterPeerClosed) {
+            sender.Open();
+            ASSERT_TRUE(peer->waitForFinished(1));
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            outcome = sender.Transmit(stream);
+            sender.Close();
+        } else {
+            outcome = sender.Send(lines, 1, 20, buffer, block);
+        }
+        text = outcome->message();
+        sent = outcome->sent;
+    } catch (const ESendError& error) {
+        failure = dynamic_cast<const ESendStalled*>(&error)      ? Ending::Stalled
+                  : dynamic_cast<const ESendPeerClosed*>(&error) ? Ending::PeerClosed
+                  : dynamic_cast<const ESendBrokeOff*>(&error)   ? Ending::BrokeOff
+                                                                 : Ending::Delivered;
+        text = error.what();
+        sent = error.sent();
+        EXPECT_EQ(error.total(), stream.size());
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+
+    const Ending ending =
+        outcome ? (outcome->cancelled ? Ending::Cancelled : Ending::Delivered) : *failure;
+    ASSERT_EQ(static_cast<int>(ending), static_cast<int>(c.ending)) << text;
+    EXPECT_GE(seconds, c.minSeconds);
+    EXPECT_LE(seconds, c.maxSeconds);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.front(), 0u);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_GT(waits, 0);
+
+    const std::string counted =
+        std::to_string(sent) + " of " + std::to_string(stream.size()) + " bytes";
+    const std::string firstLine = text.substr(0, text.find('\n'));
+    const std::string secondLine =
+        text.find('\n') == std::string::npos ? std::string() : text.substr(text.find('\n') + 1);
+    EXPECT_EQ(firstLine.rfind(c.firstLine, 0), 0u) << text;
+    switch (c.ending) {
+    case Ending::Delivered:
+        EXPECT_EQ(sent, stream.size());
+        EXPECT_EQ(progress.back(), stream.size()) << "the bar reaches the end";
+        break;
+    case Ending::Cancelled:
+        EXPECT_EQ(text, "Sending cancelled: " + counted + " were sent.");
+        break;
+    case Ending::Stalled:
+    case Ending::BrokeOff:
+        EXPECT_NE(firstLine.find(counted), std::string::npos) << text;
+        [[fallthrough]];
+    case Ending::PeerClosed:
+        EXPECT_EQ(secondLine.rfind(linkText, 0), 0u) << text;
+        EXPECT_TRUE(secondLine.ends_with(c.secondLineEnd)) << text;
+        EXPECT_LT(sent, stream.size());
+        break;
+    }
+
+    // What the sign got: everything counted as sent on a delivered or cancelled send, a part of
+    // it on a failed one.
+    std::string got;
+    if (peer) {
+        if (c.peer != Peer::NeverRead) {
+            EXPECT_TRUE(peer->waitForFinished(1));
+        }
+        got = peer->received();
+    } else {
+        got = pty->read(ending == Ending::Delivered ? stream.size() : sent, 3000);
+    }
+    if (outcome) {
+        EXPECT_TRUE(got == stream.substr(0, sent)) << got.size() << " bytes came";
+    } else {
+        EXPECT_TRUE(got == stream.substr(0, got.size())) << got.size() << " bytes came";
+        // A failure counts what the peer acknowledged, or the serial runs that the device took
+        // whole: the run that failed may have reached the sign in part.
+        EXPECT_GE(sent + (c.network ? 0 : kSerialChunk), got.size()) << "sent " << sent;
+    }
+    if (c.peer == Peer::ResetAfter) {
+        EXPECT_EQ(got.size(), c.resetAfter);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sign, SignSenderTest, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<SendCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST(SignLinkTest, TheSettingsChooseTheLinkAndMessagesNameIt) {
+    TempDir dir;
+    const struct {
+        const char* settings;
+        const char* described;
+    } cases[] = {
+        {"[Comm]\r\nPort=5\r\nIP=sign.example\r\n", "IP address sign.example, port 23"},
+        {"[Comm]\r\nPort=3\r\nBaud=9600\r\n[Ports]\r\nCOM3=/dev/ttyUSB0\r\n",
+         "Com port 3 (/dev/ttyUSB0) at 9600 baud"},
+        {"[Comm]\r\nPort=2\r\nBaud=0\r\n", "Com port 2 (/dev/ttyS1) at the device's speed"},
+        {"[Comm]\r\nPort=0\r\nBaud=1200\r\n", "Com port 0 at 1200 baud"},
+    };
+    for (const auto& c : cases) {
+        writeFileBytes(dir.file("LUMAVANE.INI"), c.settings);
+        TBComm comm(dir.file("LUMAVANE.INI"));
+        comm.Load();
+        EXPECT_EQ(describeSignLink(signLinkFromSettings(comm)), c.described) << c.settings;
+    }
+}
+
+} // namespace
