@@ -25,20 +25,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Expansion: never more plain characters than text, only valid states, and nothing
     // written past the plain text.
     std::string plain = "left over";
-    TMarkupArray colours;
-    TMarkupArray flash;
-    colours.fill(0xAA);
-    flash.fill(0xAA);
+    TColourArray colours;
+    TFlashArray flash;
+    colours.fill(TSignColour{0xAA});
+    flash.fill(TFlash{0xAA});
     ExpandMarkup(block.Text, plain, colours, flash);
     FUZZ_CHECK(plain.size() <= block.Text.size());
     FUZZ_CHECK(plain.size() <= kMaxBlockText);
     for (std::size_t i = 0; i < kMaxBlockText; ++i) {
         if (i < plain.size()) {
-            FUZZ_CHECK(colours[i] <= 2);
-            FUZZ_CHECK(flash[i] <= 1);
+            FUZZ_CHECK(colours[i] <= TSignColour::Yellow);
+            FUZZ_CHECK(flash[i] <= TFlash::Flashing);
         } else {
-            FUZZ_CHECK(colours[i] == 0xAA);
-            FUZZ_CHECK(flash[i] == 0xAA);
+            FUZZ_CHECK(colours[i] == TSignColour{0xAA});
+            FUZZ_CHECK(flash[i] == TFlash{0xAA});
         }
     }
     // Expansion of the raw input too (the text of a line never parsed).

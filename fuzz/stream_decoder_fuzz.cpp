@@ -8,6 +8,7 @@
 #include "fuzz_support.h"
 #include "model/block.h"
 #include "sign/send_buffer.h"
+#include "sign/sign_protocol.h"
 #include "sign/sign_stream.h"
 #include "sign/stream_decoder.h"
 
@@ -39,7 +40,7 @@ void checkRawBytes(FuzzInput& input) {
             FUZZ_CHECK(r->address.size() == 2);
             FUZZ_CHECK(r->body.size() + 4 == r->length);
             for (const TSignChar& c : r->chars)
-                FUZZ_CHECK(c.colour <= 2);
+                FUZZ_CHECK(c.colour <= TSignColour::Yellow);
             next += r->length;
         } else {
             const auto& err = std::get<TStreamError>(e);
@@ -107,8 +108,8 @@ void checkBuiltStream(FuzzInput& input) {
         TBlock block;
         block.ParseLine(lines[i]);
         std::string plain;
-        TMarkupArray colours{};
-        TMarkupArray flash{};
+        TColourArray colours{};
+        TFlashArray flash{};
         ExpandMarkup(block.Text, plain, colours, flash);
         const long long d = block.Centered ? width - static_cast<long long>(plain.size()) : 0;
         const std::size_t left = d > 0 ? static_cast<std::size_t>(d / 2) : 0;
@@ -124,10 +125,11 @@ void checkBuiltStream(FuzzInput& input) {
         // was.
         std::size_t moved = 0;
         for (std::size_t j = plain.size(); j-- > 0;) {
-            if (plain[j] != ' ' || flash[j] != 0 || j == 0 || colours[j] != colours[j - 1])
+            if (plain[j] != ' ' || flash[j] != TFlash::Steady || j == 0 ||
+                colours[j] != colours[j - 1])
                 break;
             ++moved;
-            if (flash[j - 1] != 0)
+            if (flash[j - 1] != TFlash::Steady)
                 break;
         }
         const std::size_t kept = plain.size() - moved;
@@ -136,7 +138,7 @@ void checkBuiltStream(FuzzInput& input) {
         FUZZ_CHECK(r->trailingPad == right + moved);
         for (std::size_t k = 0; k < kept; ++k) {
             FUZZ_CHECK(r->chars[k].colour == colours[k]);
-            FUZZ_CHECK(r->chars[k].flashing == (flash[k] != 0));
+            FUZZ_CHECK(r->chars[k].flashing == (flash[k] != TFlash::Steady));
         }
     }
     FUZZ_CHECK(offset == buffer.size());

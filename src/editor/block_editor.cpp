@@ -2,9 +2,11 @@
 
 #include "editor/block_text_edit.h"
 #include "editor/clipboard_text.h"
+#include "editor/markup_painter.h"
 #include "editor/paint_box.h"
 #include "editor/preview_layout.h"
 #include "model/block.h"
+#include "model/ui/screen_colour.h"
 #include "model/ui/text_codec.h"
 
 #include <QApplication>
@@ -32,27 +34,14 @@ QFont sansFont(int pixelSize, bool bold) {
 }
 
 // The preview's font: "Terminal" or a fixed-pitch face of about 16 pixels.
-QFont previewFont(bool underline) {
+QFont previewFont() {
     QFont font;
     font.setFamilies({"Terminal", "Liberation Mono", "DejaVu Sans Mono"});
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     font.setPixelSize(16);
     font.setWeight(QFont::Normal);
-    font.setUnderline(underline);
     return font;
-}
-
-// The preview shows the sign's yellow as olive, readable on white.
-QColor previewColour(unsigned char colour) {
-    switch (colour) {
-    case 1:
-        return QColor(0, 128, 0);
-    case 2:
-        return QColor(128, 128, 0);
-    default:
-        return QColor(255, 0, 0);
-    }
 }
 
 QPushButton* codeButton(QWidget* parent, const char* name, const QString& caption, int top,
@@ -111,14 +100,19 @@ TBEDlg::TBEDlg(TBlock& editBlock, QWidget* parent)
     Edit1->setMaxLength(kTypedLimit);
 
     BitBtn1 = codeButton(this, "BitBtn1", "Toggle &Flash", 96, false, Qt::black);
-    BitBtn2 = codeButton(this, "BitBtn2", "Set &Red Color", 136, true, QColor(255, 0, 0));
-    BitBtn3 = codeButton(this, "BitBtn3", "Set &Green Color", 176, true, QColor(0, 128, 0));
-    BitBtn4 = codeButton(this, "BitBtn4", "Set &Yellow Color", 216, true, QColor(128, 128, 0));
+    // The colour buttons' captions are in the colours the preview shows.
+    const auto shown = [](TSignColour colour) {
+        return screenColour(colour, TColourScheme::PreviewOnWhite);
+    };
+    BitBtn2 = codeButton(this, "BitBtn2", "Set &Red Color", 136, true, shown(TSignColour::Red));
+    BitBtn3 = codeButton(this, "BitBtn3", "Set &Green Color", 176, true, shown(TSignColour::Green));
+    BitBtn4 =
+        codeButton(this, "BitBtn4", "Set &Yellow Color", 216, true, shown(TSignColour::Yellow));
 
     PaintBox1 = new TPaintBox(this);
     PaintBox1->setObjectName("PaintBox1");
     PaintBox1->setGeometry(16, 24, 361, 57);
-    PaintBox1->setFont(previewFont(false));
+    PaintBox1->setFont(previewFont());
     PaintBox1->SetOnPaint([this](QPainter& painter) { PaintBox1Paint(painter); });
 
     // Only the buttons, the check box and the text box take the focus, in this order.
@@ -209,8 +203,8 @@ void TBEDlg::Edit1Change() {
 
 void TBEDlg::PaintBox1Paint(QPainter& painter) {
     std::string plain;
-    TMarkupArray colours{};
-    TMarkupArray flash{};
+    TColourArray colours{};
+    TFlashArray flash{};
     ExpandMarkup(toBytesLossy(Edit1->text()), plain, colours, flash);
 
     // The drawing rectangle ends one pixel short of the box's right and bottom edges.
@@ -220,17 +214,12 @@ void TBEDlg::PaintBox1Paint(QPainter& painter) {
         return;
     painter.setClipRect(area);
 
-    static const QFont steadyFont = previewFont(false);
-    static const QFont flashFont = previewFont(true);
-    const QFontMetrics steadyMetrics(steadyFont, PaintBox1);
-    const QFontMetrics flashMetrics(flashFont, PaintBox1);
-
+    const TMarkupPainter markup(previewFont(), TColourScheme::PreviewOnWhite, PaintBox1);
     const QString characters = toQString(plain);
     std::vector<TPreviewGlyph> glyphs;
     glyphs.reserve(static_cast<std::size_t>(characters.size()));
     for (qsizetype k = 0; k < characters.size(); ++k) {
-        const QFontMetrics& metrics =
-            flash[static_cast<std::size_t>(k)] ? flashMetrics : steadyMetrics;
+        const QFontMetrics& metrics = markup.metrics(flash[static_cast<std::size_t>(k)]);
         glyphs.push_back({metrics.horizontalAdvance(characters[k]),
                           metrics.horizontalAdvance(QLatin1Char('W')), metrics.height()});
     }
@@ -238,14 +227,9 @@ void TBEDlg::PaintBox1Paint(QPainter& painter) {
 
     for (qsizetype k = 0; k < characters.size(); ++k) {
         const auto i = static_cast<std::size_t>(k);
-        const QPoint at = positions[i];
-        if (at.y() > area.bottom())
+        if (positions[i].y() > area.bottom())
             break; // every later character is below the box
-        const bool flashing = flash[i] != 0;
-        painter.setFont(flashing ? flashFont : steadyFont);
-        painter.setPen(previewColour(colours[i]));
-        painter.drawText(at.x(), at.y() + (flashing ? flashMetrics : steadyMetrics).ascent(),
-                         QString(characters[k]));
+        markup.drawChar(painter, characters[k], colours[i], flash[i], positions[i]);
     }
 }
 

@@ -8,9 +8,6 @@
 
 class QPainter;
 
-// Screen colours of the sign's three colours in the black message list.
-QColor signListColour(unsigned char colour);
-
 // The list's row font: "Courier New" bold at a character height of 22 pixels, or the nearest
 // fixed-pitch face of the same height where it is missing.
 QFont messageRowFont();

@@ -3,6 +3,7 @@
 // stalled line can be abandoned at once.
 #include "links/comport_device.h"
 #include "links/comport_errors.h"
+#include "links/termios_speed.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -37,33 +38,6 @@ namespace {
     default:
         throw EInOutError(err, cleanPlatformText(std::strerror(err)));
     }
-}
-
-struct SpeedEntry {
-    std::int32_t baud;
-    speed_t speed;
-};
-
-const SpeedEntry kSpeeds[] = {
-    {50, B50},         {75, B75},         {110, B110},       {134, B134},     {150, B150},
-    {200, B200},       {300, B300},       {600, B600},       {1200, B1200},   {1800, B1800},
-    {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200}, {38400, B38400},
-    {57600, B57600},   {115200, B115200}, {230400, B230400},
-#ifdef B460800
-    {460800, B460800},
-#endif
-#ifdef B921600
-    {921600, B921600},
-#endif
-};
-
-bool speedFor(std::int32_t baud, speed_t& speed) {
-    for (const SpeedEntry& entry : kSpeeds)
-        if (entry.baud == baud) {
-            speed = entry.speed;
-            return true;
-        }
-    return false;
 }
 
 // How long a write waits for the device to report room before it tries again anyway.
@@ -195,7 +169,7 @@ void TComDevice::configure(const TLineSettings& s) {
 
     if (s.baud != 0) {
         speed_t speed;
-        if (!speedFor(s.baud, speed))
+        if (!termiosSpeed(s.baud, speed))
             throwOpenError(EINVAL);
         if (::cfsetispeed(&t, speed) != 0 || ::cfsetospeed(&t, speed) != 0)
             throwOpenError(errno);

@@ -1,20 +1,20 @@
 #include "model/block.h"
 
-void TBlock::ParseLine(const std::string& line) {
-    Centered = false;
-    Text.clear();
+TLineSplit splitBlockLine(std::string_view line) {
     const std::size_t comma = line.find(',');
-    if (comma == std::string::npos) {
-        Text = line.substr(0, kMaxBlockText);
-        return;
-    }
-    Text = line.substr(comma + 1, kMaxBlockText);
-    Centered = line.compare(0, comma, "Centered") == 0;
+    if (comma == std::string_view::npos)
+        return {{}, line};
+    return {line.substr(0, comma + 1), line.substr(comma + 1)};
+}
+
+void TBlock::ParseLine(const std::string& line) {
+    const TLineSplit split = splitBlockLine(line);
+    Text = std::string(split.text.substr(0, kMaxBlockText));
+    Centered = split.head == "Centered,";
 }
 
 std::string WholeLineText(const std::string& line) {
-    const std::size_t comma = line.find(',');
-    return comma == std::string::npos ? line : line.substr(comma + 1);
+    return std::string(splitBlockLine(line).text);
 }
 
 std::string TBlock::BuildLine() const {
@@ -43,10 +43,10 @@ std::string SingleLineText(const std::string& text) {
     return out;
 }
 
-void ExpandMarkup(const std::string& text, std::string& plain, TMarkupArray& colours,
-                  TMarkupArray& flash) {
-    unsigned char colour = 0;
-    unsigned char flashing = 0;
+void ExpandMarkup(const std::string& text, std::string& plain, TColourArray& colours,
+                  TFlashArray& flash) {
+    TSignColour colour = TSignColour::Red;
+    TFlash flashing = TFlash::Steady;
     plain.clear();
     std::size_t i = 0;
     const std::size_t n = text.size();
@@ -57,16 +57,16 @@ void ExpandMarkup(const std::string& text, std::string& plain, TMarkupArray& col
             bool recognised = true;
             switch (code) {
             case 'R':
-                colour = 0;
+                colour = TSignColour::Red;
                 break;
             case 'G':
-                colour = 1;
+                colour = TSignColour::Green;
                 break;
             case 'Y':
-                colour = 2;
+                colour = TSignColour::Yellow;
                 break;
             case 'F':
-                flashing = static_cast<unsigned char>(1 - flashing);
+                flashing = toggled(flashing);
                 break;
             default:
                 recognised = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -9,6 +11,9 @@ constexpr std::size_t kMaxCommIP = 40;
 constexpr int kDefaultCommPort = 2;
 constexpr int kDefaultCommBaud = 1200;
 constexpr const char* kDefaultCommIP = "192.168.1.100";
+// The baud rates that the user can choose, at positions 0 to 6 of the Communications Setup
+// dialog. `Baud` may hold any other rate that the settings file gives.
+constexpr std::array<int, 7> kBaudTable = {300, 600, 1200, 2400, 4800, 9600, 19200};
 
 // How the sign is reached: serial port `Port` (1 to 4) at `Baud` bits per second, or the
 // network link (`Port` 5 or more) at address `IP`. Kept in section "Comm" of the settings file.

@@ -1,5 +1,7 @@
 #include "sign/send_buffer.h"
 
+#include "sign/sign_protocol.h"
+
 #include <algorithm>
 
 TSendBuffer::TSendBuffer() {
@@ -24,8 +26,8 @@ void TSendBuffer::AppendSpaces(std::size_t count) {
     bytes_.append(count, ' ');
 }
 
-void TSendBuffer::EncodeText(std::string_view plain, const TMarkupArray& colours,
-                             const TMarkupArray& flash) {
+void TSendBuffer::EncodeText(std::string_view plain, const TColourArray& colours,
+                             const TFlashArray& flash) {
     if (plain.empty())
         return;
     // Written straight into the buffer: the same bytes as building the encoded text apart and
@@ -33,8 +35,8 @@ void TSendBuffer::EncodeText(std::string_view plain, const TMarkupArray& colours
     const std::size_t n = std::min(plain.size(), kMaxBlockText);
     bytes_.reserve(bytes_.size() + 3 * n + 2);
     bytes_.push_back(static_cast<char>(kSignRed));
-    unsigned char colour = 0;
-    unsigned char flashing = 0;
+    TSignColour colour = TSignColour::Red;
+    TFlash flashing = TFlash::Steady;
     for (std::size_t k = 0; k < n; ++k) {
         if (flash[k] != flashing) {
             flashing = flash[k];
@@ -42,12 +44,10 @@ void TSendBuffer::EncodeText(std::string_view plain, const TMarkupArray& colours
         }
         if (colours[k] != colour) {
             colour = colours[k];
-            const unsigned char code =
-                colour == 0 ? kSignRed : (colour == 1 ? kSignGreen : kSignYellow);
-            bytes_.push_back(static_cast<char>(code));
+            bytes_.push_back(static_cast<char>(signColourByte(colour)));
         }
         AppendByte(static_cast<unsigned char>(plain[k]));
     }
-    if (flashing != 0)
+    if (flashing != TFlash::Steady)
         bytes_.push_back(static_cast<char>(kSignFlash));
 }

@@ -10,14 +10,6 @@
 // beyond it when a message needs more, so a long message is always sent whole.
 constexpr std::size_t kSendBufferReserve = 40000;
 
-// Control bytes of the sign data stream.
-constexpr unsigned char kSignStart = 0x02;
-constexpr unsigned char kSignEnd = 0x03;
-constexpr unsigned char kSignRed = 0x17;
-constexpr unsigned char kSignGreen = 0x05;
-constexpr unsigned char kSignYellow = 0x06;
-constexpr unsigned char kSignFlash = 0x0F;
-
 // The bytes of the sign data stream for one send. The content is always followed by a zero
 // byte and never holds one itself, so its length is also the position of its first zero byte.
 class TSendBuffer {
@@ -36,7 +28,7 @@ public:
     // Appends the encoded text of an expanded block: an opening red byte, each character
     // preceded by a flash toggle and a colour byte where its state differs from the one in
     // force, and a closing flash toggle when the text ends flashing. Nothing for empty `plain`.
-    void EncodeText(std::string_view plain, const TMarkupArray& colours, const TMarkupArray& flash);
+    void EncodeText(std::string_view plain, const TColourArray& colours, const TFlashArray& flash);
 
     // The stream, zero-terminated.
     const char* data() const { return bytes_.c_str(); }

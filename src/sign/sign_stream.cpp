@@ -1,5 +1,7 @@
 #include "sign/sign_stream.h"
 
+#include "sign/sign_protocol.h"
+
 std::string lineAddress(long long start, std::size_t index) {
     const std::string digits = std::to_string(start + static_cast<long long>(index) + 100);
     std::string address = digits.substr(1, 2);
@@ -11,8 +13,8 @@ std::string lineAddress(long long start, std::size_t index) {
 
 void buildSignStream(TSendBuffer& buffer, TBlock& sendBlock, const std::vector<std::string>& lines,
                      int start, int width) {
-    TMarkupArray colours{};
-    TMarkupArray flash{};
+    TColourArray colours{};
+    TFlashArray flash{};
     std::string plain;
     buffer.Clear();
     for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -1,17 +1,14 @@
 #include "sign/stream_decoder.h"
 
-#include "sign/send_buffer.h"
+#include "sign/sign_protocol.h"
 
+#include <optional>
 #include <utility>
 
 namespace {
 
 bool isDigit(unsigned char b) {
     return b >= '0' && b <= '9';
-}
-
-bool isColourByte(unsigned char b) {
-    return b == kSignRed || b == kSignGreen || b == kSignYellow;
 }
 
 void appendSample(std::string& sample, char b) {
@@ -188,16 +185,12 @@ void TStreamDecoder::decodeBody(TSignRecord& record) {
     }
     record.leadingPad = first;
 
-    unsigned char colour = 0;
+    TSignColour colour = TSignColour::Red;
     bool flashing = false;
     for (std::size_t i = first; i < body.size(); ++i) {
         const auto b = static_cast<unsigned char>(body[i]);
-        if (b == kSignRed)
-            colour = 0;
-        else if (b == kSignGreen)
-            colour = 1;
-        else if (b == kSignYellow)
-            colour = 2;
+        if (const std::optional<TSignColour> set = signColourOf(b))
+            colour = *set;
         else if (b == kSignFlash)
             flashing = !flashing;
         else
@@ -211,7 +204,7 @@ void TStreamDecoder::decodeBody(TSignRecord& record) {
     std::size_t trailing = body.size() - 1 - last;
     if (flashing)
         trailing = 0;
-    else if (trailing > 0 && isColourByte(static_cast<unsigned char>(body[last])))
+    else if (trailing > 0 && signColourOf(static_cast<unsigned char>(body[last])).has_value())
         --trailing;
     record.trailingPad = trailing;
     record.chars.resize(record.chars.size() - trailing);

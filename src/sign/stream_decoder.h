@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/sign_colour.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -9,7 +11,7 @@
 // One character that a record puts on a sign line, with the state in force when it came.
 struct TSignChar {
     unsigned char code = ' ';
-    unsigned char colour = 0; // 0 red, 1 green, 2 yellow
+    TSignColour colour = TSignColour::Red;
     bool flashing = false;
 
     bool operator==(const TSignChar&) const = default;

@@ -91,22 +91,24 @@ class ExpandMarkupTest : public testing::TestWithParam<ExpandCase> {};
 
 TEST_P(ExpandMarkupTest, Expands) {
     const ExpandCase& c = GetParam();
-    TMarkupArray colours;
-    TMarkupArray flash;
-    colours.fill(0xEE);
-    flash.fill(0xEE);
+    TColourArray colours;
+    TFlashArray flash;
+    colours.fill(TSignColour{0xEE});
+    flash.fill(TFlash{0xEE});
     std::string plain = "previous content";
     ExpandMarkup(c.text, plain, colours, flash);
     EXPECT_EQ(plain, c.plain);
     ASSERT_EQ(c.colours.size(), c.plain.size());
     for (std::size_t k = 0; k < c.plain.size(); ++k) {
-        EXPECT_EQ(colours[k], c.colours[k]) << "colour of character " << k + 1;
-        EXPECT_EQ(flash[k], c.flash[k]) << "flash of character " << k + 1;
+        EXPECT_EQ(static_cast<unsigned char>(colours[k]), c.colours[k])
+            << "colour of character " << k + 1;
+        EXPECT_EQ(static_cast<unsigned char>(flash[k]), c.flash[k])
+            << "flash of character " << k + 1;
     }
     // Entries after the plain text are left as they were.
     for (std::size_t k = c.plain.size(); k < kMaxBlockText; ++k) {
-        ASSERT_EQ(colours[k], 0xEE) << k;
-        ASSERT_EQ(flash[k], 0xEE) << k;
+        ASSERT_EQ(colours[k], TSignColour{0xEE}) << k;
+        ASSERT_EQ(flash[k], TFlash{0xEE}) << k;
     }
 }
 
@@ -128,8 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<ExpandCase>& info) { return std::string(info.param.name); });
 
 TEST(ExpandMarkupLimits, NeverWritesPastTheArrays) {
-    TMarkupArray colours;
-    TMarkupArray flash;
+    TColourArray colours;
+    TFlashArray flash;
     std::string plain;
     // 600 characters of text: the expansion stops at the arrays' room.
     ExpandMarkup(std::string(300, 'a') + "^G^" + std::string(300, 'b'), plain, colours, flash);

@@ -267,8 +267,8 @@ TEST(SendBufferTest, EachBuildStartsEmpty) {
 
 TEST(SendBufferTest, EncodeTextOfNothingAppendsNothing) {
     TSendBuffer buffer;
-    TMarkupArray colours{};
-    TMarkupArray flash{};
+    TColourArray colours{};
+    TFlashArray flash{};
     buffer.AppendString("x");
     buffer.EncodeText("", colours, flash);
     EXPECT_EQ(buffer.bytes(), "x");

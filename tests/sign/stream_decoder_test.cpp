@@ -59,17 +59,17 @@ std::vector<std::string> summaries(const std::vector<TStreamEvent>& events) {
     return out;
 }
 
-std::string digits(const std::vector<unsigned char>& values) {
+std::string digits(const std::vector<TSignColour>& values) {
     std::string out;
-    for (unsigned char v : values)
-        out.push_back(static_cast<char>('0' + v));
+    for (TSignColour v : values)
+        out.push_back(static_cast<char>('0' + static_cast<int>(v)));
     return out;
 }
 
 std::string coloursOf(const TSignRecord& r) {
     std::string out;
     for (const TSignChar& c : r.chars)
-        out.push_back(static_cast<char>('0' + c.colour));
+        out.push_back(static_cast<char>('0' + static_cast<int>(c.colour)));
     return out;
 }
 
@@ -194,8 +194,8 @@ TEST(StreamDecoderTest, RandomMessagesDecodeToTheirBlocks) {
             TBlock block;
             block.ParseLine(lines[i]);
             std::string plain;
-            TMarkupArray colours{};
-            TMarkupArray flash{};
+            TColourArray colours{};
+            TFlashArray flash{};
             ExpandMarkup(block.Text, plain, colours, flash);
             const long long d = block.Centered ? width - static_cast<long long>(plain.size()) : 0;
             const std::size_t left = d > 0 ? static_cast<std::size_t>(d / 2) : 0;
@@ -213,10 +213,11 @@ TEST(StreamDecoderTest, RandomMessagesDecodeToTheirBlocks) {
             // space right after one is text; a closing flash toggle can end the text.
             std::size_t moved = 0;
             for (std::size_t j = plain.size(); j-- > 0;) {
-                if (plain[j] != ' ' || flash[j] != 0 || j == 0 || colours[j] != colours[j - 1])
+                if (plain[j] != ' ' || flash[j] != TFlash::Steady || j == 0 ||
+                    colours[j] != colours[j - 1])
                     break;
                 ++moved;
-                if (flash[j - 1] != 0)
+                if (flash[j - 1] != TFlash::Steady)
                     break;
             }
             if (moved > 0)
@@ -224,10 +225,10 @@ TEST(StreamDecoderTest, RandomMessagesDecodeToTheirBlocks) {
             const std::size_t kept = plain.size() - moved;
             EXPECT_EQ(r.text(), plain.substr(0, kept));
             EXPECT_EQ(coloursOf(r),
-                      digits(std::vector<unsigned char>(colours.begin(), colours.begin() + kept)));
+                      digits(std::vector<TSignColour>(colours.begin(), colours.begin() + kept)));
             std::string expectedFlash;
             for (std::size_t k = 0; k < kept; ++k)
-                expectedFlash.push_back(flash[k] ? '1' : '0');
+                expectedFlash.push_back(flash[k] != TFlash::Steady ? '1' : '0');
             EXPECT_EQ(flashOf(r), expectedFlash);
             EXPECT_EQ(r.trailingPad, right + moved);
 
@@ -235,11 +236,11 @@ TEST(StreamDecoderTest, RandomMessagesDecodeToTheirBlocks) {
             TSendBuffer again;
             again.AppendSpaces(r.leadingPad);
             std::string text = r.text();
-            TMarkupArray c{};
-            TMarkupArray f{};
+            TColourArray c{};
+            TFlashArray f{};
             for (std::size_t k = 0; k < r.chars.size(); ++k) {
                 c[k] = r.chars[k].colour;
-                f[k] = r.chars[k].flashing ? 1 : 0;
+                f[k] = r.chars[k].flashing ? TFlash::Flashing : TFlash::Steady;
             }
             again.EncodeText(text, c, f);
             again.AppendSpaces(r.trailingPad);

@@ -1,7 +1,5 @@
 #include "led_font.h"
 
-#include <cstring>
-
 namespace {
 
 // Each glyph as 7 rows of 5 dots, '#' lit, '.' dark, rows separated by a space.

@@ -1,9 +1,9 @@
 #include "sign_inputs.h"
 
-#include <arpa/inet.h>
+#include "links/termios_speed.h"
+
 #include <fcntl.h>
 #include <netdb.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/socket.h>
@@ -37,22 +37,6 @@ std::string hostPort(const sockaddr* addr, socklen_t length) {
         return "?";
     const std::string h = host;
     return (h.find(':') != std::string::npos ? "[" + h + "]" : h) + ":" + serv;
-}
-
-bool speedFor(int baud, speed_t& speed) {
-    static const struct {
-        int baud;
-        speed_t speed;
-    } table[] = {{300, B300},     {600, B600},      {1200, B1200},   {2400, B2400},
-                 {4800, B4800},   {9600, B9600},    {19200, B19200}, {38400, B38400},
-                 {57600, B57600}, {115200, B115200}};
-    for (const auto& entry : table) {
-        if (entry.baud == baud) {
-            speed = entry.speed;
-            return true;
-        }
-    }
-    return false;
 }
 
 class TcpInput : public TSignInput {
@@ -195,7 +179,7 @@ public:
 
     void open() override {
         speed_t speed;
-        if (!speedFor(baud_, speed))
+        if (!termiosSpeed(baud_, speed))
             throw ESignInputError("Unsupported speed " + std::to_string(baud_) + " for " + device_);
         fd_ = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd_ < 0)

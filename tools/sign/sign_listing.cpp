@@ -1,9 +1,10 @@
 #include "sign_listing.h"
 
 #include "model/charset.h"
-#include "sign/send_buffer.h"
+#include "sign/sign_protocol.h"
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -34,6 +35,19 @@ std::string listedChar(unsigned char code) {
     if (code == '{' || code == '}' || code == '"' || code == '\\')
         return "\\" + std::string(1, static_cast<char>(code));
     return displayChar(code);
+}
+
+// The terminal's bold foreground of a sign colour.
+const char* ansiColour(TSignColour colour) {
+    switch (colour) {
+    case TSignColour::Green:
+        return "\033[1;32m";
+    case TSignColour::Yellow:
+        return "\033[1;33m";
+    case TSignColour::Red:
+        break;
+    }
+    return "\033[1;31m";
 }
 
 std::size_t overflowOf(const TSignRecord& record, int width) {
@@ -92,14 +106,13 @@ std::string dumpError(const TStreamError& error) {
 }
 
 std::string ansiLine(const TSignRecord& record, int width) {
-    static const char* colours[] = {"\033[1;31m", "\033[1;32m", "\033[1;33m"};
     const std::size_t w = width > 0 ? static_cast<std::size_t>(width) : 0;
     std::string line = record.address + " |";
     std::size_t column = 0;
     for (; column < record.leadingPad && column < w; ++column)
         line += ' ';
     // A colour or blink sequence only where the state changes.
-    int colour = -1;
+    std::optional<TSignColour> colour;
     bool flashing = false;
     for (std::size_t i = 0; i < record.chars.size() && column < w; ++i, ++column) {
         const TSignChar& c = record.chars[i];
@@ -108,14 +121,14 @@ std::string ansiLine(const TSignRecord& record, int width) {
                 line += "\033[0m";
             colour = c.colour;
             flashing = c.flashing;
-            line += colours[colour > 2 ? 0 : colour];
+            line += ansiColour(c.colour);
             if (flashing)
                 line += "\033[5m";
         }
         const std::string shown = displayChar(c.code);
         line += shown.size() > 1 && shown[0] == '\\' ? "?" : shown;
     }
-    if (colour >= 0)
+    if (colour)
         line += "\033[0m";
     for (; column < w; ++column)
         line += ' ';

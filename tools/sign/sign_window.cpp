@@ -2,6 +2,8 @@
 
 #include "led_font.h"
 
+#include "model/ui/screen_colour.h"
+
 #include <QPainter>
 #include <QStatusBar>
 
@@ -17,7 +19,6 @@ constexpr int kMarginDots = 2;
 const QColor kBoard(12, 12, 12);
 const QColor kFrame(40, 40, 40);
 const QColor kDark(38, 30, 28);
-const QColor kLed[3] = {QColor(255, 40, 30), QColor(40, 225, 60), QColor(255, 210, 0)};
 const QColor kLabel(110, 110, 110);
 const QColor kOverflow(255, 140, 0);
 
@@ -105,7 +106,7 @@ void TSignBoard::paintEvent(QPaintEvent*) {
             }
             const bool lit = c && (!c->flashing || blinkOn_);
             const TGlyph& glyph = ledGlyph(c ? c->code : ' ');
-            const QColor& on = kLed[c && c->colour <= 2 ? c->colour : 0];
+            const QColor on = screenColour(c ? c->colour : TSignColour::Red, TColourScheme::Led);
             for (int gy = 0; gy < kGlyphRows; ++gy) {
                 for (int gx = 0; gx < kGlyphColumns; ++gx) {
                     const bool dotOn = lit && (glyph[gy] >> (kGlyphColumns - 1 - gx)) & 1;

@@ -2,16 +2,12 @@
 
 #include <QDialog>
 
-#include <array>
-
 class QFrame;
 class QLineEdit;
 class QPushButton;
 class RadioGroup;
 class TBComm;
 
-// Baud rates offered by the Communications Setup dialog, at positions 0 to 6.
-constexpr std::array<int, 7> kBaudTable = {300, 600, 1200, 2400, 4800, 9600, 19200};
 // Most characters that the user can type as the network address.
 constexpr int kTypedAddressLimit = 38;
 

@@ -1,0 +1,34 @@
+#include "model/ui/screen_colour.h"
+
+#include <iterator>
+
+namespace {
+
+struct TSchemeColours {
+    QRgb red;
+    QRgb green;
+    QRgb yellow;
+};
+
+constexpr TSchemeColours kSchemes[] = {
+    {qRgb(255, 0, 0), qRgb(0, 128, 0), qRgb(255, 255, 0)},     // ListOnBlack
+    {qRgb(255, 0, 0), qRgb(0, 128, 0), qRgb(128, 128, 0)},     // PreviewOnWhite
+    {qRgb(255, 40, 30), qRgb(40, 225, 60), qRgb(255, 210, 0)}, // Led
+};
+static_assert(std::size(kSchemes) == static_cast<std::size_t>(TColourScheme::Led) + 1,
+              "one row for each colour scheme, in the order of TColourScheme");
+
+} // namespace
+
+QColor screenColour(TSignColour colour, TColourScheme scheme) {
+    const TSchemeColours& colours = kSchemes[static_cast<int>(scheme)];
+    switch (colour) {
+    case TSignColour::Green:
+        return QColor(colours.green);
+    case TSignColour::Yellow:
+        return QColor(colours.yellow);
+    case TSignColour::Red:
+        break;
+    }
+    return QColor(colours.red);
+}

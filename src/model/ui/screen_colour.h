@@ -1,0 +1,15 @@
+#pragma once
+
+#include "model/sign_colour.h"
+
+#include <QColor>
+
+// The places that show sign colours on the screen, each with its own rendering of them.
+enum class TColourScheme {
+    ListOnBlack,    // the message list: red, green and yellow on black
+    PreviewOnWhite, // the block editor: yellow shown as olive, readable on white
+    Led,            // the virtual sign: lit LEDs on a dark board
+};
+
+// The screen colour of the sign colour `colour` in `scheme`.
+QColor screenColour(TSignColour colour, TColourScheme scheme);
