@@ -95,8 +95,9 @@ void TForm1::CreateMenu() {
     N1 = File1->addSeparator();
     N1->setObjectName("N1");
     Print1 = addItem(File1, "Print1", "&Print", QKeySequence("Ctrl+P"), &TForm1::Print1Click);
-    PrintSetup1 = addItem(File1, "PrintSetup1", "&Print S&etup...", QKeySequence(),
-                          &TForm1::PrintSetup1Click);
+    // One access key per item: "P" belongs to Print, so Print Setup is reached with "E".
+    PrintSetup1 =
+        addItem(File1, "PrintSetup1", "Print S&etup...", QKeySequence(), &TForm1::PrintSetup1Click);
 
     Edit1 = menuBar()->addMenu("&Edit");
     Edit1->setObjectName("Edit1");
