@@ -46,7 +46,9 @@ TForm1::TForm1(QWidget* parent)
             ListBox1DrawItem(painter, index, rect, state);
         });
     setCentralWidget(ListBox1);
+    // A double click and Enter on a row both change that row.
     connect(ListBox1, &TMessageListBox::DblClick, this, &TForm1::EditSelection1Click);
+    connect(ListBox1, &TMessageListBox::EnterPressed, this, &TForm1::EditSelection1Click);
 
     OpenDialog1 = new TMessageFileDialog(TMessageFileDialog::OpenKind, this);
     SaveDialog1 = new TMessageFileDialog(TMessageFileDialog::SaveKind, this);

@@ -406,6 +406,33 @@ TEST_F(MainWindowTest, EditSelectionRebuildsTheLineAndKeepsTheSelection) {
     EXPECT_EQ(lines()[1], "Centered,^G^GO");
 }
 
+TEST_F(MainWindowTest, EnterOnARowEditsIt) {
+    load({"NotCentered,first", "Centered,^G^GO"});
+    {
+        NoModalGuard guard; // no selection: nothing to edit
+        press(Qt::Key_Return);
+        EXPECT_TRUE(guard.Seen().isEmpty());
+    }
+    const struct {
+        const char* name;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    } keys[] = {{"Return", Qt::Key_Return, Qt::NoModifier},
+                {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier}};
+    for (const auto& k : keys) {
+        select(1);
+        QString text;
+        ModalScript script;
+        script.expect<TBEDlg>([&text](TBEDlg* dialog) {
+            text = dialog->Edit1->text();
+            QTest::keyClick(dialog->Edit1, Qt::Key_Escape);
+        });
+        press(k.key, k.modifiers);
+        ASSERT_TRUE(script.wait()) << k.name << ": " << script.pending();
+        EXPECT_EQ(text, "^G^GO") << k.name;
+    }
+}
+
 TEST_F(MainWindowTest, AltFThenEOpensPrintSetup) {
     QString caption;
     ModalScript script;
