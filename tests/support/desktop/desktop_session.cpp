@@ -47,12 +47,23 @@ DesktopSession::DesktopSession(const TempDir& dir)
     env_.set("XDG_RUNTIME_DIR", home + "/runtime");
     env_.set("LUMAVANE_INI", settingsPath());
     env_.set("LUMAVANE_STORE", home + "/state/lumavane.oxp");
-    // The editor's own platform, on the session's display, with no desktop bus of the user's.
-    env_.unset("QT_QPA_PLATFORM");
+    // The session's X display and nothing of the user's desktop: not their Wayland display,
+    // not their desktop bus.
+    env_.set("QT_QPA_PLATFORM", "xcb");
+    for (const char* name : {"WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "XAUTHORITY"})
+        env_.unset(name);
     env_.set("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home + "/no-session-bus.sock");
     // The machine's printers stay hidden as for every test process (see the test environment).
-    if (startX())
-        startWindowManager();
+    // Servers of other tests start and stop beside this one, so a desktop that does not come
+    // up is tried again on another display before the test gives up.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (startX() && startWindowManager())
+            return;
+        if (!x_)
+            return; // a program is missing: trying again will not help
+        wm_.reset();
+        x_.reset();
+    }
 }
 
 DesktopSession::~DesktopSession() {
@@ -73,15 +84,18 @@ bool DesktopSession::startX() {
             return false;
         }
     }
+    error_.clear();
     int ready[2];
     if (::pipe2(ready, O_CLOEXEC) != 0) {
         error_ = "pipe failed";
         return false;
     }
     // The server takes the first free display number and writes it when it takes connections.
+    // Without -noreset it would reset whenever its last client leaves (each probe of this
+    // harness connects and leaves), and a client connecting at that moment would be refused.
     x_ = std::make_unique<ChildProcess>(
         std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0",
-                                 "1280x800x24", "-nolisten", "tcp"},
+                                 "1280x800x24", "-nolisten", "tcp", "-noreset"},
         env_, dir_.file("session/x.log"), ready[1]);
     ::close(ready[1]);
     std::string number;
@@ -107,14 +121,16 @@ bool DesktopSession::startX() {
 bool DesktopSession::startWindowManager() {
     wm_ = std::make_unique<ChildProcess>(std::vector<std::string>{"openbox", "--sm-disable"}, env_,
                                          dir_.file("session/wm.log"));
-    const bool managed = waitUntil(
-        [this] {
-            return runTool({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, env_)
-                       .out.find("window id") != std::string::npos;
+    bool managed = false;
+    waitUntil(
+        [this, &managed] {
+            managed = runTool({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, env_)
+                          .out.find("window id") != std::string::npos;
+            return managed || !wm_->running();
         },
         kWait);
     if (!managed)
-        error_ = "the window manager did not start";
+        error_ = "the window manager did not start on display " + display_;
     return managed;
 }
 
@@ -185,8 +201,13 @@ std::string DesktopSession::focusedColours(int x, int y, int width, int height) 
     return runTool(convert, env_).out;
 }
 
-std::string DesktopSession::logs() const {
+std::string DesktopSession::logs() {
     std::string text;
+    if (editor_)
+        text += std::string("--- editor ") + (editor_->running() ? "running" : "ended") + "\n";
+    if (x_ && x_->running())
+        text +=
+            "--- windows on " + display_ + "\n" + runTool({"xwininfo", "-root", "-tree"}, env_).out;
     for (const char* name : {"x.log", "wm.log", "editor.log"}) {
         const std::string path = dir_.file(std::string("session/") + name);
         if (fileExists(path))

@@ -52,8 +52,8 @@ public:
     // size, of that part of its client area only.
     std::string focusedColours(int x = 0, int y = 0, int width = 0, int height = 0);
 
-    // What the session's programs wrote, for a failure report.
-    std::string logs() const;
+    // What the session's programs wrote and the windows it shows, for a failure report.
+    std::string logs();
 
 private:
     bool startX();
