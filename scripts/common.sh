@@ -7,6 +7,7 @@ LUMAVANE_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation2 fonts-dejavu-core
     poppler-utils
+    xvfb openbox xdotool x11-utils imagemagick
 )
 
 # Installs every package of the list (and any given as arguments) that is not installed yet.

@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include <QDateTime>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
@@ -21,6 +22,19 @@ void onTerminationSignal(int) {
     [[maybe_unused]] const ssize_t ignored = ::write(signalPipe[1], &byte, 1);
 }
 
+// A modal dialog has just been hidden: its owner window is where the user goes on, so ask the
+// window manager to activate it. Left to itself, a window manager may hand the keyboard to
+// nothing when a question and the dialog that asked it close one right after the other (the
+// file dialogs' create and replace questions), and keys then do nothing until the user clicks.
+void activateOwnerOfClosedDialog(QObject* receiver) {
+    auto* dialog = qobject_cast<QDialog*>(receiver);
+    if (!dialog || !dialog->isWindow() || !dialog->isModal())
+        return;
+    QWidget* owner = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
+    if (owner && owner->isVisible() && !owner->isActiveWindow())
+        owner->activateWindow();
+}
+
 } // namespace
 
 TApplication::TApplication(int& argc, char** argv)
@@ -38,7 +52,10 @@ QString TApplication::Title() {
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
-        return QApplication::notify(receiver, event);
+        const bool done = QApplication::notify(receiver, event);
+        if (event->type() == QEvent::Hide)
+            activateOwnerOfClosedDialog(receiver);
+        return done;
     } catch (const std::exception& error) {
         ReportException(error);
     } catch (...) {

@@ -1,5 +1,6 @@
 #include "app/file_dialogs.h"
 
+#include <QCompleter>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -67,4 +68,17 @@ void TMessageFileDialog::accept() {
             return;
     }
     QFileDialog::accept();
+}
+
+void TMessageFileDialog::done(int result) {
+    // Typing a name opens its completion list, a popup that holds the keyboard while it is
+    // shown. Enter in the name field closes the dialog but not the list, which would then take
+    // every key meant for the main window until the user clicks it. Detaching the list from
+    // the field closes it, and keeps a folder read in late from opening it again; the field
+    // takes it back when it has the focus the next time the dialog opens.
+    if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        if (QCompleter* completer = name->completer())
+            completer->setWidget(nullptr);
+    }
+    QFileDialog::done(result);
 }

@@ -20,6 +20,7 @@ public:
 
 public slots:
     void accept() override;
+    void done(int result) override;
 
 private:
     Kind kind_;

@@ -53,7 +53,9 @@ TForm1::TForm1(QWidget* parent)
             ListBox1DrawItem(painter, index, rect, state);
         });
     setCentralWidget(ListBox1);
+    // A double click and Enter on a row both change that row.
     connect(ListBox1, &TMessageListBox::DblClick, this, &TForm1::EditSelection1Click);
+    connect(ListBox1, &TMessageListBox::EnterPressed, this, &TForm1::EditSelection1Click);
 
     OpenDialog1 = new TMessageFileDialog(TMessageFileDialog::OpenKind, this);
     SaveDialog1 = new TMessageFileDialog(TMessageFileDialog::SaveKind, this);
@@ -111,8 +113,9 @@ void TForm1::CreateMenu() {
     N1 = File1->addSeparator();
     N1->setObjectName("N1");
     Print1 = addItem(File1, "Print1", "&Print", QKeySequence("Ctrl+P"), &TForm1::Print1Click);
-    PrintSetup1 = addItem(File1, "PrintSetup1", "&Print S&etup...", QKeySequence(),
-                          &TForm1::PrintSetup1Click);
+    // One access key per item: "P" belongs to Print, so Print Setup is reached with "E".
+    PrintSetup1 =
+        addItem(File1, "PrintSetup1", "Print S&etup...", QKeySequence(), &TForm1::PrintSetup1Click);
 
     Edit1 = menuBar()->addMenu("&Edit");
     Edit1->setObjectName("Edit1");

@@ -1,5 +1,6 @@
 #include "editor/message_list_box.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 namespace {
@@ -83,4 +84,14 @@ void TMessageListBox::SetItemIndex(int row) {
 void TMessageListBox::mouseDoubleClickEvent(QMouseEvent* event) {
     QListView::mouseDoubleClickEvent(event);
     emit DblClick();
+}
+
+void TMessageListBox::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        event->accept();
+        emit EnterPressed();
+        return;
+    }
+    QListView::keyPressEvent(event);
 }

@@ -29,9 +29,12 @@ public:
 signals:
     // A double click anywhere on the list.
     void DblClick();
+    // Enter (either key) pressed on the list, without Ctrl, Alt or Shift.
+    void EnterPressed();
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     DrawItemHandler drawItem_;

@@ -3,6 +3,7 @@
 #include "editor/print_layout.h"
 #include "model/ui/text_codec.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QFontDatabase>
@@ -29,29 +30,44 @@ QString printerDescription(const QPrinter& printer) {
     throw EPrintError(std::string(what) + " " + printerDescription(printer).toStdString());
 }
 
-// Hides the dialog's print range group each time the dialog is shown. The dialog refreshes
-// its controls from its options as it is shown but leaves "Pages from ... to" enabled even
-// without the page range option, so the group goes after that refresh.
-class PrintRangeHider : public QObject {
+// Brings the dialog in line with the printer each time it is shown, after the dialog has
+// refreshed its controls from its options:
+// - the print range group goes: the dialog leaves "Pages from ... to" enabled even without the
+//   page range option;
+// - a printer that writes a file keeps "Print to File (PDF)" chosen. The dialog would choose
+//   the machine's default printer instead, so a file chosen in Print Setup would be printed on
+//   paper by the next Print.
+class PrintDialogAdjuster : public QObject {
 public:
-    using QObject::QObject;
+    PrintDialogAdjuster(bool toFile, QObject* parent)
+        : QObject(parent)
+        , toFile_(toFile) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show) {
             if (auto* range = watched->findChild<QWidget*>(QStringLiteral("gbPrintRange")))
                 range->hide();
+            auto* printers = watched->findChild<QComboBox*>(QStringLiteral("printers"));
+            // The file entry is the list's last one.
+            if (printers && printers->count() > 0 && toFile_)
+                printers->setCurrentIndex(printers->count() - 1);
         }
         return QObject::eventFilter(watched, event);
     }
+
+private:
+    bool toFile_;
 };
 
-void disableRangeChoices(QPrintDialog& dialog, QPrinter& printer) {
+// `toFile`: the printer wrote a file before the dialog was made (making it resets the printer
+// to the dialog's first choice).
+void adjustDialog(QPrintDialog& dialog, QPrinter& printer, bool toFile) {
     // Every line is printed: no page range, no selection, no current page.
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    dialog.installEventFilter(new PrintRangeHider(&dialog));
+    dialog.installEventFilter(new PrintDialogAdjuster(toFile, &dialog));
     printer.setPrintRange(QPrinter::AllPages);
     printer.setFromTo(0, 0);
 }
@@ -117,8 +133,9 @@ void printListing(QPrinter& printer, const std::vector<std::string>& lines,
 }
 
 bool execPrintDialog(QPrinter& printer, QWidget* parent) {
+    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
     QPrintDialog dialog(&printer, parent);
-    disableRangeChoices(dialog, printer);
+    adjustDialog(dialog, printer, toFile);
     return dialog.exec() != QDialog::Rejected;
 }
 
@@ -126,9 +143,10 @@ bool execPrintSetupDialog(QPrinter& printer, QWidget* parent) {
     // The print dialog in a set-up role: it offers the choice of printer and, through its
     // properties, the paper, orientation and margins, and keeps them in the printer; it
     // prints nothing.
+    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
     QPrintDialog dialog(&printer, parent);
     dialog.setWindowTitle(QPrintDialog::tr("Print Setup"));
-    disableRangeChoices(dialog, printer);
+    adjustDialog(dialog, printer, toFile);
     if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
         if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
             ok->setText(QDialogButtonBox::tr("OK"));

@@ -82,7 +82,7 @@ TEST_F(MainWindowTest, StartsUntitledWithTheWholeMenu) {
         {"Save1", "File1", "&Save...", "Ctrl+S"},
         {"SaveAs1", "File1", "Save &As...", "Ctrl+A"},
         {"Print1", "File1", "&Print", "Ctrl+P"},
-        {"PrintSetup1", "File1", "&Print S&etup...", ""},
+        {"PrintSetup1", "File1", "Print S&etup...", ""},
         {"EditSelection1", "Edit1", "&Edit Selection...", "Ctrl+E"},
         {"DeleteSelection1", "Edit1", "&Delete Selection", "Del"},
         {"InsertNew1", "Edit1", "&Insert New...", "Ins"},
@@ -107,6 +107,19 @@ TEST_F(MainWindowTest, StartsUntitledWithTheWholeMenu) {
     for (QAction* action : form().menuBar()->actions())
         captions << action->text();
     EXPECT_EQ(captions, QStringList({"&File", "&Edit", "&Send"}));
+    // Alt+menu letter, then the item's underlined letter runs the item: within a menu each
+    // caption has one access key, and no two share it (Qt would only cycle between them).
+    for (QMenu* menu : {form().File1, form().Edit1, form().Send1}) {
+        QStringList keys;
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator())
+                continue;
+            const QString text = action->text();
+            EXPECT_EQ(text.count('&'), 1) << text.toStdString();
+            keys << QKeySequence::mnemonic(text).toString();
+        }
+        EXPECT_EQ(keys.removeDuplicates(), 0) << keys.join(" ").toStdString();
+    }
     // The separator between Save As and Print.
     const QList<QAction*> file = form().File1->actions();
     ASSERT_GE(file.size(), 5);
@@ -395,6 +408,47 @@ TEST_F(MainWindowTest, EditSelectionRebuildsTheLineAndKeepsTheSelection) {
     QTest::mouseDClick(form().ListBox1->viewport(), Qt::LeftButton, {}, row.center());
     ASSERT_TRUE(dbl.wait()) << dbl.pending();
     EXPECT_EQ(lines()[1], "Centered,^G^GO");
+}
+
+TEST_F(MainWindowTest, EnterOnARowEditsIt) {
+    load({"NotCentered,first", "Centered,^G^GO"});
+    {
+        NoModalGuard guard; // no selection: nothing to edit
+        press(Qt::Key_Return);
+        EXPECT_TRUE(guard.Seen().isEmpty());
+    }
+    const struct {
+        const char* name;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    } keys[] = {{"Return", Qt::Key_Return, Qt::NoModifier},
+                {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier}};
+    for (const auto& k : keys) {
+        select(1);
+        QString text;
+        ModalScript script;
+        script.expect<TBEDlg>([&text](TBEDlg* dialog) {
+            text = dialog->Edit1->text();
+            QTest::keyClick(dialog->Edit1, Qt::Key_Escape);
+        });
+        press(k.key, k.modifiers);
+        ASSERT_TRUE(script.wait()) << k.name << ": " << script.pending();
+        EXPECT_EQ(text, "^G^GO") << k.name;
+    }
+}
+
+TEST_F(MainWindowTest, AltFThenEOpensPrintSetup) {
+    QString caption;
+    ModalScript script;
+    script.expect<QDialog>([&caption](QDialog* dialog) {
+        caption = dialog->windowTitle();
+        dialog->reject();
+    });
+    press(Qt::Key_F, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return form().File1->isVisible(); }));
+    QTest::keyClick(form().File1, Qt::Key_E);
+    ASSERT_TRUE(script.wait()) << script.pending();
+    EXPECT_EQ(caption, "Print Setup");
 }
 
 TEST_F(MainWindowTest, LongStoredBlockConfirmedUnchangedKeepsEveryCharacter) {

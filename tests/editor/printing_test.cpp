@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -294,6 +295,24 @@ TEST_F(PrintingTest, PrintSetupChoiceIsWhatPrintUses) {
     printWithCtrlP();
     EXPECT_FALSE(fileExists(before));
     EXPECT_EQ(pdfInfo(chosen).pages, 1);
+}
+
+TEST_F(PrintingTest, TestsSeeNoPrinterOfTheMachine) {
+    // Whatever printers the machine has, a test can only print into its own files.
+    EXPECT_EQ(QPrinterInfo::availablePrinterNames().join(", ").toStdString(), "");
+    EXPECT_EQ(QPrinterInfo::defaultPrinterName().toStdString(), "");
+    QStringList offered;
+    ModalScript script;
+    script.expect<QPrintDialog>([&offered](QPrintDialog* dialog) {
+        if (auto* printers = dialog->findChild<QComboBox*>("printers")) {
+            for (int i = 0; i < printers->count(); ++i)
+                offered << printers->itemText(i);
+        }
+        dialog->reject();
+    });
+    form().PrintSetup1->trigger();
+    ASSERT_TRUE(script.wait()) << script.pending();
+    EXPECT_EQ(offered.join(", ").toStdString(), "Print to File (PDF)");
 }
 
 TEST_F(PrintingTest, PrinterThatCannotStartTheDocumentIsAnError) {

@@ -33,6 +33,17 @@ void removeEnvironmentDir() {
 
 } // namespace
 
+void hideMachinePrinters(const std::string& dir) {
+    // The print system's client asks the server named here for its queues: a socket path in
+    // the private directory where nothing listens, so the answer is "none", at once.
+    setenv("CUPS_SERVER", (dir + "/no-print-server.sock").c_str(), 1);
+    // Printers announced on the network are found through the system bus: none there either.
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + dir + "/no-system-bus.sock").c_str(), 1);
+    // A default printer named by the user's environment.
+    unsetenv("PRINTER");
+    unsetenv("LPDEST");
+}
+
 TempDir::TempDir()
     : path_(makeTempDirectory("lumavane-test-")) {}
 
@@ -66,6 +77,7 @@ void setUpPrivateEnvironment() {
     setenv("LUMAVANE_INI", (dir + "/config/LUMAVANE.INI").c_str(), 1);
     // The remembered dialog values, which would otherwise go beside the test binary.
     setenv("LUMAVANE_STORE", (dir + "/state/lumavane.oxp").c_str(), 1);
+    hideMachinePrinters(dir);
     std::atexit(removeEnvironmentDir);
 }
 

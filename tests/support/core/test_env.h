@@ -18,10 +18,15 @@ private:
     std::string path_;
 };
 
-// Points HOME, the XDG directories, LUMAVANE_INI and LUMAVANE_STORE into a private directory of this test
-// process, so that no test can read or write the user's real settings, store or logs.
-// Every test binary calls it from main() before any test runs.
+// Points HOME, the XDG directories, LUMAVANE_INI and LUMAVANE_STORE into a private directory of
+// this test process, so that no test can read or write the user's real settings, store or logs, and
+// hides the machine's printers. Every test binary calls it from main() before any test runs.
 void setUpPrivateEnvironment();
+
+// Makes the machine's printers invisible to this process and its children: the print system
+// is asked at a socket under `dir` where nothing listens. No test can print on paper, and
+// tests pass alike with or without printers on the machine.
+void hideMachinePrinters(const std::string& dir);
 
 // The private directory made by setUpPrivateEnvironment().
 const std::string& privateEnvironmentDir();

@@ -60,9 +60,15 @@ void ModalScript::poll() {
     // not run inside this poll (a timer is not fired again while its own handler runs).
     QPointer<QWidget> target(modal);
     auto act = step.act;
-    QTimer::singleShot(0, [target, act] {
-        if (target)
-            act(target);
+    QTimer::singleShot(0, timer_, [this, target, act] {
+        // A dialog may close just after it was picked, as a file dialog does once its question
+        // is answered: the step then waits for the next dialog instead.
+        if (!target || !target->isVisible() || QApplication::activeModalWidget() != target) {
+            --served_;
+            lastServed_ = nullptr;
+            return;
+        }
+        act(target);
     });
 }
 

@@ -1,0 +1,214 @@
+#include "model/block.h"
+#include "sign/send_buffer.h"
+#include "sign/sign_stream.h"
+#include "support/core/pty_reader.h"
+#include "support/core/test_env.h"
+#include "support/desktop/desktop_session.h"
+#include "support/desktop/print_server.h"
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <memory>
+#include <string>
+
+// Whole user stories on a desktop of the test's own, driven by real key presses and clicks.
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kMessage = "Centered,^R^OPEN ^G^7 DAYS\r\nNotCentered,^Y^SALE ^F^NOW\r\n";
+
+class DesktopTest : public testing::Test {
+protected:
+    void SetUp() override {
+        desk = std::make_unique<DesktopSession>(dir);
+        ASSERT_TRUE(desk->ready()) << desk->error() << "\n" << desk->logs();
+        writeFileBytes(dir.file("shop.lsm"), kMessage);
+    }
+    void TearDown() override {
+        if (HasFailure() && desk)
+            std::cerr << "Focused window: \"" << desk->focusedTitle() << "\"\n" << desk->logs();
+        desk.reset();
+    }
+
+    // File > Open with the whole path typed in: the completion list is open when Enter goes.
+    void openByTypedName(const std::string& path) {
+        desk->key("ctrl+o");
+        ASSERT_TRUE(desk->waitForFocus("Open"));
+        // Whatever the name field holds is replaced by what is typed.
+        desk->key("ctrl+a");
+        desk->type(path);
+        desk->key("Return");
+        ASSERT_TRUE(desk->waitForMain(path)) << desk->focusedTitle();
+    }
+    // Enter in a Save As dialog for a new name, then Yes to "Do you want to create it?".
+    void saveAsNew(const std::string& typed, const std::string& saved) {
+        ASSERT_TRUE(desk->waitForFocus("Save As"));
+        desk->key("ctrl+a");
+        desk->type(typed);
+        desk->key("Return");
+        // The question carries the dialog's title: two windows of that name.
+        ASSERT_TRUE(waitUntil([&] { return desk->countWindows("Save As") == 2; }, 10s));
+        desk->key("Return");
+        ASSERT_TRUE(waitUntil([&] { return fileExists(saved); }, 10s)) << saved;
+    }
+
+    // Waits until the Block Editor is open with nothing in it: it has the keyboard and its
+    // preview (the white box at the top) shows no character.
+    bool waitForEmptyBlockEditor() {
+        return waitUntil(
+            [&] {
+                if (desk->focusedTitle() != "Block Editor")
+                    return false;
+                const std::string preview = desk->focusedColours(16, 24, 361, 57);
+                return !preview.empty() && preview.find("#FFFFFF") != std::string::npos &&
+                       preview.find("#FF0000") == std::string::npos;
+            },
+            10s);
+    }
+
+    TempDir dir;
+    std::unique_ptr<DesktopSession> desk;
+};
+
+TEST_F(DesktopTest, OpenByTypedNameThenTheShortcutsStillWork) {
+    ASSERT_TRUE(desk->startEditor()) << desk->focusedTitle();
+    ASSERT_NO_FATAL_FAILURE(openByTypedName(dir.file("shop.lsm")));
+    // The keys reach the main window again: Ctrl+A is Save As, Alt+F then E is Print Setup.
+    desk->key("ctrl+a");
+    ASSERT_TRUE(desk->waitForFocus("Save As")) << desk->focusedTitle();
+    desk->key("Escape");
+    ASSERT_TRUE(desk->waitForMain(dir.file("shop.lsm")));
+    desk->key("alt+f e");
+    ASSERT_TRUE(desk->waitForFocus("Print Setup")) << desk->focusedTitle();
+    desk->key("Escape");
+    EXPECT_TRUE(desk->waitForMain(dir.file("shop.lsm")));
+}
+
+TEST_F(DesktopTest, SaveAsAsksBeforeCreatingAndKeysWorkAfterwards) {
+    ASSERT_TRUE(desk->startEditor());
+    ASSERT_NO_FATAL_FAILURE(openByTypedName(dir.file("shop.lsm")));
+    desk->key("ctrl+a");
+    // No extension typed: the default one is added.
+    ASSERT_NO_FATAL_FAILURE(saveAsNew(dir.file("copy"), dir.file("copy.lsm")));
+    EXPECT_EQ(readFileBytes(dir.file("copy.lsm")), kMessage);
+    ASSERT_TRUE(desk->waitForMain(dir.file("copy.lsm"))) << desk->focusedTitle();
+    desk->key("ctrl+n");
+    EXPECT_TRUE(desk->waitForMain("[new file]")) << desk->focusedTitle();
+}
+
+TEST_F(DesktopTest, AddNewLoopWithTheBlockEditorButtons) {
+    ASSERT_TRUE(desk->startEditor());
+    // The Block Editor's controls stand at fixed places of its client area.
+    const struct {
+        int x, y;
+    } flash{304, 112}, green{304, 192}, centered{24, 104}, ok{54, 321}, cancel{338, 321};
+
+    desk->key("alt+e a");
+    ASSERT_TRUE(waitForEmptyBlockEditor());
+    desk->type("OPEN ");
+    desk->clickInFocused(green.x, green.y);
+    desk->type("7 DAYS");
+    desk->clickInFocused(ok.x, ok.y);
+    // The block is in, and the editor is back, empty, for the next one.
+    ASSERT_TRUE(waitForEmptyBlockEditor());
+    EXPECT_EQ(desk->countWindows("Lumavane Message Editor V1.0 -- [new file] *"), 1);
+    desk->type("SALE ");
+    // The check box takes the keyboard; the code button gives it back to the text.
+    desk->clickInFocused(centered.x, centered.y);
+    desk->clickInFocused(flash.x, flash.y);
+    desk->type("NOW");
+    desk->key("Return");
+    ASSERT_TRUE(waitForEmptyBlockEditor());
+    desk->clickInFocused(cancel.x, cancel.y);
+    ASSERT_TRUE(desk->waitForMain("[new file] *")) << desk->focusedTitle();
+
+    // The list shows the blocks in sign colours: red and green text on black.
+    const std::string colours = desk->focusedColours();
+    EXPECT_NE(colours.find("#FF0000"), std::string::npos) << colours;
+    EXPECT_NE(colours.find("#008000"), std::string::npos) << colours;
+
+    desk->key("ctrl+s");
+    ASSERT_NO_FATAL_FAILURE(saveAsNew(dir.file("blocks.lsm"), dir.file("blocks.lsm")));
+    EXPECT_EQ(readFileBytes(dir.file("blocks.lsm")),
+              "NotCentered,OPEN ^G^7 DAYS\r\nCentered,SALE ^F^NOW\r\n");
+}
+
+TEST_F(DesktopTest, F9SendsTheMessageToTheMappedSerialPort) {
+    PtyReader sign;
+    writeFileBytes(desk->settingsPath(),
+                   "[Comm]\r\nPort=1\r\nBaud=9600\r\n[Ports]\r\nCOM1=" + sign.path() + "\r\n");
+    ASSERT_TRUE(desk->startEditor());
+    ASSERT_NO_FATAL_FAILURE(openByTypedName(dir.file("shop.lsm")));
+    desk->key("F9");
+    ASSERT_TRUE(desk->waitForFocus("Select Address")) << desk->focusedTitle();
+    // Start line 1, line width 20: the values the dialog offers the first time.
+    desk->key("Return");
+
+    TSendBuffer expected;
+    TBlock block;
+    buildSignStream(expected, block, {"Centered,^R^OPEN ^G^7 DAYS", "NotCentered,^Y^SALE ^F^NOW"},
+                    1, 20);
+    EXPECT_EQ(sign.read(expected.size(), 10000), std::string(expected.bytes()));
+    EXPECT_TRUE(desk->editor().running());
+}
+
+TEST_F(DesktopTest, ClosingWithChangesAsksToSaveFirst) {
+    ASSERT_TRUE(desk->startEditor());
+    desk->key("alt+e a");
+    ASSERT_TRUE(waitForEmptyBlockEditor());
+    desk->type("KEEP ME");
+    desk->key("Return");
+    ASSERT_TRUE(waitForEmptyBlockEditor());
+    desk->key("Escape");
+    ASSERT_TRUE(desk->waitForMain("[new file] *"));
+
+    // The window manager's close (Alt+F4) asks; Cancel keeps the window.
+    desk->key("alt+F4");
+    ASSERT_TRUE(desk->waitForFocus("Confirm")) << desk->focusedTitle();
+    desk->key("Escape");
+    ASSERT_TRUE(desk->waitForMain("[new file] *")) << desk->focusedTitle();
+    EXPECT_TRUE(desk->editor().running());
+
+    // Yes saves, then the program ends.
+    desk->key("alt+F4");
+    ASSERT_TRUE(desk->waitForFocus("Confirm"));
+    desk->key("Return");
+    ASSERT_NO_FATAL_FAILURE(saveAsNew(dir.file("kept"), dir.file("kept.lsm")));
+    const auto status = desk->editor().waitForExit(10s);
+    ASSERT_TRUE(status.has_value()) << "the editor did not end";
+    EXPECT_EQ(*status, 0);
+    EXPECT_EQ(readFileBytes(dir.file("kept.lsm")), "NotCentered,KEEP ME\r\n");
+}
+
+TEST_F(DesktopTest, PrintSetupFileChoiceWinsOverTheDefaultPrinter) {
+    PrivatePrintServer office(dir);
+    if (!office.ready())
+        GTEST_SKIP() << office.error();
+    desk->usePrintServer(office.address());
+    ASSERT_TRUE(desk->startEditor());
+    ASSERT_NO_FATAL_FAILURE(openByTypedName(dir.file("shop.lsm")));
+
+    // Print Setup: "Print to File (PDF)", the last printer entry, and a file of our own.
+    desk->key("alt+f e");
+    ASSERT_TRUE(desk->waitForFocus("Print Setup")) << desk->focusedTitle();
+    desk->key("alt+n End alt+f ctrl+a");
+    desk->type(dir.file("listing.pdf"));
+    desk->key("Return");
+    ASSERT_TRUE(desk->waitForMain(dir.file("shop.lsm")));
+
+    desk->key("ctrl+p");
+    ASSERT_TRUE(desk->waitForFocus("Print"));
+    desk->key("Return");
+    ASSERT_TRUE(desk->waitForMain(dir.file("shop.lsm")));
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return fileExists(dir.file("listing.pdf")) &&
+                   readFileBytes(dir.file("listing.pdf")).find("%%EOF") != std::string::npos;
+        },
+        10s));
+    EXPECT_EQ(office.jobs(), "");
+}
+
+} // namespace

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "support/core/test_env.h"
+#include "support/desktop/child_process.h"
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A desktop of the test's own: an X server on a free display, a window manager (openbox) and
+// the built editor, with a private home, settings, store and no printers. The test drives it
+// only as a user would, with real key presses and clicks, and looks at window titles, files
+// and screenshots. Everything it started goes with it, also when the test fails.
+class DesktopSession {
+public:
+    using Ms = std::chrono::milliseconds;
+    static constexpr Ms kWait = std::chrono::seconds(10);
+
+    // Starts the X server and the window manager; `error` says why when it fails.
+    explicit DesktopSession(const TempDir& dir);
+    ~DesktopSession();
+    DesktopSession(const DesktopSession&) = delete;
+    DesktopSession& operator=(const DesktopSession&) = delete;
+
+    bool ready() const { return error_.empty(); }
+    const std::string& error() const { return error_; }
+
+    // The settings file that the editor will read.
+    std::string settingsPath() const { return dir_.file("LUMAVANE.INI"); }
+    // Sends the editor's print jobs to this print server instead of none.
+    void usePrintServer(const std::string& server) { env_.set("CUPS_SERVER", server); }
+    // Starts the editor and waits until its main window has the keyboard.
+    bool startEditor();
+    ChildProcess& editor() { return *editor_; }
+
+    // Presses keys as xdotool names them, one after the other: "ctrl+o", "alt+f e".
+    void key(const std::string& keys);
+    // Types text key by key.
+    void type(const std::string& text);
+    // Clicks at (x, y) of the client area of the window with the keyboard.
+    void clickInFocused(int x, int y);
+
+    // The title of the window that has the keyboard ("" when none of them has it).
+    std::string focusedTitle();
+    bool waitForFocus(const std::string& title, Ms timeout = kWait);
+    // Waits until the main window has the keyboard and its title is `title`.
+    bool waitForMain(const std::string& title, Ms timeout = kWait);
+    // The visible windows with exactly this title.
+    int countWindows(const std::string& title);
+    // The colours of the focused window's pixels, as "#RRGGBB" lines with their counts; with a
+    // size, of that part of its client area only.
+    std::string focusedColours(int x = 0, int y = 0, int width = 0, int height = 0);
+
+    // What the session's programs wrote and the windows it shows, for a failure report.
+    std::string logs();
+
+private:
+    bool startX();
+    bool startWindowManager();
+    ToolResult xdotool(const std::vector<std::string>& args);
+
+    const TempDir& dir_;
+    std::string error_;
+    std::string display_;
+    ChildEnvironment env_;
+    std::unique_ptr<ChildProcess> x_;
+    std::unique_ptr<ChildProcess> wm_;
+    std::unique_ptr<ChildProcess> editor_;
+};
