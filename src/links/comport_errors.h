@@ -81,8 +81,33 @@ public:
     const int ErrorCode;
 };
 
-// Platform codes with a text of the port's own.
-constexpr int kDeviceWriteError = 160;
+// The platform's input/output codes (EInOutError::ErrorCode) run from kFirstIoCode to
+// kLastIoCode; these have a text of the port's own.
+constexpr int kFirstIoCode = 2;
+constexpr int kIoTooManyOpenFiles = 4;
+constexpr int kIoInvalidHandle = 6;
+constexpr int kIoInvalidDrive = 15;
+constexpr int kIoNoMoreFiles = 18;
+constexpr int kIoReadBeyondEnd = 100;
+constexpr int kIoDiskFull = 101;
+constexpr int kIoNotAssigned = 102;
+constexpr int kIoNotOpen = 103;
+constexpr int kIoNotOpenForInput = 104;
+constexpr int kIoNotOpenForOutput = 105;
+constexpr int kIoWriteProtected = 150;
+constexpr int kIoUnknownUnit = 151;
+constexpr int kIoDriveNotReady = 152;
+constexpr int kIoUnknownCommand = 153;
+constexpr int kIoDataError = 154;
+constexpr int kIoBadRequestLength = 155;
+constexpr int kIoSeekError = 156;
+constexpr int kIoUnknownMedia = 157;
+constexpr int kIoSectorNotFound = 158;
+constexpr int kIoOutOfPaper = 159;
+constexpr int kIoDeviceWriteError = 160;
+constexpr int kIoDeviceReadError = 161;
+constexpr int kIoGeneralFailure = 162;
+constexpr int kLastIoCode = 162;
 
 // The port's own text for a platform code, empty when it has none.
 std::string ownIoErrorText(int errorCode);
@@ -92,7 +117,7 @@ std::string ownIoErrorText(int errorCode);
 std::string cleanPlatformText(const std::string& text);
 
 // Raises the failure for platform code `errorCode` whose platform text is `platformText`:
-// for codes 2 to 162 an EInOutError with the port's own text when it has one, else with the
-// cleaned platform text; for higher codes the port's own exception when -code is one of its
-// codes, else the root exception with the general message.
+// for codes kFirstIoCode to kLastIoCode an EInOutError with the port's own text when it has one,
+// else with the cleaned platform text; for higher codes the port's own exception when -code is one
+// of its codes, else the root exception with the general message.
 [[noreturn]] void throwPlatformError(int errorCode, const std::string& platformText);

@@ -21,6 +21,23 @@ public:
     using EFileError::EFileError;
 };
 
+// A call of the platform's file layer failed: the platform's error number and its text (such as
+// "Permission denied"), which the caller's own message gives as the reason.
+class EFileSystemError : public std::runtime_error {
+public:
+    EFileSystemError(int error, const std::string& text, bool missing)
+        : std::runtime_error(text)
+        , error_(error)
+        , missing_(missing) {}
+    int error() const { return error_; }
+    // No file stands at the path, or a part of the path is no folder.
+    bool missing() const { return missing_; }
+
+private:
+    int error_;
+    bool missing_;
+};
+
 // The message list cannot take another line: "Unable to insert a line".
 class EStringListError : public std::runtime_error {
 public:
