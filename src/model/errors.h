@@ -3,7 +3,9 @@
 #include <stdexcept>
 #include <string>
 
-// Failures of the message file layer. Their messages are shown to the user as they are.
+// A file of the program could not be read or written: a message file, the settings file, the
+// store file. Messages name the file and give the reason (base/error_text.h); they are shown to
+// the user as they are.
 class EFileError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
