@@ -12,8 +12,7 @@
 std::string failureText(std::string_view what, std::string_view reason);
 
 // What failed and the reason on one line, "<what>: <reason>": for a terminal, and for the
-// remembered values whose messages have always read so. Just `what` when the reason is not
-// known.
+// messages of the remembered values. Just `what` when the reason is not known.
 std::string failureLine(std::string_view what, std::string_view reason);
 
 // One row of a table that gives numbered error codes their texts.
