@@ -31,45 +31,25 @@ public:
     using EPortException::EPortException;
 };
 
+// A failure with a code of the port's own, `Code`, and that code's message, in `Family`.
+template <class Family, int Code>
+class TOwnPortError : public Family {
+public:
+    static constexpr int kCode = Code;
+    TOwnPortError()
+        : Family(kCode, EPortException::messageFor(kCode)) {}
+};
+
 // The device of the port number does not exist.
-class EBadId : public EOpenComm {
-public:
-    static constexpr int kCode = -2001;
-    EBadId()
-        : EOpenComm(kCode, messageFor(kCode)) {}
-};
-
+class EBadId : public TOwnPortError<EOpenComm, -2001> {};
 // Another program holds the device.
-class EAlreadyOpen : public EOpenComm {
-public:
-    static constexpr int kCode = -2008;
-    EAlreadyOpen()
-        : EOpenComm(kCode, messageFor(kCode)) {}
-};
-
+class EAlreadyOpen : public TOwnPortError<EOpenComm, -2008> {};
 // An operation that needs the device was called on a closed port.
-class ECommNotOpen : public EOpenComm {
-public:
-    static constexpr int kCode = -2007;
-    ECommNotOpen()
-        : EOpenComm(kCode, messageFor(kCode)) {}
-};
-
+class ECommNotOpen : public TOwnPortError<EOpenComm, -2007> {};
 // No port number was set and none was chosen.
-class ENoPortSelected : public EOpenComm {
-public:
-    static constexpr int kCode = -2011;
-    ENoPortSelected()
-        : EOpenComm(kCode, messageFor(kCode)) {}
-};
-
+class ENoPortSelected : public TOwnPortError<EOpenComm, -2011> {};
 // The output queue is full.
-class EOutputBufferTooSmall : public ESerialIO {
-public:
-    static constexpr int kCode = -3006;
-    EOutputBufferTooSmall()
-        : ESerialIO(kCode, messageFor(kCode)) {}
-};
+class EOutputBufferTooSmall : public TOwnPortError<ESerialIO, -3006> {};
 
 // An input/output error of the platform, carrying its platform code e (positive) and the
 // port code -e.

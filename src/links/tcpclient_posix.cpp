@@ -82,6 +82,16 @@ constexpr ErrnoCode kErrnoCodes[] = {
     throw ESocketError(error, std::string(std::strerror(error)) + ".");
 }
 
+// Throws the error that the socket has recorded (the outcome of a connect, a reset), if any.
+void throwPendingError(int fd) {
+    int error = 0;
+    socklen_t size = sizeof error;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
+        throwErrno(errno);
+    if (error != 0)
+        throwErrno(error);
+}
+
 sockaddr_in socketAddress(std::uint32_t address, int port) {
     sockaddr_in peer{};
     peer.sin_family = AF_INET;
@@ -192,12 +202,7 @@ TcpConnectResult tcpConnect(TcpSocket socket, std::uint32_t address, int port, i
             if (ready > 0)
                 break;
         }
-        int error = 0;
-        socklen_t size = sizeof error;
-        if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
-            throwErrno(errno);
-        if (error != 0)
-            throwErrno(error);
+        throwPendingError(fd);
     }
     if (!setBlocking(fd, true))
         throwErrno(errno);
@@ -264,12 +269,7 @@ std::size_t tcpSendNow(TcpSocket socket, const char* data, std::size_t count) {
 TcpIncoming tcpReceiveNow(TcpSocket socket) {
     const int fd = static_cast<int>(socket);
     // A pending error (a reset) comes first, even when bytes wait in front of it.
-    int error = 0;
-    socklen_t size = sizeof error;
-    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
-        throwErrno(errno);
-    if (error != 0)
-        throwErrno(error);
+    throwPendingError(fd);
     char sink[4096];
     TcpIncoming result = TcpIncoming::Nothing;
     for (int i = 0; i < 64; ++i) {
