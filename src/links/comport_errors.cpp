@@ -6,6 +6,9 @@ namespace {
 
 const char* const kGeneralMessage = "Unspecified serial port error";
 
+// Most characters of a platform text that a message keeps.
+constexpr std::size_t kMaxPlatformText = 255;
+
 const TCodeText kPortTexts[] = {
     {EBadId::kCode, "Specified comport doesn't exist"},
     {ECommNotOpen::kCode, "Device not open"},
@@ -59,7 +62,7 @@ std::string cleanPlatformText(const std::string& text) {
         if (ch == ' ' && !out.empty() && out.back() == ' ')
             continue;
         out += ch;
-        if (out.size() == 255)
+        if (out.size() == kMaxPlatformText)
             break;
     }
     return out;

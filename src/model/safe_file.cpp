@@ -3,15 +3,17 @@
 #include "model/file_platform.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
-// The folder part of `path` with its last slash, or "." for a bare name; and the name.
+// The folder part of `path` with its last slash, or "." for a bare name.
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? "." : path.substr(0, slash + 1);
 }
 
+// The name after the folder part.
 std::string nameOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -50,7 +52,8 @@ private:
 };
 
 // Writes all of `bytes`, at `offset` of the file or, without one, where the file stands.
-void writeAll(TFileHandle file, std::string_view bytes, const std::uint64_t* offset = nullptr) {
+void writeAll(TFileHandle file, std::string_view bytes,
+              std::optional<std::uint64_t> offset = std::nullopt) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const std::string_view rest = bytes.substr(done);
@@ -70,7 +73,7 @@ void rewriteOpenFile(TFileHandle file, std::string_view bytes) {
         const std::uint64_t oldLength = fileStatusOf(file).size;
         if (bytes.size() > oldLength) {
             try {
-                writeAll(file, bytes.substr(oldLength), &oldLength);
+                writeAll(file, bytes.substr(oldLength), oldLength);
             } catch (...) {
                 try {
                     fileResize(file, oldLength);
@@ -79,8 +82,7 @@ void rewriteOpenFile(TFileHandle file, std::string_view bytes) {
                 throw;
             }
         }
-        const std::uint64_t start = 0;
-        writeAll(file, bytes.substr(0, std::min<std::uint64_t>(bytes.size(), oldLength)), &start);
+        writeAll(file, bytes.substr(0, std::min<std::uint64_t>(bytes.size(), oldLength)), 0);
         fileResize(file, bytes.size());
         fileSync(file);
     } catch (...) {
