@@ -2,8 +2,9 @@
 //
 // Input: section, key and value (each ended by a zero byte), then the file's bytes.
 
+#include "base/ascii_case.h"
 #include "fuzz_support.h"
-#include "sign/profile.h"
+#include "settings/profile.h"
 
 #include <cstring>
 #include <fstream>
@@ -36,17 +37,6 @@ std::string trimmed(const std::string& s) {
     if (first == std::string::npos)
         return {};
     return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
-bool sameNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
 }
 
 bool breaksLine(const std::string& s) {
@@ -122,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(readProfileString(path, section, key, "\x01missing") == value);
     for (std::size_t i = 0; i < checks.size(); ++i) {
         const auto& [s, k] = checks[i];
-        if (sameNoCase(s, section) && sameNoCase(k, key))
+        if (sameIgnoringAsciiCase(s, section) && sameIgnoringAsciiCase(k, key))
             continue;
         FUZZ_CHECK(readProfileString(path, s, k, "\x01missing") == before[i]);
     }

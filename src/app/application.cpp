@@ -1,9 +1,12 @@
 #include "app/application.h"
 
+#include "base/state_dir.h"
+
 #include <QDateTime>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -65,10 +68,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 QString TApplication::ErrorLogPath() {
-    QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (state.isEmpty() || !QDir::isAbsolutePath(state))
-        state = QDir::homePath() + "/.local/state";
-    return state + "/lumavane/errors.log";
+    return QFile::decodeName(programStateDirectory().c_str()) + "/errors.log";
 }
 
 void TApplication::ReportException(const std::exception& error) {

@@ -26,7 +26,7 @@ public:
     // error log. Every error, cancel and time-out that the user is told about goes through it.
     static void LogError(const QString& message);
 
-    // $XDG_STATE_HOME/lumavane/errors.log (~/.local/state when XDG_STATE_HOME is not set).
+    // errors.log in the program's state directory (base/state_dir.h).
     static QString ErrorLogPath();
 
     // Makes SIGTERM, SIGINT and SIGHUP (a session that ends, Ctrl+C in a terminal) close

@@ -169,7 +169,7 @@ std::size_t TComPort::held() const {
 }
 
 void TComPort::raiseWriteFailure() const {
-    throwPlatformError(kDeviceWriteError, "");
+    throwPlatformError(kIoDeviceWriteError, "");
 }
 
 void TComPort::PutByte(std::uint8_t byte) {

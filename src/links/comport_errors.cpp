@@ -1,15 +1,15 @@
 #include "links/comport_errors.h"
 
+#include "base/error_text.h"
+
 namespace {
 
 const char* const kGeneralMessage = "Unspecified serial port error";
 
-struct CodeText {
-    int code;
-    const char* text;
-};
+// Most characters of a platform text that a message keeps.
+constexpr std::size_t kMaxPlatformText = 255;
 
-const CodeText kPortTexts[] = {
+const TCodeText kPortTexts[] = {
     {EBadId::kCode, "Specified comport doesn't exist"},
     {ECommNotOpen::kCode, "Device not open"},
     {EAlreadyOpen::kCode, "Device already open"},
@@ -17,46 +17,41 @@ const CodeText kPortTexts[] = {
     {EOutputBufferTooSmall::kCode, "Output buffer too small for block"},
 };
 
-const CodeText kIoTexts[] = {
-    {4, "Too many open files"},
-    {6, "Invalid file handle"},
-    {15, "Invalid drive"},
-    {18, "No more files"},
-    {100, "Attempt to read beyond end of file"},
-    {101, "Disk is full"},
-    {102, "File/device not assigned"},
-    {103, "File/device not open"},
-    {104, "File/device not open for input"},
-    {105, "File/device not open for output"},
-    {150, "Disk is write-protected"},
-    {151, "Unknown disk unit"},
-    {152, "Drive is not ready"},
-    {153, "Unknown command"},
-    {154, "Data error"},
-    {155, "Bad request structure length"},
-    {156, "Seek error"},
-    {157, "Unknown media type"},
-    {158, "Disk sector not found"},
-    {159, "Printer is out of paper"},
-    {160, "Device write error"},
-    {161, "Device read error"},
-    {162, "General failure"},
+const TCodeText kIoTexts[] = {
+    {kIoTooManyOpenFiles, "Too many open files"},
+    {kIoInvalidHandle, "Invalid file handle"},
+    {kIoInvalidDrive, "Invalid drive"},
+    {kIoNoMoreFiles, "No more files"},
+    {kIoReadBeyondEnd, "Attempt to read beyond end of file"},
+    {kIoDiskFull, "Disk is full"},
+    {kIoNotAssigned, "File/device not assigned"},
+    {kIoNotOpen, "File/device not open"},
+    {kIoNotOpenForInput, "File/device not open for input"},
+    {kIoNotOpenForOutput, "File/device not open for output"},
+    {kIoWriteProtected, "Disk is write-protected"},
+    {kIoUnknownUnit, "Unknown disk unit"},
+    {kIoDriveNotReady, "Drive is not ready"},
+    {kIoUnknownCommand, "Unknown command"},
+    {kIoDataError, "Data error"},
+    {kIoBadRequestLength, "Bad request structure length"},
+    {kIoSeekError, "Seek error"},
+    {kIoUnknownMedia, "Unknown media type"},
+    {kIoSectorNotFound, "Disk sector not found"},
+    {kIoOutOfPaper, "Printer is out of paper"},
+    {kIoDeviceWriteError, "Device write error"},
+    {kIoDeviceReadError, "Device read error"},
+    {kIoGeneralFailure, "General failure"},
 };
 
 } // namespace
 
 std::string EPortException::messageFor(int code) {
-    for (const CodeText& entry : kPortTexts)
-        if (entry.code == code)
-            return entry.text;
-    return kGeneralMessage;
+    const std::string text = codeText(kPortTexts, code);
+    return text.empty() ? kGeneralMessage : text;
 }
 
 std::string ownIoErrorText(int errorCode) {
-    for (const CodeText& entry : kIoTexts)
-        if (entry.code == errorCode)
-            return entry.text;
-    return {};
+    return codeText(kIoTexts, errorCode);
 }
 
 std::string cleanPlatformText(const std::string& text) {
@@ -67,14 +62,14 @@ std::string cleanPlatformText(const std::string& text) {
         if (ch == ' ' && !out.empty() && out.back() == ' ')
             continue;
         out += ch;
-        if (out.size() == 255)
+        if (out.size() == kMaxPlatformText)
             break;
     }
     return out;
 }
 
 void throwPlatformError(int errorCode, const std::string& platformText) {
-    if (errorCode >= 2 && errorCode <= 162) {
+    if (errorCode >= kFirstIoCode && errorCode <= kLastIoCode) {
         std::string text = ownIoErrorText(errorCode);
         throw EInOutError(errorCode, text.empty() ? cleanPlatformText(platformText) : text);
     }

@@ -31,45 +31,25 @@ public:
     using EPortException::EPortException;
 };
 
+// A failure with a code of the port's own, `Code`, and that code's message, in `Family`.
+template <class Family, int Code>
+class TOwnPortError : public Family {
+public:
+    static constexpr int kCode = Code;
+    TOwnPortError()
+        : Family(kCode, EPortException::messageFor(kCode)) {}
+};
+
 // The device of the port number does not exist.
-class EBadId : public EOpenComm {
-public:
-    static constexpr int kCode = -2001;
-    EBadId()
-        : EOpenComm(kCode, messageFor(kCode)) {}
-};
-
+class EBadId : public TOwnPortError<EOpenComm, -2001> {};
 // Another program holds the device.
-class EAlreadyOpen : public EOpenComm {
-public:
-    static constexpr int kCode = -2008;
-    EAlreadyOpen()
-        : EOpenComm(kCode, messageFor(kCode)) {}
-};
-
+class EAlreadyOpen : public TOwnPortError<EOpenComm, -2008> {};
 // An operation that needs the device was called on a closed port.
-class ECommNotOpen : public EOpenComm {
-public:
-    static constexpr int kCode = -2007;
-    ECommNotOpen()
-        : EOpenComm(kCode, messageFor(kCode)) {}
-};
-
+class ECommNotOpen : public TOwnPortError<EOpenComm, -2007> {};
 // No port number was set and none was chosen.
-class ENoPortSelected : public EOpenComm {
-public:
-    static constexpr int kCode = -2011;
-    ENoPortSelected()
-        : EOpenComm(kCode, messageFor(kCode)) {}
-};
-
+class ENoPortSelected : public TOwnPortError<EOpenComm, -2011> {};
 // The output queue is full.
-class EOutputBufferTooSmall : public ESerialIO {
-public:
-    static constexpr int kCode = -3006;
-    EOutputBufferTooSmall()
-        : ESerialIO(kCode, messageFor(kCode)) {}
-};
+class EOutputBufferTooSmall : public TOwnPortError<ESerialIO, -3006> {};
 
 // An input/output error of the platform, carrying its platform code e (positive) and the
 // port code -e.
@@ -81,8 +61,33 @@ public:
     const int ErrorCode;
 };
 
-// Platform codes with a text of the port's own.
-constexpr int kDeviceWriteError = 160;
+// The platform's input/output codes (EInOutError::ErrorCode) run from kFirstIoCode to
+// kLastIoCode; these have a text of the port's own.
+constexpr int kFirstIoCode = 2;
+constexpr int kIoTooManyOpenFiles = 4;
+constexpr int kIoInvalidHandle = 6;
+constexpr int kIoInvalidDrive = 15;
+constexpr int kIoNoMoreFiles = 18;
+constexpr int kIoReadBeyondEnd = 100;
+constexpr int kIoDiskFull = 101;
+constexpr int kIoNotAssigned = 102;
+constexpr int kIoNotOpen = 103;
+constexpr int kIoNotOpenForInput = 104;
+constexpr int kIoNotOpenForOutput = 105;
+constexpr int kIoWriteProtected = 150;
+constexpr int kIoUnknownUnit = 151;
+constexpr int kIoDriveNotReady = 152;
+constexpr int kIoUnknownCommand = 153;
+constexpr int kIoDataError = 154;
+constexpr int kIoBadRequestLength = 155;
+constexpr int kIoSeekError = 156;
+constexpr int kIoUnknownMedia = 157;
+constexpr int kIoSectorNotFound = 158;
+constexpr int kIoOutOfPaper = 159;
+constexpr int kIoDeviceWriteError = 160;
+constexpr int kIoDeviceReadError = 161;
+constexpr int kIoGeneralFailure = 162;
+constexpr int kLastIoCode = 162;
 
 // The port's own text for a platform code, empty when it has none.
 std::string ownIoErrorText(int errorCode);
@@ -92,7 +97,7 @@ std::string ownIoErrorText(int errorCode);
 std::string cleanPlatformText(const std::string& text);
 
 // Raises the failure for platform code `errorCode` whose platform text is `platformText`:
-// for codes 2 to 162 an EInOutError with the port's own text when it has one, else with the
-// cleaned platform text; for higher codes the port's own exception when -code is one of its
-// codes, else the root exception with the general message.
+// for codes kFirstIoCode to kLastIoCode an EInOutError with the port's own text when it has one,
+// else with the cleaned platform text; for higher codes the port's own exception when -code is one
+// of its codes, else the root exception with the general message.
 [[noreturn]] void throwPlatformError(int errorCode, const std::string& platformText);

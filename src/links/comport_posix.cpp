@@ -32,9 +32,9 @@ namespace {
         throw std::bad_alloc();
     case EMFILE:
     case ENFILE:
-        throwPlatformError(4, "");
+        throwPlatformError(kIoTooManyOpenFiles, "");
     case EBADF:
-        throwPlatformError(6, "");
+        throwPlatformError(kIoInvalidHandle, "");
     default:
         throw EInOutError(err, cleanPlatformText(std::strerror(err)));
     }

@@ -1,64 +1,55 @@
 #include "links/net_errors.h"
 
-#include <utility>
+#include "base/error_text.h"
 
 namespace {
 
-struct CodeText {
-    int code;
-    const char* text;
-};
-
-constexpr CodeText kCodeTexts[] = {
-    {10004, "Interrupted system call."},
-    {10009, "Bad file number."},
-    {10013, "Access denied."},
-    {10014, "Bad address."},
-    {10022, "Invalid argument."},
-    {10024, "Too many open files."},
-    {10035, "Operation would block. "},
-    {10036, "Operation now in progress."},
-    {10037, "Operation already in progress."},
-    {10038, "Socket operation on non-socket."},
-    {10039, "Destination address required."},
-    {10040, "Message too long."},
-    {10041, "Protocol wrong type for socket."},
-    {10042, "Bad protocol option."},
-    {10043, "Protocol not supported."},
-    {10044, "Socket type not supported."},
-    {10045, "Operation not supported on socket."},
-    {10046, "Protocol family not supported."},
-    {10047, "Address family not supported by protocol family."},
-    {10048, "Address already in use."},
-    {10049, "Cannot assign requested address."},
-    {10050, "Network is down."},
-    {10051, "Network is unreachable."},
-    {10052, "Net dropped connection or reset."},
-    {10053, "Software caused connection abort."},
-    {10054, "Connection reset by peer."},
-    {10055, "No buffer space available."},
-    {10056, "Socket is already connected."},
-    {10057, "Socket is not connected."},
-    {10058, "Cannot send or receive after socket is closed."},
-    {10059, "Too many references, cannot splice."},
-    {10060, "Connection timed out."},
-    {10061, "Connection refused."},
-    {10062, "Too many levels of symbolic links."},
-    {10063, "File name too long."},
-    {10064, "Host is down."},
-    {10065, "No route to host."},
-    {10066, "Directory not empty"},
-    {11001, "Host not found."},
+constexpr TCodeText kCodeTexts[] = {
+    {kSocketErrorInterrupted, "Interrupted system call."},
+    {kSocketErrorBadFile, "Bad file number."},
+    {kSocketErrorAccessDenied, "Access denied."},
+    {kSocketErrorBadAddress, "Bad address."},
+    {kSocketErrorInvalidArgument, "Invalid argument."},
+    {kSocketErrorTooManyOpenFiles, "Too many open files."},
+    {kSocketErrorWouldBlock, "Operation would block. "},
+    {kSocketErrorInProgress, "Operation now in progress."},
+    {kSocketErrorAlreadyInProgress, "Operation already in progress."},
+    {kSocketErrorNotASocket, "Socket operation on non-socket."},
+    {kSocketErrorDestinationRequired, "Destination address required."},
+    {kSocketErrorMessageTooLong, "Message too long."},
+    {kSocketErrorWrongProtocolType, "Protocol wrong type for socket."},
+    {kSocketErrorBadProtocolOption, "Bad protocol option."},
+    {kSocketErrorProtocolNotSupported, "Protocol not supported."},
+    {kSocketErrorSocketTypeNotSupported, "Socket type not supported."},
+    {kSocketErrorOperationNotSupported, "Operation not supported on socket."},
+    {kSocketErrorProtocolFamilyNotSupported, "Protocol family not supported."},
+    {kSocketErrorAddressFamilyNotSupported, "Address family not supported by protocol family."},
+    {kSocketErrorAddressInUse, "Address already in use."},
+    {kSocketErrorAddressNotAvailable, "Cannot assign requested address."},
+    {kSocketErrorNetworkDown, "Network is down."},
+    {kSocketErrorNetworkUnreachable, "Network is unreachable."},
+    {kSocketErrorNetworkReset, "Net dropped connection or reset."},
+    {kSocketErrorConnAborted, "Software caused connection abort."},
+    {kSocketErrorConnReset, "Connection reset by peer."},
+    {kSocketErrorNoBufferSpace, "No buffer space available."},
+    {kSocketErrorAlreadyConnected, "Socket is already connected."},
+    {kSocketErrorNotConnected, "Socket is not connected."},
+    {kSocketErrorShutdown, "Cannot send or receive after socket is closed."},
+    {kSocketErrorTooManyReferences, "Too many references, cannot splice."},
+    {kSocketErrorTimedOut, "Connection timed out."},
+    {kSocketErrorConnRefused, "Connection refused."},
+    {kSocketErrorTooManyLinks, "Too many levels of symbolic links."},
+    {kSocketErrorNameTooLong, "File name too long."},
+    {kSocketErrorHostDown, "Host is down."},
+    {kSocketErrorHostUnreachable, "No route to host."},
+    {kSocketErrorNotEmpty, "Directory not empty"},
+    {kSocketErrorHostNotFound, "Host not found."},
 };
 
 } // namespace
 
 std::string socketErrorText(int code) {
-    for (const CodeText& entry : kCodeTexts) {
-        if (entry.code == code)
-            return entry.text;
-    }
-    return {};
+    return codeText(kCodeTexts, code);
 }
 
 std::string socketErrorMessage(int code, const std::string& text) {

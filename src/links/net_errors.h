@@ -72,13 +72,49 @@ public:
         : ENetException("Connection Closed Gracefully.") {}
 };
 
-// Socket error codes that the link's own logic raises or tells apart.
+// Socket error codes. Those from kSocketErrorInterrupted to kSocketErrorHostNotFound have a text
+// of their own (socketErrorText); the name resolver's other two have none.
+constexpr int kSocketErrorInterrupted = 10004;
+constexpr int kSocketErrorBadFile = 10009;
+constexpr int kSocketErrorAccessDenied = 10013;
+constexpr int kSocketErrorBadAddress = 10014;
 constexpr int kSocketErrorInvalidArgument = 10022;
+constexpr int kSocketErrorTooManyOpenFiles = 10024;
+constexpr int kSocketErrorWouldBlock = 10035;
+constexpr int kSocketErrorInProgress = 10036;
+constexpr int kSocketErrorAlreadyInProgress = 10037;
+constexpr int kSocketErrorNotASocket = 10038;
+constexpr int kSocketErrorDestinationRequired = 10039;
+constexpr int kSocketErrorMessageTooLong = 10040;
+constexpr int kSocketErrorWrongProtocolType = 10041;
+constexpr int kSocketErrorBadProtocolOption = 10042;
+constexpr int kSocketErrorProtocolNotSupported = 10043;
+constexpr int kSocketErrorSocketTypeNotSupported = 10044;
+constexpr int kSocketErrorOperationNotSupported = 10045;
+constexpr int kSocketErrorProtocolFamilyNotSupported = 10046;
+constexpr int kSocketErrorAddressFamilyNotSupported = 10047;
+constexpr int kSocketErrorAddressInUse = 10048;
+constexpr int kSocketErrorAddressNotAvailable = 10049;
+constexpr int kSocketErrorNetworkDown = 10050;
+constexpr int kSocketErrorNetworkUnreachable = 10051;
+constexpr int kSocketErrorNetworkReset = 10052;
 constexpr int kSocketErrorConnAborted = 10053;
 constexpr int kSocketErrorConnReset = 10054;
+constexpr int kSocketErrorNoBufferSpace = 10055;
+constexpr int kSocketErrorAlreadyConnected = 10056;
+constexpr int kSocketErrorNotConnected = 10057;
 constexpr int kSocketErrorShutdown = 10058;
+constexpr int kSocketErrorTooManyReferences = 10059;
+constexpr int kSocketErrorTimedOut = 10060;
 constexpr int kSocketErrorConnRefused = 10061;
+constexpr int kSocketErrorTooManyLinks = 10062;
+constexpr int kSocketErrorNameTooLong = 10063;
+constexpr int kSocketErrorHostDown = 10064;
+constexpr int kSocketErrorHostUnreachable = 10065;
+constexpr int kSocketErrorNotEmpty = 10066;
 constexpr int kSocketErrorHostNotFound = 11001;
+constexpr int kSocketErrorTryAgain = 11002;   // the resolver failed for now
+constexpr int kSocketErrorNoRecovery = 11003; // the resolver failed for good
 
 // The text of a socket error code; empty for a code without one.
 std::string socketErrorText(int code);

@@ -1,40 +1,24 @@
 #include "links/tcp_host_address.h"
 
+#include "base/ascii_case.h"
+#include "base/whole_number.h"
+
 #include <array>
-#include <cctype>
 
 namespace {
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 // One decimal number of at least one digit, no sign, no more than `limit`.
 std::optional<std::uint64_t> decimalPart(std::string_view text, std::uint64_t limit) {
-    if (text.empty())
+    const std::optional<long long> value = parseWholeNumber(text, TNumberForm::Digits);
+    if (!value || static_cast<std::uint64_t>(*value) > limit)
         return std::nullopt;
-    std::uint64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-        if (value > limit)
-            return std::nullopt;
-    }
-    return value;
+    return static_cast<std::uint64_t>(*value);
 }
 
 } // namespace
 
 std::optional<std::uint32_t> literalHostAddress(std::string_view host) {
-    if (equalsIgnoringCase(host, "LOCALHOST"))
+    if (sameIgnoringAsciiCase(host, "LOCALHOST"))
         return 0x7F000001u;
 
     std::array<std::string_view, 4> parts;
@@ -72,7 +56,7 @@ bool isNeverAHostName(std::string_view host) {
         host.remove_suffix(1);
     constexpr std::string_view kReserved = "invalid";
     if (host.size() < kReserved.size() ||
-        !equalsIgnoringCase(host.substr(host.size() - kReserved.size()), kReserved))
+        !sameIgnoringAsciiCase(host.substr(host.size() - kReserved.size()), kReserved))
         return false;
     return host.size() == kReserved.size() || host[host.size() - kReserved.size() - 1] == '.';
 }

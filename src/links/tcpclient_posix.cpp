@@ -27,54 +27,51 @@ struct ErrnoCode {
 };
 
 constexpr ErrnoCode kErrnoCodes[] = {
-    {EINTR, 10004},
-    {EBADF, 10009},
-    {EACCES, 10013},
-    {EPERM, 10013},
-    {EFAULT, 10014},
-    {EINVAL, 10022},
-    {EMFILE, 10024},
-    {ENFILE, 10024},
-    {EAGAIN, 10035},
-    {EWOULDBLOCK, 10035},
-    {EINPROGRESS, 10036},
-    {EALREADY, 10037},
-    {ENOTSOCK, 10038},
-    {EDESTADDRREQ, 10039},
-    {EMSGSIZE, 10040},
-    {EPROTOTYPE, 10041},
-    {ENOPROTOOPT, 10042},
-    {EPROTONOSUPPORT, 10043},
-    {ESOCKTNOSUPPORT, 10044},
-    {EOPNOTSUPP, 10045},
-    {EPFNOSUPPORT, 10046},
-    {EAFNOSUPPORT, 10047},
-    {EADDRINUSE, 10048},
-    {EADDRNOTAVAIL, 10049},
-    {ENETDOWN, 10050},
-    {ENETUNREACH, 10051},
-    {ENETRESET, 10052},
-    {ECONNABORTED, 10053},
-    {ECONNRESET, 10054},
-    {ENOBUFS, 10055},
-    {ENOMEM, 10055},
-    {EISCONN, 10056},
-    {ENOTCONN, 10057},
+    {EINTR, kSocketErrorInterrupted},
+    {EBADF, kSocketErrorBadFile},
+    {EACCES, kSocketErrorAccessDenied},
+    {EPERM, kSocketErrorAccessDenied},
+    {EFAULT, kSocketErrorBadAddress},
+    {EINVAL, kSocketErrorInvalidArgument},
+    {EMFILE, kSocketErrorTooManyOpenFiles},
+    {ENFILE, kSocketErrorTooManyOpenFiles},
+    {EAGAIN, kSocketErrorWouldBlock},
+    {EWOULDBLOCK, kSocketErrorWouldBlock},
+    {EINPROGRESS, kSocketErrorInProgress},
+    {EALREADY, kSocketErrorAlreadyInProgress},
+    {ENOTSOCK, kSocketErrorNotASocket},
+    {EDESTADDRREQ, kSocketErrorDestinationRequired},
+    {EMSGSIZE, kSocketErrorMessageTooLong},
+    {EPROTOTYPE, kSocketErrorWrongProtocolType},
+    {ENOPROTOOPT, kSocketErrorBadProtocolOption},
+    {EPROTONOSUPPORT, kSocketErrorProtocolNotSupported},
+    {ESOCKTNOSUPPORT, kSocketErrorSocketTypeNotSupported},
+    {EOPNOTSUPP, kSocketErrorOperationNotSupported},
+    {EPFNOSUPPORT, kSocketErrorProtocolFamilyNotSupported},
+    {EAFNOSUPPORT, kSocketErrorAddressFamilyNotSupported},
+    {EADDRINUSE, kSocketErrorAddressInUse},
+    {EADDRNOTAVAIL, kSocketErrorAddressNotAvailable},
+    {ENETDOWN, kSocketErrorNetworkDown},
+    {ENETUNREACH, kSocketErrorNetworkUnreachable},
+    {ENETRESET, kSocketErrorNetworkReset},
+    {ECONNABORTED, kSocketErrorConnAborted},
+    {ECONNRESET, kSocketErrorConnReset},
+    {ENOBUFS, kSocketErrorNoBufferSpace},
+    {ENOMEM, kSocketErrorNoBufferSpace},
+    {EISCONN, kSocketErrorAlreadyConnected},
+    {ENOTCONN, kSocketErrorNotConnected},
     // A send after the connection has ended (reset earlier, or shut down on this side).
-    {EPIPE, 10058},
-    {ESHUTDOWN, 10058},
-    {ETOOMANYREFS, 10059},
-    {ETIMEDOUT, 10060},
-    {ECONNREFUSED, 10061},
-    {ELOOP, 10062},
-    {ENAMETOOLONG, 10063},
-    {EHOSTDOWN, 10064},
-    {EHOSTUNREACH, 10065},
-    {ENOTEMPTY, 10066},
+    {EPIPE, kSocketErrorShutdown},
+    {ESHUTDOWN, kSocketErrorShutdown},
+    {ETOOMANYREFS, kSocketErrorTooManyReferences},
+    {ETIMEDOUT, kSocketErrorTimedOut},
+    {ECONNREFUSED, kSocketErrorConnRefused},
+    {ELOOP, kSocketErrorTooManyLinks},
+    {ENAMETOOLONG, kSocketErrorNameTooLong},
+    {EHOSTDOWN, kSocketErrorHostDown},
+    {EHOSTUNREACH, kSocketErrorHostUnreachable},
+    {ENOTEMPTY, kSocketErrorNotEmpty},
 };
-
-constexpr int kResolverTryAgain = 11002;
-constexpr int kResolverFailed = 11003;
 
 // The socket error for an errno value: the code table's code and text where there is one,
 // otherwise the errno value with the platform's text.
@@ -83,6 +80,16 @@ constexpr int kResolverFailed = 11003;
     if (code != 0)
         throw ESocketError(code);
     throw ESocketError(error, std::string(std::strerror(error)) + ".");
+}
+
+// Throws the error that the socket has recorded (the outcome of a connect, a reset), if any.
+void throwPendingError(int fd) {
+    int error = 0;
+    socklen_t size = sizeof error;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
+        throwErrno(errno);
+    if (error != 0)
+        throwErrno(error);
 }
 
 sockaddr_in socketAddress(std::uint32_t address, int port) {
@@ -122,11 +129,11 @@ int socketCodeFromResolver(int result) {
 #endif
         return kSocketErrorHostNotFound;
     case EAI_AGAIN:
-        return kResolverTryAgain;
+        return kSocketErrorTryAgain;
     case EAI_MEMORY:
-        return 10055;
+        return kSocketErrorNoBufferSpace;
     default:
-        return kResolverFailed;
+        return kSocketErrorNoRecovery;
     }
 }
 
@@ -195,12 +202,7 @@ TcpConnectResult tcpConnect(TcpSocket socket, std::uint32_t address, int port, i
             if (ready > 0)
                 break;
         }
-        int error = 0;
-        socklen_t size = sizeof error;
-        if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
-            throwErrno(errno);
-        if (error != 0)
-            throwErrno(error);
+        throwPendingError(fd);
     }
     if (!setBlocking(fd, true))
         throwErrno(errno);
@@ -267,12 +269,7 @@ std::size_t tcpSendNow(TcpSocket socket, const char* data, std::size_t count) {
 TcpIncoming tcpReceiveNow(TcpSocket socket) {
     const int fd = static_cast<int>(socket);
     // A pending error (a reset) comes first, even when bytes wait in front of it.
-    int error = 0;
-    socklen_t size = sizeof error;
-    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
-        throwErrno(errno);
-    if (error != 0)
-        throwErrno(error);
+    throwPendingError(fd);
     char sink[4096];
     TcpIncoming result = TcpIncoming::Nothing;
     for (int i = 0; i < 64; ++i) {

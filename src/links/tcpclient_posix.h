@@ -7,6 +7,6 @@
 int socketCodeFromErrno(int error);
 
 // The socket error code for a failed getaddrinfo() (an EAI_* value other than EAI_SYSTEM): an
-// unknown name gives 11001, a temporary failure of the resolver 11002, any other failure of
-// the resolver 11003.
+// unknown name gives kSocketErrorHostNotFound, a temporary failure of the resolver
+// kSocketErrorTryAgain, any other failure of the resolver kSocketErrorNoRecovery.
 int socketCodeFromResolver(int result);

@@ -1,18 +1,11 @@
 #include "model/message_file.h"
 
+#include "base/error_text.h"
 #include "model/errors.h"
 #include "model/safe_file.h"
 #include "model/whole_file.h"
 
-namespace {
-
-std::string withReason(const std::string& message, const std::string& reason) {
-    if (reason.empty())
-        return message;
-    return message + "\n" + reason;
-}
-
-} // namespace
+#include <algorithm>
 
 std::string joinMessageLines(const std::vector<std::string>& lines) {
     std::size_t total = 0;
@@ -48,8 +41,8 @@ std::vector<std::string> splitMessageLines(std::string_view data) {
 void writeMessageFile(const std::string& path, const std::vector<std::string>& lines) {
     try {
         writeFileSafely(path, joinMessageLines(lines));
-    } catch (const ESafeWriteError& error) {
-        throw EFCreateError(withReason("Cannot create file " + path, error.what()));
+    } catch (const EFileSystemError& error) {
+        throw EFCreateError(failureText("Cannot create file " + path, error.what()));
     }
 }
 
@@ -58,7 +51,7 @@ std::vector<std::string> readMessageFile(const std::string& path,
     std::string data;
     std::string reason;
     if (readRegularFile(path, data, reason) != TReadResult::Ok)
-        throw EFOpenError(withReason("Cannot open file " + path, reason));
+        throw EFOpenError(failureText("Cannot open file " + path, reason));
     if (nulOffset) {
         const std::size_t nul = data.find('\0');
         *nulOffset = nul == std::string::npos ? std::nullopt : std::optional<std::size_t>(nul);

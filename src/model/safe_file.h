@@ -1,20 +1,7 @@
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
-
-// A write that failed; `error` is the system's error number.
-class ESafeWriteError : public std::runtime_error {
-public:
-    ESafeWriteError(int error, const std::string& what)
-        : std::runtime_error(what)
-        , error_(error) {}
-    int error() const { return error_; }
-
-private:
-    int error_;
-};
 
 // Replaces the file at `path` by `bytes` without ever leaving it half written: the bytes go to
 // a temporary file in the same directory, are flushed to the disk, and only then renamed over
@@ -23,7 +10,7 @@ private:
 // keeps pointing where it did and its target is replaced. An existing file that this process
 // may not write is refused (EACCES), as a direct write would be. An existing file that may be
 // written in a directory that takes no new files is rewritten in place (rewriteFileInPlace).
-// The message of the error is the system's text for the failure.
+// Throws EFileSystemError (model/errors.h), whose message is the system's text for the failure.
 void writeFileSafely(const std::string& path, std::string_view bytes);
 
 // Rewrites the existing file at `path` in place with `bytes`: for a file that may be written
@@ -31,7 +18,7 @@ void writeFileSafely(const std::string& path, std::string_view bytes);
 // then cut to their length. The part beyond the old length is written first, so a full disk
 // or a file size limit refuses the write while the old bytes are still whole; a failure in the
 // middle of the overwrite itself (a failing device, the machine stopping) can leave the file
-// part new, part old.
+// part new, part old. Throws EFileSystemError.
 void rewriteFileInPlace(const std::string& path, std::string_view bytes);
 
 // Whether new files can be made in the directory of `path` by this process.

@@ -1,40 +1,36 @@
 #include "model/whole_file.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "model/errors.h"
+#include "model/file_platform.h"
 
 TReadResult readRegularFile(const std::string& path, std::string& data, std::string& reason) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        reason = std::strerror(errno);
-        return errno == ENOENT || errno == ENOTDIR ? TReadResult::Missing : TReadResult::Failed;
+    TFileHandle file = 0;
+    try {
+        file = fileOpenForRead(path);
+    } catch (const EFileSystemError& error) {
+        reason = error.what();
+        return error.missing() ? TReadResult::Missing : TReadResult::Failed;
     }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        reason = S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : "Not a regular file";
-        ::close(fd);
-        return TReadResult::Failed;
-    }
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(info.st_size));
-    char chunk[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            reason = std::strerror(errno);
-            ::close(fd);
+    try {
+        const TFileStatus status = fileStatusOf(file);
+        if (status.kind == TFileKind::Directory)
+            fileFail(TFileFault::IsDirectory);
+        if (status.kind != TFileKind::Regular) {
+            reason = "Not a regular file";
+            fileCloseQuietly(file);
             return TReadResult::Failed;
         }
-        bytes.append(chunk, static_cast<std::size_t>(n));
+        std::string bytes;
+        bytes.reserve(static_cast<std::size_t>(status.size));
+        char chunk[65536];
+        while (const std::size_t n = fileRead(file, chunk, sizeof chunk))
+            bytes.append(chunk, n);
+        fileCloseQuietly(file);
+        data = std::move(bytes);
+        return TReadResult::Ok;
+    } catch (const EFileSystemError& error) {
+        reason = error.what();
+        fileCloseQuietly(file);
+        return TReadResult::Failed;
     }
-    ::close(fd);
-    data = std::move(bytes);
-    return TReadResult::Ok;
 }

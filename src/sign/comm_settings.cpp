@@ -1,7 +1,7 @@
 #include "sign/comm_settings.h"
 
-#include "sign/profile.h"
-#include "sign/settings_path.h"
+#include "settings/profile.h"
+#include "settings/settings_path.h"
 
 #include <climits>
 

@@ -1,7 +1,7 @@
 #include "sign/port_map.h"
 
 #include "links/comport.h"
-#include "sign/profile.h"
+#include "settings/profile.h"
 
 std::string comDeviceFromSettings(const std::string& settingsPath, unsigned number) {
     const std::string mapped =

@@ -1,5 +1,7 @@
 #include "sign/send_errors.h"
 
+#include "base/error_text.h"
+
 namespace {
 
 std::string countOf(std::size_t sent, std::size_t total) {
@@ -32,7 +34,7 @@ std::string oneLine(std::string_view text) {
 
 ESendError::ESendError(const std::string& headline, const std::string& detail, std::size_t sent,
                        std::size_t total)
-    : std::runtime_error(headline + "\n" + detail)
+    : std::runtime_error(failureText(headline, detail))
     , sent_(sent)
     , total_(total) {}
 

@@ -9,8 +9,6 @@
 #include "sign/send_errors.h"
 #include "sign/sign_stream.h"
 
-#include <system_error>
-
 TSignLink TSignLink::Serial(unsigned comNumber, std::int32_t baud, std::string device) {
     TSignLink link;
     link.kind = Kind::Serial;

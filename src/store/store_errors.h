@@ -1,10 +1,9 @@
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include "model/errors.h"
 
 // The store file could not be read or written; the message names the file and the reason.
-class EStoreFileError : public std::runtime_error {
+class EStoreFileError : public EFileError {
 public:
-    using std::runtime_error::runtime_error;
+    using EFileError::EFileError;
 };

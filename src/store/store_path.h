@@ -7,7 +7,8 @@
 //   directory of their own);
 // - else the executable's path with its extension replaced by ".oxp", when new files can be
 //   made in the executable's directory;
-// - else $XDG_STATE_HOME/lumavane/<executable name>.oxp (~/.local/state without XDG_STATE_HOME).
+// - else <executable name>.oxp in the program's state directory (base/state_dir.h:
+//   $XDG_STATE_HOME/lumavane, ~/.local/state/lumavane without XDG_STATE_HOME).
 // The same file is read at start-up and written at the end of the run.
 std::string storeFilePath(const std::string& executablePath);
 

@@ -1,14 +1,13 @@
 #include "store/value_store.h"
 
+#include "base/ascii_case.h"
+#include "base/error_text.h"
 #include "model/safe_file.h"
 #include "model/whole_file.h"
 #include "store/store_errors.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -49,10 +48,6 @@ std::uint32_t readUint32(std::string_view bytes) {
     return value;
 }
 
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 } // namespace
 
 std::string TStoreRecord::text() const {
@@ -73,8 +68,7 @@ std::string normaliseStoreKey(std::string_view key) {
 }
 
 bool sameStoreName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return lower(x) == lower(y); });
+    return sameIgnoringAsciiCase(a, b);
 }
 
 const TStoreRecord* TValueStore::find(std::string_view name, std::string_view key) const {
@@ -149,7 +143,8 @@ void TValueStore::load(const std::string& path) {
     std::string bytes;
     std::string reason;
     if (readRegularFile(path, bytes, reason) != TReadResult::Ok)
-        throw EStoreFileError("Cannot read the remembered values from " + path + ": " + reason);
+        throw EStoreFileError(
+            failureLine("Cannot read the remembered values from " + path, reason));
     parse(bytes);
 }
 
@@ -160,7 +155,7 @@ void TValueStore::save(const std::string& path) const {
             std::filesystem::create_directories(parent);
         writeFileSafely(path, serialise());
     } catch (const std::exception& error) {
-        throw EStoreFileError("Cannot write the remembered values to " + path + ": " +
-                              error.what());
+        throw EStoreFileError(
+            failureLine("Cannot write the remembered values to " + path, error.what()));
     }
 }

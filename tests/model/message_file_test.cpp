@@ -6,11 +6,23 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <iterator>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <optional>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -171,6 +183,67 @@ INSTANTIATE_TEST_SUITE_P(
                     OpenFailure{"ReadError",
                                 [](const TempDir&) { return std::string("/proc/self/mem"); }}),
     [](const testing::TestParamInfo<OpenFailure>& info) { return std::string(info.param.name); });
+
+// What readMessageFile(path) reports in a child process in which the platform cannot tell the
+// status of an open file (fstat fails with EIO); empty when the child cannot be set up so.
+std::string readWithFailingStatus(const std::string& path) {
+#if defined(__x86_64__)
+    int out[2];
+    if (::pipe(out) != 0)
+        return {};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(out[0]);
+        // fstat(fd) is newfstatat(fd, "", ..., AT_EMPTY_PATH) or the older fstat call.
+        constexpr unsigned kFlagsLow = offsetof(seccomp_data, args) + 3 * sizeof(std::uint64_t);
+        sock_filter filter[] = {
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 1, 0),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fstat, 3, 0),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_newfstatat, 0, 3),
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, kFlagsLow),
+            BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, AT_EMPTY_PATH, 0, 1),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EIO),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        };
+        sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+        std::string said;
+        if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+            ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0) {
+            try {
+                readMessageFile(path);
+                said = "no error";
+            } catch (const std::exception& error) {
+                said = error.what();
+            }
+        }
+        [[maybe_unused]] const ssize_t n = ::write(out[1], said.data(), said.size());
+        ::_exit(0);
+    }
+    ::close(out[1]);
+    std::string said;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+        said.append(buffer, static_cast<std::size_t>(n));
+    ::close(out[0]);
+    ::waitpid(child, nullptr, 0);
+    return said;
+#else
+    (void)path;
+    return {};
+#endif
+}
+
+TEST(MessageFileTest, AStatusThatCannotBeReadIsReportedWithItsReason) {
+    TempDir dir;
+    writeFileBytes(dir.file("f.lsm"), "A\r\n");
+    const std::string said = readWithFailingStatus(dir.file("f.lsm"));
+    if (said.empty())
+        GTEST_SKIP() << "no seccomp filter here";
+    EXPECT_EQ(said, "Cannot open file " + dir.file("f.lsm") + "\n" + std::strerror(EIO));
+}
 
 // The file's inode number; 0 when there is none.
 ino_t inodeOf(const std::string& path) {

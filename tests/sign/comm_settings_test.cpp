@@ -1,6 +1,6 @@
+#include "settings/profile.h"
+#include "settings/settings_path.h"
 #include "sign/comm_settings.h"
-#include "sign/profile.h"
-#include "sign/settings_path.h"
 
 #include "support/core/test_env.h"
 

@@ -5,6 +5,7 @@
 #include "sign_listing.h"
 #include "sign_window.h"
 
+#include "base/whole_number.h"
 #include "sign/stream_decoder.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <iostream>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -55,17 +57,11 @@ public:
 };
 
 int wholeNumber(const std::string& option, const std::string& value, int low, int high) {
-    std::size_t used = 0;
-    int n = 0;
-    try {
-        n = std::stoi(value, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (used != value.size() || value.empty() || n < low || n > high)
+    const std::optional<long long> n = parseWholeNumber(value, TNumberForm::Signed);
+    if (!n || *n < low || *n > high)
         throw EUsage(option + " takes a whole number from " + std::to_string(low) + " to " +
                      std::to_string(high) + ", not \"" + value + "\"");
-    return n;
+    return static_cast<int>(*n);
 }
 
 Options parseOptions(int argc, char** argv) {

@@ -1,5 +1,7 @@
 #include "sign_inputs.h"
 
+#include "base/error_text.h"
+#include "base/whole_number.h"
 #include "links/termios_speed.h"
 
 #include <fcntl.h>
@@ -55,7 +57,7 @@ public:
         const std::string service = std::to_string(port_);
         const std::string shown = address_ + ":" + service;
         if (const int rc = ::getaddrinfo(address_.c_str(), service.c_str(), &hints, &found))
-            throw ESignInputError("Cannot listen on " + shown + ": " + ::gai_strerror(rc));
+            throw ESignInputError(failureLine("Cannot listen on " + shown, ::gai_strerror(rc)));
         int error = 0;
         for (addrinfo* a = found; a && listener_ < 0; a = a->ai_next) {
             const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
@@ -74,7 +76,7 @@ public:
         }
         ::freeaddrinfo(found);
         if (listener_ < 0)
-            throw ESignInputError("Cannot listen on " + shown + ": " + errnoText(error));
+            throw ESignInputError(failureLine("Cannot listen on " + shown, errnoText(error)));
         sockaddr_storage bound{};
         socklen_t length = sizeof bound;
         ::getsockname(listener_, reinterpret_cast<sockaddr*>(&bound), &length);
@@ -149,7 +151,7 @@ public:
     void open() override {
         char name[256] = {};
         if (::openpty(&fd_, &slave_, name, nullptr, nullptr) != 0)
-            throw ESignInputError("Cannot create a pseudo-terminal: " + errnoText(errno));
+            throw ESignInputError(failureLine("Cannot create a pseudo-terminal", errnoText(errno)));
         ::fcntl(fd_, F_SETFD, FD_CLOEXEC);
         ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
         // Raw until the editor sets its own line settings: no echo, no newline translation.
@@ -183,12 +185,13 @@ public:
             throw ESignInputError("Unsupported speed " + std::to_string(baud_) + " for " + device_);
         fd_ = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd_ < 0)
-            throw ESignInputError("Cannot open " + device_ + ": " + errnoText(errno));
+            throw ESignInputError(failureLine("Cannot open " + device_, errnoText(errno)));
         termios t{};
         if (::tcgetattr(fd_, &t) != 0) {
             const int error = errno;
             closeFd(fd_);
-            throw ESignInputError(device_ + " is not a serial device: " + errnoText(error));
+            throw ESignInputError(
+                failureLine(device_ + " is not a serial device", errnoText(error)));
         }
         ::cfmakeraw(&t);
         t.c_cflag &= ~static_cast<tcflag_t>(PARENB | CSTOPB | CSIZE | CRTSCTS);
@@ -199,7 +202,7 @@ public:
         if (::tcsetattr(fd_, TCSANOW, &t) != 0) {
             const int error = errno;
             closeFd(fd_);
-            throw ESignInputError("Cannot set up " + device_ + ": " + errnoText(error));
+            throw ESignInputError(failureLine("Cannot set up " + device_, errnoText(error)));
         }
         ::tcflush(fd_, TCIFLUSH);
     }
@@ -215,7 +218,7 @@ private:
 
 TSignInput::TSignInput() {
     if (::pipe2(stopPipe_, O_CLOEXEC | O_NONBLOCK) != 0)
-        throw ESignInputError("Cannot create a pipe: " + errnoText(errno));
+        throw ESignInputError(failureLine("Cannot create a pipe", errnoText(errno)));
 }
 
 TSignInput::~TSignInput() {
@@ -298,10 +301,8 @@ void parseListenAddress(const std::string& text, std::string& address, int& port
         if (address.empty())
             throw ESignInputError("No address before the port in \"" + text + "\"");
     }
-    const bool digitsOnly =
-        !portText.empty() && portText.size() <= 5 &&
-        std::all_of(portText.begin(), portText.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (!digitsOnly || std::stoi(portText) > 65535)
+    const std::optional<long long> number = parseWholeNumber(portText, TNumberForm::Digits);
+    if (!number || *number > 65535)
         throw ESignInputError("Not a TCP port: \"" + portText + "\" (0 to 65535)");
-    port = std::stoi(portText);
+    port = static_cast<int>(*number);
 }

@@ -1,5 +1,6 @@
 #include "store/ui/ox_persist.h"
 
+#include "base/whole_number.h"
 #include "store/store_path.h"
 #include "store/value_store.h"
 
@@ -9,25 +10,16 @@
 #include <QWidget>
 
 #include <algorithm>
-#include <charconv>
 #include <climits>
 #include <filesystem>
+#include <optional>
 
 namespace {
 
 // The whole number of a stored text; 0 when the text is not one.
 int storedNumber(const std::string& text) {
-    long long value = 0;
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    if (first != last && *first == '+')
-        ++first;
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (error == std::errc::result_out_of_range)
-        return (first != last && *first == '-') ? INT_MIN : INT_MAX;
-    if (error != std::errc() || end != last)
-        return 0;
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+    const std::optional<long long> value = parseWholeNumber(text, TNumberForm::Signed);
+    return value ? static_cast<int>(std::clamp<long long>(*value, INT_MIN, INT_MAX)) : 0;
 }
 
 } // namespace

@@ -1,5 +1,5 @@
+#include "settings/profile.h"
 #include "sign/comm_settings.h"
-#include "sign/profile.h"
 #include "sign/ui/com_setup_dlg.h"
 #include "sign/ui/radio_group.h"
 

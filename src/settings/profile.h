@@ -1,7 +1,8 @@
 #pragma once
 
+#include "model/errors.h"
+
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 // The settings file's key=value text format: "[Section]" header lines, each followed by its
@@ -10,9 +11,9 @@
 // section is never found.
 
 // A value could not be written: "Unable to write to <file>", the cause on a second line.
-class EProfileWriteError : public std::runtime_error {
+class EProfileWriteError : public EFileError {
 public:
-    using std::runtime_error::runtime_error;
+    using EFileError::EFileError;
 };
 
 // Longest value that a read returns; longer values are cut.

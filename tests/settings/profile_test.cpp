@@ -1,4 +1,4 @@
-#include "sign/profile.h"
+#include "settings/profile.h"
 
 #include "support/core/test_env.h"
 #include "support/core/unprivileged.h"

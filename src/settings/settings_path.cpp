@@ -1,4 +1,4 @@
-#include "sign/settings_path.h"
+#include "settings/settings_path.h"
 
 #include <QDir>
 #include <QFile>

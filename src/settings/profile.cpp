@@ -1,5 +1,9 @@
-#include "sign/profile.h"
+#include "settings/profile.h"
 
+#include "base/ascii_case.h"
+#include "base/error_text.h"
+#include "base/whole_number.h"
+#include "model/errors.h"
 #include "model/safe_file.h"
 #include "model/whole_file.h"
 
@@ -7,13 +11,9 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
-#include <charconv>
-#include <cstring>
-#include <fcntl.h>
 #include <limits>
 #include <optional>
-#include <sys/stat.h>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -37,19 +37,6 @@ std::string trim(std::string_view s) {
         return {};
     const std::size_t last = s.find_last_not_of(" \t");
     return std::string(s.substr(first, last - first + 1));
-}
-
-bool equalNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) {
-            return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
 }
 
 Parsed parse(const std::string& text) {
@@ -111,8 +98,8 @@ std::optional<std::string> findValue(const std::string& data, const std::string&
             // The first section of that name is the one that counts.
             if (inSection)
                 return std::nullopt;
-            inSection = equalNoCase(p.name, section);
-        } else if (inSection && p.kind == Kind::Key && equalNoCase(p.name, key)) {
+            inSection = sameIgnoringAsciiCase(p.name, section);
+        } else if (inSection && p.kind == Kind::Key && sameIgnoringAsciiCase(p.name, key)) {
             return p.value;
         }
     }
@@ -120,10 +107,7 @@ std::optional<std::string> findValue(const std::string& data, const std::string&
 }
 
 [[noreturn]] void writeFailed(const std::string& path, const std::string& reason) {
-    std::string message = "Unable to write to " + path;
-    if (!reason.empty())
-        message += "\n" + reason;
-    throw EProfileWriteError(message);
+    throw EProfileWriteError(failureText("Unable to write to " + path, reason));
 }
 
 bool breaksLine(std::string_view s) {
@@ -147,29 +131,7 @@ std::string readProfileString(const std::string& path, const std::string& sectio
 }
 
 std::optional<long long> profileNumber(const std::string& text) {
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        first += 2;
-        base = 16;
-    } else if (first != last && *first == '+') {
-        ++first; // from_chars takes a minus sign but not a plus sign
-        if (first != last && *first == '-')
-            return std::nullopt;
-    }
-    if (first == last)
-        return std::nullopt;
-    if (base == 16 && (*first == '-' || *first == '+'))
-        return std::nullopt;
-    long long value = 0;
-    const auto [end, error] = std::from_chars(first, last, value, base);
-    if (end != last || (error != std::errc() && error != std::errc::result_out_of_range))
-        return std::nullopt;
-    if (error == std::errc::result_out_of_range)
-        return *first == '-' ? std::numeric_limits<long long>::min()
-                             : std::numeric_limits<long long>::max();
-    return value;
+    return parseWholeNumber(text, TNumberForm::SignedOrHex);
 }
 
 int profileIntValue(const std::string& text, int def) {
@@ -228,13 +190,13 @@ void writeProfileString(const std::string& path, const std::string& section, con
         if (p.kind == Kind::Section) {
             if (header)
                 break;
-            if (equalNoCase(p.name, section)) {
+            if (sameIgnoringAsciiCase(p.name, section)) {
                 header = i;
                 lastContent = i;
             }
         } else if (header && p.kind == Kind::Key) {
             lastContent = i;
-            if (!keyLine && equalNoCase(p.name, key))
+            if (!keyLine && sameIgnoringAsciiCase(p.name, key))
                 keyLine = i;
         }
     }
@@ -273,7 +235,7 @@ void writeProfileString(const std::string& path, const std::string& section, con
         // The machine-wide file lives in a directory that only the administrator may change,
         // while the file itself is open to every user: there it is rewritten in place.
         writeFileSafely(path, out);
-    } catch (const ESafeWriteError& error) {
+    } catch (const EFileSystemError& error) {
         writeFailed(path, error.what());
     }
 }
