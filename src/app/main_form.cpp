@@ -306,7 +306,7 @@ void TForm1::EditSelection1Click() {
     EditBlock_->ParseLine(line);
     // The editor gets the whole text, also past what a block keeps: confirmed unchanged it
     // stays whole, and an edited one is shortened only after the editor has asked.
-    EditBlock_->Text = WholeLineText(line);
+    EditBlock_->Text = wholeLineText(line);
     if (!EditBlockInEditor())
         return;
     Model_->Replace(row, EditBlock_->BuildLine());
