@@ -10,7 +10,7 @@
 #include "links/ui/port_select_dlg.h"
 #include "model/message_file.h"
 #include "model/ui/text_codec.h"
-#include "sign/port_map.h"
+#include "settings/port_map.h"
 #include "sign/send_errors.h"
 #include "sign/sign_sender.h"
 #include "sign/ui/ask_send.h"
