@@ -1,8 +1,8 @@
 #include "model/block.h"
 #include "sign/send_buffer.h"
 #include "sign/sign_stream.h"
-#include "support/core/pty_reader.h"
 #include "support/core/test_env.h"
+#include "support/core/test_pty.h"
 #include "support/desktop/desktop_session.h"
 #include "support/desktop/print_server.h"
 
