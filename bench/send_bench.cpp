@@ -5,7 +5,7 @@
 //   the bytes no faster than a 19200-baud line would; reported against that line time. The
 //   pseudo-terminal holds part of the message unread, so the command ends before the line would;
 //   the counters tell how much was still in it. One fixed iteration (about twenty seconds).
-// Runs off screen in a private directory of its own (settings, store, logs).
+// Runs off screen in a private directory of its own (settings, store, logs), as the tests do.
 
 #include "app/app_windows.h"
 #include "app/application.h"
@@ -14,6 +14,7 @@
 #include "sign/ui/ask_send.h"
 #include "sign/ui/send_data.h"
 #include "support/core/loopback_peer.h"
+#include "support/core/test_env.h"
 #include "support/core/test_pty.h"
 
 #include <QPushButton>
@@ -21,9 +22,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -32,8 +31,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::string privateDir;
 
 // `count` blocks whose records are 200 bytes each: 0x02, two address digits, the red byte,
 // 195 characters, 0x03.
@@ -119,29 +116,14 @@ BENCHMARK(SendThroughPtyAt19200)->UseManualTime()->Unit(benchmark::kMillisecond)
 } // namespace
 
 int main(int argc, char** argv) {
-    char pattern[] = "/tmp/lumavane-bench-XXXXXX";
-    if (!::mkdtemp(pattern))
-        return 1;
-    privateDir = pattern;
-    for (const char* sub : {"config", "state", "home"})
-        std::filesystem::create_directories(privateDir + "/" + sub);
-    setenv("HOME", (privateDir + "/home").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (privateDir + "/config").c_str(), 1);
-    setenv("XDG_STATE_HOME", (privateDir + "/state").c_str(), 1);
-    setenv("LUMAVANE_STORE", (privateDir + "/state/bench.oxp").c_str(), 1);
-    const std::string ini = privateDir + "/config/LUMAVANE.INI";
-    setenv("LUMAVANE_INI", ini.c_str(), 1);
-    {
-        std::FILE* f = std::fopen(ini.c_str(), "wb");
-        std::fputs("[Comm]\r\nPort=5\r\nBaud=19200\r\nIP=127.0.0.1\r\n", f);
-        std::fclose(f);
-    }
+    setUpPrivateEnvironment();
+    writeFileBytes(std::getenv("LUMAVANE_INI"),
+                   "[Comm]\r\nPort=5\r\nBaud=19200\r\nIP=127.0.0.1\r\n");
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     TApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::filesystem::remove_all(privateDir);
     return 0;
 }
