@@ -5,6 +5,7 @@
 #include "editor/message_list_box.h"
 #include "editor/message_list_model.h"
 #include "model/message_file.h"
+#include "support/core/test_env.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -18,11 +19,6 @@ namespace {
 
 constexpr int kLines = 100000;
 
-std::string& workDir() {
-    static std::string dir;
-    return dir;
-}
-
 std::vector<std::string> sampleLines() {
     std::vector<std::string> lines;
     lines.reserve(kLines);
@@ -35,7 +31,7 @@ std::vector<std::string> sampleLines() {
 
 const std::string& sampleFile() {
     static const std::string path = [] {
-        const std::string p = workDir() + "/large.lsm";
+        const std::string p = privateEnvironmentDir() + "/large.lsm";
         writeMessageFile(p, sampleLines());
         return p;
     }();
@@ -74,7 +70,7 @@ BENCHMARK(BM_ReadMessageFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 // Saving 100,000 lines: temporary file, flush to disk, rename.
 void BM_SaveMessageFile(benchmark::State& state) {
     const std::vector<std::string> lines = sampleLines();
-    const std::string path = workDir() + "/saved.lsm";
+    const std::string path = privateEnvironmentDir() + "/saved.lsm";
     for (auto _ : state)
         writeMessageFile(path, lines);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
@@ -85,18 +81,13 @@ BENCHMARK(BM_SaveMessageFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 } // namespace
 
 int main(int argc, char** argv) {
-    // Everything the editor would touch goes to a private directory.
-    char pattern[] = "/tmp/lumavane-bench-XXXXXX";
-    workDir() = mkdtemp(pattern);
-    setenv("LUMAVANE_INI", (workDir() + "/LUMAVANE.INI").c_str(), 1);
-    setenv("XDG_STATE_HOME", workDir().c_str(), 1);
-    setenv("XDG_CONFIG_HOME", workDir().c_str(), 1);
+    // Everything the editor would touch goes to a private directory, as in the tests.
+    setUpPrivateEnvironment();
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     TApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::filesystem::remove_all(workDir());
     return 0;
 }

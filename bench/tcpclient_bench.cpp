@@ -4,102 +4,20 @@
 
 #include "links/net_errors.h"
 #include "links/tcpclient.h"
+#include "support/core/loopback_peer.h"
+#include "support/core/process_counts.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <arpa/inet.h>
-#include <atomic>
 #include <chrono>
-#include <dirent.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <string>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-int openFdCount() {
-    DIR* dir = ::opendir("/proc/self/fd");
-    if (!dir)
-        return -1;
-    int count = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] != '.')
-            ++count;
-    }
-    ::closedir(dir);
-    return count - 1;
-}
-
-// A socket on 127.0.0.1 with a port that the system picks; listening when backlog >= 0.
-int loopbackSocket(int backlog, int* port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    if (backlog >= 0)
-        ::listen(fd, backlog);
-    socklen_t size = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    *port = ntohs(address.sin_port);
-    return fd;
-}
-
-// Accepts connection after connection and reads each to its end, counting the bytes and the
-// connections that ended in order.
-class LoopbackReader {
-public:
-    LoopbackReader() {
-        listener_ = loopbackSocket(16, &port_);
-        thread_ = std::thread([this] { run(); });
-    }
-    ~LoopbackReader() {
-        stop_ = true;
-        thread_.join();
-        ::close(listener_);
-    }
-
-    int port() const { return port_; }
-    long long bytes() const { return bytes_.load(); }
-    int orderlyEnds() const { return orderlyEnds_.load(); }
-
-private:
-    void run() {
-        std::vector<char> buffer(65536);
-        while (!stop_) {
-            pollfd watch{listener_, POLLIN, 0};
-            if (::poll(&watch, 1, 20) != 1)
-                continue;
-            const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd < 0)
-                continue;
-            while (true) {
-                const ssize_t got = ::recv(fd, buffer.data(), buffer.size(), 0);
-                if (got <= 0) {
-                    if (got == 0)
-                        ++orderlyEnds_;
-                    break;
-                }
-                bytes_ += got;
-            }
-            ::close(fd);
-        }
-    }
-
-    int listener_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::atomic<long long> bytes_{0};
-    std::atomic<int> orderlyEnds_{0};
-    std::thread thread_;
-};
 
 double medianMicroseconds(std::vector<double> samples) {
     if (samples.empty())
@@ -121,7 +39,9 @@ void BM_SendCycle(benchmark::State& state) {
     long long expected = 0;
     int cycles = 0;
     {
-        LoopbackReader reader;
+        // Reads each connection to its end, counting the bytes and the connections that ended
+        // in order.
+        LoopbackPeer reader(LoopbackPeer::Behaviour::ReadAll, {.keepBytes = false});
         TTcpClient client;
         client.Host = "127.0.0.1";
         client.Port = reader.port();
@@ -139,7 +59,8 @@ void BM_SendCycle(benchmark::State& state) {
                 std::this_thread::yield();
             state.ResumeTiming();
         }
-        state.counters["all_bytes_arrived"] = reader.bytes() == expected ? 1 : 0;
+        state.counters["all_bytes_arrived"] =
+            reader.receivedSize() == static_cast<std::size_t>(expected) ? 1 : 0;
         state.counters["orderly_ends"] = reader.orderlyEnds();
     }
     state.counters["median_us_per_send"] = medianMicroseconds(samples);
@@ -153,26 +74,34 @@ void BM_SendCycle(benchmark::State& state) {
 }
 BENCHMARK(BM_SendCycle)->Iterations(1000)->Unit(benchmark::kMicrosecond);
 
-// A refused connect with the system's 3000 ms time-out is reported as soon as the refusal
-// arrives, not after some fixed polling step.
-void BM_ConnectRefused(benchmark::State& state) {
-    int port = 0;
-    const int bound = loopbackSocket(-1, &port); // bound, never listening: every connect refused
+// Connects `client` to `port` once per iteration with `timeoutMs`; the time of each connect in
+// microseconds. `failures` counts the connects that fail with a `Failure`.
+template <class Failure>
+std::vector<double> timeConnects(benchmark::State& state, int port, int timeoutMs, int& failures) {
     TTcpClient client;
     client.Host = "127.0.0.1";
     client.Port = port;
     std::vector<double> samples;
-    int refusals = 0;
     for (auto _ : state) {
         const auto start = Clock::now();
         try {
-            client.Connect(3000);
-        } catch (const EConnectFailed&) {
-            ++refusals;
+            client.Connect(timeoutMs);
+        } catch (const Failure&) {
+            ++failures;
         }
         samples.push_back(microsecondsSince(start));
     }
-    ::close(bound);
+    return samples;
+}
+
+// A refused connect with the system's 3000 ms time-out is reported as soon as the refusal
+// arrives, not after some fixed polling step.
+void BM_ConnectRefused(benchmark::State& state) {
+    // Bound, never listening: every connect is refused.
+    const LoopbackPeer bound(LoopbackPeer::Behaviour::Refuse);
+    int refusals = 0;
+    const std::vector<double> samples =
+        timeConnects<EConnectFailed>(state, bound.port(), 3000, refusals);
     state.counters["median_us_to_refusal"] = medianMicroseconds(samples);
     state.counters["refusals"] = refusals;
 }
@@ -182,37 +111,14 @@ BENCHMARK(BM_ConnectRefused)->Iterations(1000)->Unit(benchmark::kMicrosecond);
 // deadline the failure comes back.
 void BM_ConnectTimeout(benchmark::State& state) {
     const int timeoutMs = static_cast<int>(state.range(0));
-    int port = 0;
-    const int listener = loopbackSocket(0, &port);
     // The listener never accepts; with its queue full, further connection requests go
     // unanswered.
-    std::vector<int> queued;
-    for (int i = 0; i < 2; ++i) {
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<std::uint16_t>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-        queued.push_back(fd);
-    }
-    TTcpClient client;
-    client.Host = "127.0.0.1";
-    client.Port = port;
-    std::vector<double> overshoot;
+    const LoopbackPeer silent(LoopbackPeer::Behaviour::NeverAnswer);
     int timeouts = 0;
-    for (auto _ : state) {
-        const auto start = Clock::now();
-        try {
-            client.Connect(timeoutMs);
-        } catch (const EConnectTimeout&) {
-            ++timeouts;
-        }
-        overshoot.push_back(microsecondsSince(start) - timeoutMs * 1000.0);
-    }
-    for (const int fd : queued)
-        ::close(fd);
-    ::close(listener);
+    std::vector<double> overshoot =
+        timeConnects<EConnectTimeout>(state, silent.port(), timeoutMs, timeouts);
+    for (double& us : overshoot)
+        us -= timeoutMs * 1000.0;
     state.counters["median_us_past_deadline"] = medianMicroseconds(overshoot);
     state.counters["most_us_past_deadline"] =
         overshoot.empty() ? 0 : *std::max_element(overshoot.begin(), overshoot.end());

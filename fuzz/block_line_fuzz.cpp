@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TBlock again;
     again.ParseLine(built);
     FUZZ_CHECK(again.Centered == block.Centered);
-    FUZZ_CHECK(again.Text == SingleLineText(block.Text));
+    FUZZ_CHECK(again.Text == singleLineText(block.Text));
     FUZZ_CHECK(again.BuildLine() == built);
 
     // Expansion: never more plain characters than text, only valid states, and nothing

@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "base/state_dir.h"
+#include "widgets/run_command.h"
 
 #include <QDateTime>
 #include <QDialog>
@@ -47,6 +48,7 @@ TApplication::TApplication(int& argc, char** argv)
     setApplicationName("lumavane");
     setApplicationVersion("1.0");
     setDesktopFileName("lumavane");
+    setCommandErrorReport(&TApplication::ReportException);
 }
 
 QString TApplication::Title() {
@@ -54,17 +56,15 @@ QString TApplication::Title() {
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
-    try {
-        const bool done = QApplication::notify(receiver, event);
+    // Commands report their own errors; this is the last resort for an error that any other
+    // handler lets through, reported the same way.
+    bool done = false;
+    runCommand([&] {
+        done = QApplication::notify(receiver, event);
         if (event->type() == QEvent::Hide)
             activateOwnerOfClosedDialog(receiver);
-        return done;
-    } catch (const std::exception& error) {
-        ReportException(error);
-    } catch (...) {
-        ReportException(std::runtime_error("Unknown error"));
-    }
-    return false;
+    });
+    return done;
 }
 
 QString TApplication::ErrorLogPath() {

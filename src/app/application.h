@@ -4,9 +4,10 @@
 
 #include <exception>
 
-// The application object. It reports every error that an event handler lets through: the
-// message is shown in a box captioned with the application's title, appended to the error log,
-// and the program goes on with the next event.
+// The application object. It holds the program's error report: every error that a command
+// (widgets/run_command.h) or, as a last resort, any other event handler ends with is shown in a
+// box captioned with the application's title and appended to the error log, and the program
+// goes on with the next event.
 class TApplication : public QApplication {
     Q_OBJECT
 public:

@@ -10,22 +10,23 @@
 #include "links/ui/port_select_dlg.h"
 #include "model/message_file.h"
 #include "model/ui/text_codec.h"
-#include "sign/port_map.h"
+#include "settings/port_map.h"
 #include "sign/send_errors.h"
 #include "sign/sign_sender.h"
 #include "sign/ui/ask_send.h"
 #include "sign/ui/com_setup_dlg.h"
 #include "sign/ui/send_data.h"
 #include "sign/ui/spin_edit.h"
+#include "widgets/modal_result.h"
+#include "widgets/run_command.h"
+#include "widgets/window_placement.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 #include <exception>
@@ -44,6 +45,7 @@ TForm1::TForm1(QWidget* parent)
     setWindowTitle("Lumavane Static Message Editor V1.0");
     // 626 x 443 with the desktop's frame and title bar around it.
     resize(618, 412);
+    centreWhenShown(this, TCentring::FirstShow);
 
     Model_ = new TMessageListModel(this);
     ListBox1 = new TMessageListBox(this);
@@ -54,8 +56,9 @@ TForm1::TForm1(QWidget* parent)
         });
     setCentralWidget(ListBox1);
     // A double click and Enter on a row both change that row.
-    connect(ListBox1, &TMessageListBox::DblClick, this, &TForm1::EditSelection1Click);
-    connect(ListBox1, &TMessageListBox::EnterPressed, this, &TForm1::EditSelection1Click);
+    const auto editSelection = [this] { runCommand([this] { EditSelection1Click(); }); };
+    connect(ListBox1, &TMessageListBox::DblClick, this, editSelection);
+    connect(ListBox1, &TMessageListBox::EnterPressed, this, editSelection);
 
     OpenDialog1 = new TMessageFileDialog(TMessageFileDialog::OpenKind, this);
     SaveDialog1 = new TMessageFileDialog(TMessageFileDialog::SaveKind, this);
@@ -98,8 +101,8 @@ void TForm1::CreateMenu() {
             action->setShortcut(shortcut);
             action->setShortcutContext(Qt::WindowShortcut);
         }
-        if (handler)
-            connect(action, &QAction::triggered, this, handler);
+        connect(action, &QAction::triggered, this,
+                [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
         return action;
     };
 
@@ -141,21 +144,9 @@ void TForm1::Refresh() {
     update();
 }
 
-void TForm1::paintEvent(QPaintEvent* event) {
-    setWindowTitle(QString::fromStdString(Doc_.Title()));
-    QMainWindow::paintEvent(event);
-}
-
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!centredOnce_) {
-        centredOnce_ = true;
-        if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
-    }
+    // From the first showing on, the title follows the title rule.
     Refresh();
 }
 
@@ -171,6 +162,14 @@ void TForm1::ListBox1DrawItem(QPainter& painter, int Index, const QRect& Rect,
 
 void TForm1::SetModified() {
     Doc_.Modified = true;
+    Refresh();
+}
+
+void TForm1::AdoptFile(const std::string& path, std::optional<std::size_t> nulOffset) {
+    Doc_.FileName = path;
+    Doc_.Modified = false;
+    Doc_.NulOffset = nulOffset;
+    Refresh();
 }
 
 bool TForm1::SaveQuestion() {
@@ -211,10 +210,7 @@ bool TForm1::SaveStep() {
 void TForm1::WriteList(const std::string& path) {
     // Written first: a failed write keeps the old file, the old name and the modified flag.
     writeMessageFile(path, Model_->Lines());
-    Doc_.FileName = path;
-    Doc_.Modified = false;
-    Doc_.NulOffset.reset();
-    Refresh();
+    AdoptFile(path);
 }
 
 TForm1::OverwriteAnswer TForm1::AskOverPartlyReadFile() {
@@ -241,21 +237,16 @@ TForm1::OverwriteAnswer TForm1::AskOverPartlyReadFile() {
 void TForm1::New1Click() {
     if (!SaveQuestion())
         return;
-    Doc_ = TDocumentState();
     Model_->Clear();
-    Refresh();
+    AdoptFile(TDocumentState::kNewFile);
 }
 
 void TForm1::Open1Click() {
-    if (!SaveQuestion()) {
-        Refresh();
+    if (!SaveQuestion())
         return;
-    }
     QString chosen;
-    if (!OpenDialog1->Execute(chosen)) {
-        Refresh();
+    if (!OpenDialog1->Execute(chosen))
         return;
-    }
     OpenFile(pathFromQString(chosen));
 }
 
@@ -264,10 +255,7 @@ void TForm1::OpenFile(const std::string& path) {
     std::optional<std::size_t> nulOffset;
     std::vector<std::string> lines = readMessageFile(path, &nulOffset);
     Model_->SetLines(std::move(lines));
-    Doc_.FileName = path;
-    Doc_.Modified = false;
-    Doc_.NulOffset = nulOffset;
-    Refresh();
+    AdoptFile(path, nulOffset);
     if (nulOffset) {
         QMessageBox box(QMessageBox::Warning, TApplication::Title(),
                         QString("%1 holds a NUL byte at offset %2: the text after it is not shown.")
@@ -295,7 +283,7 @@ bool TForm1::SaveAsStep() {
 }
 
 bool TForm1::EditBlockInEditor() {
-    return BEDlg_ && BEDlg_->ShowModal() != TBEDlg::mrCancel;
+    return BEDlg_ && BEDlg_->ShowModal() != kModalResultCancel;
 }
 
 void TForm1::EditSelection1Click() {
@@ -306,13 +294,12 @@ void TForm1::EditSelection1Click() {
     EditBlock_->ParseLine(line);
     // The editor gets the whole text, also past what a block keeps: confirmed unchanged it
     // stays whole, and an edited one is shortened only after the editor has asked.
-    EditBlock_->Text = WholeLineText(line);
+    EditBlock_->Text = wholeLineText(line);
     if (!EditBlockInEditor())
         return;
     Model_->Replace(row, EditBlock_->BuildLine());
     ListBox1->SetItemIndex(row);
     SetModified();
-    Refresh();
 }
 
 void TForm1::DeleteSelection1Click() {
@@ -329,7 +316,6 @@ void TForm1::DeleteSelection1Click() {
     Model_->Remove(row);
     ListBox1->selectionModel()->clearSelection();
     SetModified();
-    Refresh();
 }
 
 void TForm1::InsertNew1Click() {
@@ -341,7 +327,6 @@ void TForm1::InsertNew1Click() {
         return;
     Model_->Insert(row, EditBlock_->BuildLine());
     SetModified();
-    Refresh();
 }
 
 void TForm1::AddNew1Click() {
@@ -351,7 +336,6 @@ void TForm1::AddNew1Click() {
             return;
         Model_->Append(EditBlock_->BuildLine());
         SetModified();
-        Refresh();
     }
 }
 
@@ -385,11 +369,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
     }
     // Refused until the answer allows it, so that a failed save keeps the window open.
     event->ignore();
-    if (Doc_.Modified && !SaveQuestion()) {
-        Refresh();
-        return;
-    }
-    event->accept();
+    runCommand([this, event] {
+        if (!Doc_.Modified || SaveQuestion())
+            event->accept();
+    });
 }
 
 void TForm1::AskToCancelSend() {

@@ -11,7 +11,9 @@
 #include <QPointer>
 #include <QStyle>
 
+#include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -54,7 +56,7 @@ public:
     // The sign data stream of the last send.
     const TSendBuffer& SendBuffer() const { return SendBuffer_; }
 
-    // Rebuilds the title from the file name and the modified flag and repaints the list.
+    // Sets the title from the file name and the modified flag and repaints the list.
     void Refresh();
 
     // The controls and menu items, by their names.
@@ -113,7 +115,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -124,11 +125,16 @@ private:
     bool SaveAsStep();
     // Writes the list to `path` and makes it the list's file, saved.
     void WriteList(const std::string& path);
+    // Makes `path` the list's file, as just opened or saved: the one place that sets the file
+    // name, clears the modified flag and sets the title. `nulOffset`: the reading of the file
+    // stopped at a NUL byte there.
+    void AdoptFile(const std::string& path, std::optional<std::size_t> nulOffset = std::nullopt);
     enum class OverwriteAnswer { SaveAs, Replace, Cancel };
     // Asks before the list is written over a file that holds more than it.
     OverwriteAnswer AskOverPartlyReadFile();
     // Runs the block editor on the edit block; true when the user confirmed it.
     bool EditBlockInEditor();
+    // Sets the modified flag, and the title with it.
     void SetModified();
     // The port number of the settings selects the network link from 5 on.
     bool UsesNetwork() const { return BComm_->Port >= 5; }
@@ -153,5 +159,4 @@ private:
     TSignSender* sender_ = nullptr;
     QPointer<QMessageBox> cancelQuestion_;
     bool closeAfterSend_ = false;
-    bool centredOnce_ = false;
 };

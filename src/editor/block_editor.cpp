@@ -8,6 +8,8 @@
 #include "model/block.h"
 #include "model/ui/screen_colour.h"
 #include "model/ui/text_codec.h"
+#include "widgets/modal_result.h"
+#include "widgets/window_placement.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,7 +20,6 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 
 namespace {
@@ -68,6 +69,7 @@ TBEDlg::TBEDlg(TBlock& editBlock, QWidget* parent)
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(385, 342);
+    centreWhenShown(this, TCentring::EveryShow);
     setFont(sansFont(11, true));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::Button));
@@ -134,18 +136,13 @@ TBEDlg::TBEDlg(TBlock& editBlock, QWidget* parent)
 }
 
 int TBEDlg::ShowModal() {
-    return exec() == QDialog::Accepted ? mrOk : mrCancel;
+    return modalResultOf(exec());
 }
 
 void TBEDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
     FormActivate();
 }
 

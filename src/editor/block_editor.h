@@ -22,15 +22,13 @@ class TPaintBox;
 class TBEDlg : public QDialog {
     Q_OBJECT
 public:
-    // Results of ShowModal, as the callers tell them apart.
-    enum ModalResult { mrOk = 1, mrCancel = 2 };
-
     // Most characters the user can type or insert into the text.
     static constexpr int kTypedLimit = 250;
 
     explicit TBEDlg(TBlock& editBlock, QWidget* parent = nullptr);
 
-    // Shows the dialog modally and returns mrOk or mrCancel.
+    // Shows the dialog modally and returns kModalResultOk or kModalResultCancel
+    // (widgets/modal_result.h).
     int ShowModal();
 
     QPushButton* OKBtn = nullptr;

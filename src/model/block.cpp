@@ -13,17 +13,17 @@ void TBlock::ParseLine(const std::string& line) {
     Centered = split.head == "Centered,";
 }
 
-std::string WholeLineText(const std::string& line) {
+std::string wholeLineText(const std::string& line) {
     return std::string(splitBlockLine(line).text);
 }
 
 std::string TBlock::BuildLine() const {
     std::string line = Centered ? "Centered," : "NotCentered,";
-    line += SingleLineText(Text);
+    line += singleLineText(Text);
     return line;
 }
 
-std::string SingleLineText(const std::string& text) {
+std::string singleLineText(const std::string& text) {
     if (text.find_first_of(std::string("\r\n\0", 3)) == std::string::npos)
         return text;
     std::string out;

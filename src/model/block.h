@@ -48,8 +48,8 @@ TLineSplit splitBlockLine(std::string_view line);
 
 // The text of a block line with nothing cut: what follows its first comma, or the whole line
 // when it has none. ParseLine keeps the first 255 characters of it.
-std::string WholeLineText(const std::string& line);
+std::string wholeLineText(const std::string& line);
 
 // A block text made safe for one line: CR LF and lone CR or LF become one space each, NUL
 // bytes are removed.
-std::string SingleLineText(const std::string& text);
+std::string singleLineText(const std::string& text);

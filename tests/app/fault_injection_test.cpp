@@ -10,7 +10,9 @@
 #include "sign/ui/ask_send.h"
 #include "sign/ui/com_setup_dlg.h"
 #include "sign/ui/send_data.h"
-#include "support/core/pty_reader.h"
+#include "support/core/loopback_peer.h"
+#include "support/core/process_counts.h"
+#include "support/core/test_pty.h"
 #include "support/gui/app_fixture.h"
 #include "support/gui/modal.h"
 
@@ -19,123 +21,21 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include <arpa/inet.h>
-#include <dirent.h>
 #include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <pty.h>
 #include <sys/mount.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Entries of a /proc/self directory: open descriptors or threads.
-int countEntries(const char* path) {
-    DIR* d = ::opendir(path);
-    if (!d)
-        return -1;
-    int n = 0;
-    while (dirent* e = ::readdir(d)) {
-        if (e->d_name[0] != '.')
-            ++n;
-    }
-    ::closedir(d);
-    return n - (std::strcmp(path, "/proc/self/fd") == 0 ? 1 : 0); // the directory's own
-}
-
-// A listener on 127.0.0.1 with a port that the system picks. Each connection is read to its
-// end, or, with `resetAfter` set, reset (SO_LINGER 0) once that many bytes have come.
-class Listener {
-public:
-    explicit Listener(std::size_t resetAfter = 0)
-        : resetAfter_(resetAfter) {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (resetAfter_ > 0) {
-            // A small window, so that a large send cannot vanish into the buffers at once.
-            int size = 4096;
-            ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
-        }
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(fd_, 64) != 0)
-            throw std::runtime_error("cannot listen on the loopback interface");
-        socklen_t size = sizeof address;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size);
-        port_ = ntohs(address.sin_port);
-        thread_ = std::thread([this] { run(); });
-    }
-    ~Listener() {
-        stop_ = true;
-        thread_.join();
-        ::close(fd_);
-    }
-    int port() const { return port_; }
-    int finished() const { return finished_; }
-    std::size_t received() const { return received_; }
-    bool waitForConnections(int count, int timeoutMs = 5000) const {
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (finished_ < count && Clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return finished_ >= count;
-    }
-
-private:
-    void run() {
-        while (!stop_) {
-            pollfd watch{fd_, POLLIN, 0};
-            if (::poll(&watch, 1, 20) <= 0)
-                continue;
-            const int peer = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
-            if (peer < 0)
-                continue;
-            std::size_t got = 0;
-            char buffer[8192];
-            for (;;) {
-                const std::size_t want =
-                    resetAfter_ > 0 ? std::min(sizeof buffer, resetAfter_ - got) : sizeof buffer;
-                const ssize_t n = ::read(peer, buffer, want);
-                if (n <= 0)
-                    break;
-                got += static_cast<std::size_t>(n);
-                if (resetAfter_ > 0 && got >= resetAfter_) {
-                    linger hard{1, 0};
-                    ::setsockopt(peer, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-                    break;
-                }
-            }
-            ::close(peer);
-            received_ += got;
-            ++finished_;
-        }
-    }
-
-    int fd_ = -1;
-    int port_ = 0;
-    std::size_t resetAfter_;
-    std::atomic<bool> stop_ = false;
-    std::atomic<int> finished_ = 0;
-    std::atomic<std::size_t> received_ = 0;
-    std::thread thread_;
-};
+using Peer = LoopbackPeer::Behaviour;
 
 class FaultInjectionTest : public AppFixture {
 protected:
@@ -239,7 +139,7 @@ TEST_F(FaultInjectionTest, SaveOntoAFullFileSystemKeepsTheOldFileAndTheModifiedF
     EXPECT_EQ(readFileBytes(path), old);
     EXPECT_EQ(title().substr(title().size() - 2), " *");
     // No temporary file is left behind to take the room.
-    EXPECT_EQ(countEntries(mountPoint.c_str()), 2);
+    EXPECT_EQ(countDirEntries(mountPoint), 2);
 }
 
 TEST_F(FaultInjectionTest, ASerialDeviceThatVanishesMidSendIsReportedAndClosed) {
@@ -257,13 +157,13 @@ TEST_F(FaultInjectionTest, ASerialDeviceThatVanishesMidSendIsReportedAndClosed) 
 }
 
 TEST_F(FaultInjectionTest, ANetworkPeerThatResetsMidSendIsReportedAndClosed) {
-    Listener sign(16384);
+    LoopbackPeer sign(Peer::ResetAfter, 16384);
     useNetwork(sign.port());
     // Far more than the socket buffers of both ends hold.
     load(std::vector<std::string>(12000, "NotCentered," + std::string(240, 'W')));
     ASSERT_TRUE(send(true));
-    ASSERT_TRUE(sign.waitForConnections(1));
-    EXPECT_EQ(sign.received(), 16384u);
+    ASSERT_TRUE(sign.waitForFinished(1));
+    EXPECT_EQ(sign.receivedSize(), 16384u);
     EXPECT_FALSE(boxText.isEmpty());
     EXPECT_EQ(boxCaption, "Lumavane Static Message Editor");
     EXPECT_FALSE(sendingShownUnderBox);
@@ -273,7 +173,7 @@ TEST_F(FaultInjectionTest, ANetworkPeerThatResetsMidSendIsReportedAndClosed) {
 }
 
 TEST_F(FaultInjectionTest, ManySendsLeaveDescriptorsAndThreadsWhereTheyWere) {
-    Listener sign;
+    LoopbackPeer sign;
     useNetwork(sign.port());
     const std::vector<std::string> message = {"Centered,^R^Hello", "NotCentered,^F^world^F^"};
     load(message);
@@ -284,17 +184,17 @@ TEST_F(FaultInjectionTest, ManySendsLeaveDescriptorsAndThreadsWhereTheyWere) {
 
     // The first send through the window, so that anything made once is made now.
     ASSERT_TRUE(send(false));
-    ASSERT_TRUE(sign.waitForConnections(1));
-    const int fds = countEntries("/proc/self/fd");
-    const int threads = countEntries("/proc/self/task");
+    ASSERT_TRUE(sign.waitForFinished(1));
+    const int fds = openFdCount();
+    const int threads = threadCount();
 
     // The rest of a thousand sends, each through the window with its dialogs.
     for (int i = 1; i < 1000; ++i)
         ASSERT_TRUE(send(false)) << "send " << i;
-    ASSERT_TRUE(sign.waitForConnections(1000, 10000));
-    EXPECT_EQ(sign.received(), 1000 * expected.size());
-    EXPECT_EQ(countEntries("/proc/self/fd"), fds);
-    EXPECT_EQ(countEntries("/proc/self/task"), threads);
+    ASSERT_TRUE(sign.waitForFinished(1000, 10000));
+    EXPECT_EQ(sign.receivedSize(), 1000 * expected.size());
+    EXPECT_EQ(openFdCount(), fds);
+    EXPECT_EQ(threadCount(), threads);
 }
 
 // The settings file becomes impossible to write while the program runs (its folder is replaced

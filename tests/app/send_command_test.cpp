@@ -6,7 +6,8 @@
 #include "sign/ui/ask_send.h"
 #include "sign/ui/send_data.h"
 #include "sign/ui/spin_edit.h"
-#include "support/core/pty_reader.h"
+#include "support/core/loopback_peer.h"
+#include "support/core/test_pty.h"
 #include "support/gui/app_fixture.h"
 #include "support/gui/modal.h"
 #include "support/gui/modal_guard.h"
@@ -19,18 +20,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <pty.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -44,94 +35,7 @@ const std::string kKey = "AskSend1\\oxPersist1";
 const QString kNetError = QStringLiteral("ERROR Connecting to IP Address.");
 const QString kPortError = QStringLiteral("ERROR Opening Com Port, check correct configuration.");
 
-class Fd {
-public:
-    explicit Fd(int fd = -1)
-        : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-// A socket on 127.0.0.1 with a port that the system picks; listening when backlog >= 0.
-int loopbackSocket(int backlog, int* port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-        throw std::runtime_error("cannot bind a loopback socket");
-    if (backlog >= 0 && ::listen(fd, backlog) != 0)
-        throw std::runtime_error("cannot listen");
-    socklen_t size = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    *port = ntohs(address.sin_port);
-    return fd;
-}
-
-// The sign on the loopback interface: accepts connections and reads each to its end.
-class SignListener {
-public:
-    SignListener()
-        : fd_(loopbackSocket(4, &port_))
-        , thread_([this] { run(); }) {}
-    ~SignListener() {
-        stop_ = true;
-        thread_.join();
-    }
-    int port() const { return port_; }
-    int connections() const { return connections_; }
-    // The bytes of the connections that have ended, in order.
-    std::string received() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return received_;
-    }
-    // Waits until `count` connections have ended.
-    bool waitForConnections(int count, int timeoutMs = 5000) {
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (finished_ < count && Clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        return finished_ >= count;
-    }
-
-private:
-    void run() {
-        while (!stop_) {
-            pollfd watch{fd_.get(), POLLIN, 0};
-            if (::poll(&watch, 1, 20) <= 0)
-                continue;
-            Fd peer(::accept4(fd_.get(), nullptr, nullptr, SOCK_CLOEXEC));
-            if (peer.get() < 0)
-                continue;
-            ++connections_;
-            char buffer[8192];
-            for (;;) {
-                const ssize_t n = ::read(peer.get(), buffer, sizeof buffer);
-                if (n <= 0)
-                    break;
-                std::lock_guard<std::mutex> lock(mutex_);
-                received_.append(buffer, static_cast<std::size_t>(n));
-            }
-            ++finished_;
-        }
-    }
-
-    int port_ = 0;
-    Fd fd_;
-    std::atomic<bool> stop_ = false;
-    std::atomic<int> connections_ = 0;
-    std::atomic<int> finished_ = 0;
-    std::mutex mutex_;
-    std::string received_;
-    std::thread thread_;
-};
+using Peer = LoopbackPeer::Behaviour;
 
 std::string expectedStream(const std::vector<std::string>& lines, int start, int width) {
     TSendBuffer buffer;
@@ -236,14 +140,14 @@ protected:
 };
 
 TEST_F(SendCommandTest, SendsTheWholeMessageOverTheNetwork) {
-    SignListener sign;
+    LoopbackPeer sign;
     useNetwork(sign.port());
     load(kMessage);
     ASSERT_TRUE(send(address("98", "12")));
     EXPECT_EQ(shownStart, "1");
     EXPECT_EQ(shownWidth, "20");
     EXPECT_TRUE(okFocused) << "Enter confirms at once";
-    ASSERT_TRUE(sign.waitForConnections(1));
+    ASSERT_TRUE(sign.waitForFinished(1));
     // Addresses 98, 99, then wrapping to 00 and 01; centred texts padded on both sides.
     const std::string expected = "\x02"
                                  "98\x17"
@@ -263,7 +167,7 @@ TEST_F(SendCommandTest, SendsTheWholeMessageOverTheNetwork) {
 }
 
 TEST_F(SendCommandTest, SendsAStreamBeyondTheBufferReserveWhole) {
-    SignListener sign;
+    LoopbackPeer sign;
     useNetwork(sign.port());
     std::vector<std::string> lines;
     for (int i = 0; i < 260; ++i)
@@ -272,7 +176,7 @@ TEST_F(SendCommandTest, SendsAStreamBeyondTheBufferReserveWhole) {
     const std::string expected = expectedStream(lines, 1, 200);
     ASSERT_GT(expected.size(), kSendBufferReserve);
     ASSERT_TRUE(send(address("", "200")));
-    ASSERT_TRUE(sign.waitForConnections(1));
+    ASSERT_TRUE(sign.waitForFinished(1));
     EXPECT_EQ(sign.received().size(), expected.size());
     EXPECT_TRUE(sign.received() == expected);
 }
@@ -326,8 +230,8 @@ TEST_F(SendCommandTest, ReadsTheSerialPortFromTheSettingsPortsSection) {
 }
 
 TEST_F(SendCommandTest, ARefusedConnectionGivesTheFixedMessage) {
-    int port = 0;
-    Fd closed(loopbackSocket(-1, &port)); // bound, not listening: refused
+    LoopbackPeer closed(Peer::Refuse); // bound, not listening: refused
+    const int port = closed.port();
     useNetwork(port);
     load(kMessage);
     const auto start = Clock::now();
@@ -345,19 +249,9 @@ TEST_F(SendCommandTest, ARefusedConnectionGivesTheFixedMessage) {
 }
 
 TEST_F(SendCommandTest, AHostThatNeverAnswersGivesTheFixedMessageAfterThreeSeconds) {
-    int port = 0;
-    Fd listener(loopbackSocket(0, &port));
     // The accept queue is full: further connection requests go unanswered.
-    std::vector<std::unique_ptr<Fd>> queued;
-    for (int i = 0; i < 2; ++i) {
-        queued.push_back(
-            std::make_unique<Fd>(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)));
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<std::uint16_t>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::connect(queued.back()->get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
-    }
+    LoopbackPeer silent(Peer::NeverAnswer);
+    const int port = silent.port();
     useNetwork(port);
     load(kMessage);
     const auto start = Clock::now();
@@ -445,12 +339,12 @@ TEST_F(SendCommandTest, EscapeCancelsASlowSerialSendAndTheSignGetsWhatIsCounted)
 }
 
 TEST_F(SendCommandTest, CancelSendsNothingAndKeepsTheTypedValues) {
-    SignListener sign;
+    LoopbackPeer sign;
     useNetwork(sign.port());
     load(kMessage);
     ASSERT_TRUE(send(address("7", "33", false)));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_EQ(sign.connections(), 0);
+    EXPECT_EQ(sign.accepted(), 0);
     EXPECT_FALSE(windows->SendData1->isVisible());
 
     // Out-of-range and empty values are brought within the bounds.
@@ -459,22 +353,22 @@ TEST_F(SendCommandTest, CancelSendsNothingAndKeepsTheTypedValues) {
     EXPECT_EQ(shownWidth, "33");
     ASSERT_TRUE(send(address("", "", false)));
     EXPECT_EQ(shownWidth, "1");
-    EXPECT_EQ(sign.connections(), 0);
+    EXPECT_EQ(sign.accepted(), 0);
 }
 
 TEST_F(SendCommandTest, AnEmptyListShowsNoDialog) {
-    SignListener sign;
+    LoopbackPeer sign;
     useNetwork(sign.port());
     NoModalGuard guard;
     press(Qt::Key_F9);
     QTest::qWait(200);
     EXPECT_TRUE(guard.Seen().isEmpty()) << guard.Seen().join(", ").toStdString();
-    EXPECT_EQ(sign.connections(), 0);
+    EXPECT_EQ(sign.accepted(), 0);
 }
 
 TEST_F(SendCommandTest, TheValuesSurviveARestart) {
     load(kMessage);
-    SignListener sign;
+    LoopbackPeer sign;
     useNetwork(sign.port());
     ASSERT_TRUE(send(address("5", "16", false)));
     EXPECT_FALSE(fileExists(store)) << "nothing is written while the program runs";

@@ -1,13 +1,18 @@
 #include "app/app_windows.h"
 #include "app/application.h"
 #include "app/main_form.h"
+#include "editor/block_editor.h"
+#include "links/ui/port_select_dlg.h"
+#include "sign/ui/ask_send.h"
 #include "sign/ui/com_setup_dlg.h"
+#include "sign/ui/send_data.h"
 #include "support/gui/app_fixture.h"
 #include "support/gui/modal.h"
 #include "support/gui/modal_guard.h"
 
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 
 #include <cstdlib>
@@ -56,6 +61,29 @@ TEST_F(StartupTest, ConfigurationOpensTheSetupDialogWhichSavesOnOk) {
     EXPECT_EQ(form().Comm().Baud, 2400);
     EXPECT_EQ(readFileBytes(settingsPath()), "; the sign in the shop window\n[Comm]\nPort=3\n"
                                              "Baud=2400\nIP=127.0.0.1\n[Ports]\nCOM1=/dev/null\n");
+}
+
+TEST_F(StartupTest, EveryWindowOpensCentredOnTheScreen) {
+    TPortSelectDlg selectPort(
+        [this](unsigned n) { return dir.file("no-port" + std::to_string(n)); }, &form());
+    const std::pair<const char*, QWidget*> windows[] = {
+        {"main window", &form()},
+        {"Block Editor", this->windows->BEDlg.get()},
+        {"Communications Setup", this->windows->ComSetupDlg.get()},
+        {"Select Address", this->windows->AskSend1.get()},
+        {"Sending Data", this->windows->SendData1.get()},
+        {"Select Port", &selectPort},
+    };
+    for (const auto& [name, window] : windows) {
+        SCOPED_TRACE(name);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        const QPoint off =
+            window->frameGeometry().center() - window->screen()->availableGeometry().center();
+        EXPECT_LE(off.manhattanLength(), 1) << off.x() << ", " << off.y();
+        if (window != &form())
+            window->hide();
+    }
 }
 
 // Started without the fixture: what the start-up reports comes before the window is active.

@@ -1,8 +1,8 @@
 #include "links/comport.h"
 #include "links/comport_errors.h"
-#include "links/test_pty.h"
-#include "support/core/pty_reader.h"
+#include "support/core/process_counts.h"
 #include "support/core/test_env.h"
+#include "support/core/test_pty.h"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +13,23 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
 
 namespace {
+
+// Polls `done` until it holds or `timeoutMs` has passed; its last answer.
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return done();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
 
 // Every byte value, the line-discipline characters (NUL, CR, LF, XON, XOFF, ^C) included, in
 // an order that shows a lost or repeated stretch.

@@ -139,11 +139,11 @@ TEST(ExpandMarkupLimits, NeverWritesPastTheArrays) {
 }
 
 TEST(SingleLineTextTest, JoinsLinesWithSpaces) {
-    EXPECT_EQ(SingleLineText("a\r\nb"), "a b");
-    EXPECT_EQ(SingleLineText("a\n\nb"), "a  b");
-    EXPECT_EQ(SingleLineText("a\r"), "a ");
-    EXPECT_EQ(SingleLineText(std::string("\0a", 2)), "a");
-    EXPECT_EQ(SingleLineText("plain"), "plain");
+    EXPECT_EQ(singleLineText("a\r\nb"), "a b");
+    EXPECT_EQ(singleLineText("a\n\nb"), "a  b");
+    EXPECT_EQ(singleLineText("a\r"), "a ");
+    EXPECT_EQ(singleLineText(std::string("\0a", 2)), "a");
+    EXPECT_EQ(singleLineText("plain"), "plain");
 }
 
 } // namespace

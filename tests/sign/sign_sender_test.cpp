@@ -7,8 +7,8 @@
 #include "sign/sign_sender.h"
 #include "sign/sign_stream.h"
 #include "support/core/loopback_peer.h"
-#include "support/core/pty_reader.h"
 #include "support/core/test_env.h"
+#include "support/core/test_pty.h"
 
 #include <gtest/gtest.h>
 

@@ -1,15 +1,15 @@
 #include "links/ui/port_select_dlg.h"
 
 #include "links/comport.h"
+#include "widgets/modal_result.h"
+#include "widgets/window_placement.h"
 
 #include <QComboBox>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 TPortSelectDlg::TPortSelectDlg(const std::function<std::string(unsigned)>& deviceResolver,
@@ -41,7 +41,8 @@ TPortSelectDlg::TPortSelectDlg(const std::function<std::string(unsigned)>& devic
     AbortBtn = new QPushButton(QStringLiteral("Cancel"), this);
     AbortBtn->setObjectName(QStringLiteral("AbortBtn"));
     AbortBtn->setMinimumSize(75, 25);
-    connect(AbortBtn, &QPushButton::clicked, this, [this] { done(AbortResult); });
+    // Cancel ends the dialog with the Abort result: no port is chosen.
+    connect(AbortBtn, &QPushButton::clicked, this, [this] { done(kModalResultAbort); });
 
     PortsComboBox = new QComboBox(this);
     PortsComboBox->setObjectName(QStringLiteral("PortsComboBox"));
@@ -77,6 +78,7 @@ TPortSelectDlg::TPortSelectDlg(const std::function<std::string(unsigned)>& devic
     layout->addLayout(buttons);
     // 220 x 131, or larger where the font needs it: no text is ever cut.
     setFixedSize(layout->sizeHint().expandedTo(QSize(220, 131)));
+    centreWhenShown(this, TCentring::EveryShow);
 }
 
 std::optional<unsigned> TPortSelectDlg::chosenPort() const {
@@ -85,15 +87,6 @@ std::optional<unsigned> TPortSelectDlg::chosenPort() const {
     if (!ok)
         return std::nullopt;
     return number;
-}
-
-void TPortSelectDlg::showEvent(QShowEvent* event) {
-    if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(s->availableGeometry().center());
-        move(frame.topLeft());
-    }
-    QDialog::showEvent(event);
 }
 
 void installPortSelectDialog(TComPort& port, QWidget* parent) {

@@ -18,9 +18,6 @@ class TComPort;
 class TPortSelectDlg : public QDialog {
     Q_OBJECT
 public:
-    // The result of the Cancel button.
-    static constexpr int AbortResult = 3;
-
     explicit TPortSelectDlg(const std::function<std::string(unsigned)>& deviceResolver,
                             QWidget* parent = nullptr);
 
@@ -34,9 +31,6 @@ public:
     QPushButton* OkBtn;
     QPushButton* AbortBtn;
     QComboBox* PortsComboBox;
-
-protected:
-    void showEvent(QShowEvent* event) override;
 };
 
 // Makes `port` ask the user with the Select Port dialog when it opens without a port number.

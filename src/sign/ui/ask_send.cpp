@@ -1,18 +1,15 @@
 #include "sign/ui/ask_send.h"
 
-#include "sign/ui/com_setup_dlg.h"
 #include "sign/ui/dialog_frame.h"
 #include "sign/ui/spin_edit.h"
 #include "store/ui/ox_persist.h"
+#include "widgets/window_placement.h"
 
 #include <QFrame>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
-#include <QVBoxLayout>
 
 TAskSend1::TAskSend1(QWidget* parent)
     : QDialog(parent, kFixedDialogFlags) {
@@ -40,15 +37,8 @@ TAskSend1::TAskSend1(QWidget* parent)
     const int fieldWidth = SpinEdit2->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 40;
     SpinEdit1->setFixedWidth(fieldWidth);
     SpinEdit2->setFixedWidth(fieldWidth);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Bevel1);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layOutDialogFrame(this, frame);
+    centreWhenShown(this, TCentring::EveryShow);
 
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -68,14 +58,11 @@ int TAskSend1::ShowModal() {
     // Typed text that was not yet taken in counts as the fields' value, Cancel included.
     SpinEdit1->Value();
     SpinEdit2->Value();
-    return result == QDialog::Accepted ? kModalResultOk : kModalResultCancel;
+    return modalResultOf(result);
 }
 
 void TAskSend1::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) {
-        if (QScreen* s = screen())
-            move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    if (!event->spontaneous())
         OKBtn->setFocus();
-    }
     QDialog::showEvent(event);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/modal_result.h"
+
 #include <QDialog>
 
 class QFrame;
@@ -18,7 +20,8 @@ public:
     // Stores the fields' values (oxPersist1) before the controls go.
     ~TAskSend1() override;
 
-    // Shows the dialog modally: 1 for OK, 2 for Cancel (button, Escape or close box).
+    // Shows the dialog modally: kModalResultOk, or kModalResultCancel for its Cancel button,
+    // Escape or its close box.
     int ShowModal();
 
     QPushButton* OKBtn;

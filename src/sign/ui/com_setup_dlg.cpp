@@ -5,15 +5,14 @@
 #include "sign/comm_settings.h"
 #include "sign/ui/dialog_frame.h"
 #include "sign/ui/radio_group.h"
+#include "widgets/run_command.h"
+#include "widgets/window_placement.h"
 
 #include <QFrame>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -45,26 +44,22 @@ TComSetupDlg::TComSetupDlg(TBComm& comm, QWidget* parent)
     inner->addWidget(Edit1, 1, 0, Qt::AlignTop);
     Edit1->setMinimumWidth(
         Edit1->fontMetrics().horizontalAdvance(QStringLiteral("000.000.000.000")) + 16);
+    layOutDialogFrame(this, frame);
+    centreWhenShown(this, TCentring::EveryShow);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Bevel1);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
+    // A save that fails is reported and leaves the dialog open.
     connect(OKBtn, &QPushButton::clicked, this, [this] {
-        OKBtnClick();
-        accept();
+        runCommand([this] {
+            OKBtnClick();
+            accept();
+        });
     });
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(Edit1, &QLineEdit::textEdited, this, &TComSetupDlg::onAddressEdited);
 }
 
 int TComSetupDlg::ShowModal() {
-    return exec() == QDialog::Accepted ? kModalResultOk : kModalResultCancel;
+    return modalResultOf(exec());
 }
 
 void TComSetupDlg::FormActivate() {
@@ -88,8 +83,6 @@ void TComSetupDlg::OKBtnClick() {
 void TComSetupDlg::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
         FormActivate();
-        if (QScreen* s = screen())
-            move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
         OKBtn->setFocus();
     }
     QDialog::showEvent(event);

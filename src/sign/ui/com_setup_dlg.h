@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/modal_result.h"
+
 #include <QDialog>
 
 class QFrame;
@@ -11,10 +13,6 @@ class TBComm;
 // Most characters that the user can type as the network address.
 constexpr int kTypedAddressLimit = 38;
 
-// Results of ShowModal.
-constexpr int kModalResultOk = 1;
-constexpr int kModalResultCancel = 2;
-
 // "Communications Setup": chooses the serial port and baud rate or the network address of the
 // sign, and saves them to the settings file when confirmed.
 class TComSetupDlg : public QDialog {
@@ -23,7 +21,8 @@ class TComSetupDlg : public QDialog {
 public:
     explicit TComSetupDlg(TBComm& comm, QWidget* parent = nullptr);
 
-    // Shows the dialog modally: 1 for OK, 2 for Cancel (button, Escape or close box).
+    // Shows the dialog modally: kModalResultOk, or kModalResultCancel for its Cancel button,
+    // Escape or its close box.
     int ShowModal();
 
     // Fills the controls from the settings; runs each time the dialog is shown.

@@ -2,7 +2,9 @@
 
 #include <QDialog>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 TDialogFrame setUpDialogFrame(QDialog* dialog, const QString& objectName, const QString& title) {
     dialog->setObjectName(objectName);
@@ -21,4 +23,15 @@ TDialogFrame setUpDialogFrame(QDialog* dialog, const QString& objectName, const 
     frame.Bevel1->setObjectName(QStringLiteral("Bevel1"));
     frame.Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
     return frame;
+}
+
+void layOutDialogFrame(QDialog* dialog, const TDialogFrame& frame) {
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(frame.OKBtn);
+    buttons->addWidget(frame.CancelBtn);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(frame.Bevel1);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }

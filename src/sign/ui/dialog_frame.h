@@ -22,3 +22,7 @@ constexpr Qt::WindowFlags kFixedDialogFlags =
 
 // Names `dialog`, gives it its title and font, and creates its buttons and bevel.
 TDialogFrame setUpDialogFrame(QDialog* dialog, const QString& objectName, const QString& title);
+
+// Lays the frame out once the bevel holds its controls: the bevel above, OK and Cancel in a row
+// on the right below it, the dialog as large as they need and no larger.
+void layOutDialogFrame(QDialog* dialog, const TDialogFrame& frame);

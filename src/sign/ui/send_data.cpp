@@ -1,13 +1,13 @@
 #include "sign/ui/send_data.h"
 
+#include "widgets/window_placement.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
-#include <QShowEvent>
 #include <QTimer>
 
 #include <algorithm>
@@ -20,6 +20,7 @@ TSendData1::TSendData1(QWidget* parent)
     setWindowTitle(tr("Sending Data"));
     // The label and the bar, with the Cancel button below them.
     setFixedSize(244, 120);
+    centreWhenShown(this, TCentring::EveryShow);
 
     Label1 = new QLabel(tr("Now Sending Data..."), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -94,14 +95,6 @@ void TSendData1::requestCancel() {
         return;
     CancelBtn->setEnabled(false);
     emit CancelRequested();
-}
-
-void TSendData1::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) {
-        if (QScreen* s = screen())
-            move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
-    }
-    QWidget::showEvent(event);
 }
 
 void TSendData1::keyPressEvent(QKeyEvent* event) {

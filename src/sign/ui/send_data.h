@@ -44,7 +44,6 @@ signals:
     void CancelRequested();
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     // The window has no close box; a close asked for by the desktop cancels the send, and the
     // window stays until the send has ended.

@@ -3,6 +3,7 @@
 #include "base/whole_number.h"
 #include "store/store_path.h"
 #include "store/value_store.h"
+#include "widgets/run_command.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -28,7 +29,9 @@ TOxPersist::TOxPersist(QWidget* owner)
     : QObject(owner) {
     setObjectName(QStringLiteral("oxPersist1"));
     // Runs when the event loop takes its posted events: after start-up, before the user can act.
-    QMetaObject::invokeMethod(this, &TOxPersist::Restore, Qt::QueuedConnection);
+    // A store file that cannot be read is reported then.
+    QMetaObject::invokeMethod(
+        this, [this] { runCommand([this] { Restore(); }); }, Qt::QueuedConnection);
 }
 
 void TOxPersist::AddItem(QSpinBox* field, const std::string& storedName) {

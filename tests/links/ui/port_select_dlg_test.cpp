@@ -1,8 +1,8 @@
 #include "links/comport.h"
 #include "links/comport_errors.h"
-#include "links/test_pty.h"
 #include "links/ui/port_select_dlg.h"
 #include "support/core/test_env.h"
+#include "support/core/test_pty.h"
 #include "support/gui/modal.h"
 
 #include <QComboBox>

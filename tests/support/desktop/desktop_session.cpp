@@ -1,6 +1,8 @@
 #include "support/desktop/desktop_session.h"
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <poll.h>
@@ -184,6 +186,36 @@ int DesktopSession::countWindows(const std::string& title) {
     for (std::string line; std::getline(in, line);)
         count += line.empty() ? 0 : 1;
     return count;
+}
+
+namespace {
+
+// The value of `key` in the output of xwininfo ("  Width: 387"); -1 when it is missing.
+int xwininfoValue(const std::string& info, const std::string& key) {
+    const std::size_t at = info.find("  " + key + ": ");
+    return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + key.size() + 4);
+}
+
+} // namespace
+
+bool DesktopSession::focusedWindowCentred() {
+    const std::string window = trimmed(xdotool({"getwindowfocus"}).out);
+    const std::string client = runTool({"xwininfo", "-id", window}, env_).out;
+    const std::string root = runTool({"xwininfo", "-root"}, env_).out;
+    // "_NET_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom"
+    const std::string extents = runTool({"xprop", "-id", window, "_NET_FRAME_EXTENTS"}, env_).out;
+    int left = 0, right = 0, top = 0, bottom = 0;
+    const std::size_t equals = extents.find('=');
+    if (equals == std::string::npos || std::sscanf(extents.c_str() + equals + 1, "%d, %d, %d, %d",
+                                                   &left, &right, &top, &bottom) != 4)
+        return false;
+    const int x = xwininfoValue(client, "Absolute upper-left X") - left;
+    const int y = xwininfoValue(client, "Absolute upper-left Y") - top;
+    const int width = xwininfoValue(client, "Width") + left + right;
+    const int height = xwininfoValue(client, "Height") + top + bottom;
+    const int offX = 2 * x + width - xwininfoValue(root, "Width");
+    const int offY = 2 * y + height - xwininfoValue(root, "Height");
+    return std::abs(offX) <= 2 && std::abs(offY) <= 2; // twice the offset of the centre
 }
 
 std::string DesktopSession::focusedColours(int x, int y, int width, int height) {

@@ -48,6 +48,9 @@ public:
     bool waitForMain(const std::string& title, Ms timeout = kWait);
     // The visible windows with exactly this title.
     int countWindows(const std::string& title);
+    // Whether the window with the keyboard, its frame included, stands in the middle of the
+    // screen (to a pixel).
+    bool focusedWindowCentred();
     // The colours of the focused window's pixels, as "#RRGGBB" lines with their counts; with a
     // size, of that part of its client area only.
     std::string focusedColours(int x = 0, int y = 0, int width = 0, int height = 0);

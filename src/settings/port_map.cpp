@@ -1,4 +1,4 @@
-#include "sign/port_map.h"
+#include "settings/port_map.h"
 
 #include "links/comport.h"
 #include "settings/profile.h"

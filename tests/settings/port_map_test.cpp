@@ -1,4 +1,4 @@
-#include "sign/port_map.h"
+#include "settings/port_map.h"
 #include "support/core/test_env.h"
 
 #include <gtest/gtest.h>

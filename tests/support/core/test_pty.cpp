@@ -1,4 +1,4 @@
-#include "support/core/pty_reader.h"
+#include "support/core/test_pty.h"
 
 #include <algorithm>
 #include <chrono>
@@ -9,47 +9,98 @@
 #include <termios.h>
 #include <unistd.h>
 
-PtyReader::PtyReader(const Behaviour& behaviour)
-    : behaviour_(behaviour) {
+TestPty::TestPty() {
     char name[128] = {};
     if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
         throw std::runtime_error("openpty failed");
     path_ = name;
     ::fcntl(master_, F_SETFD, FD_CLOEXEC);
     ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
-    // Raw, so that the terminal passes every byte as it is.
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+}
+
+TestPty::~TestPty() {
+    closeMaster();
+    if (slave_ >= 0)
+        ::close(slave_);
+}
+
+void TestPty::makeRaw() {
     termios raw{};
     ::tcgetattr(slave_, &raw);
     ::cfmakeraw(&raw);
     ::tcsetattr(slave_, TCSANOW, &raw);
+}
+
+void TestPty::closeMaster() {
+    if (master_ >= 0)
+        ::close(master_);
+    master_ = -1;
+}
+
+std::size_t TestPty::fill(char filler) {
+    ::fcntl(slave_, F_SETFL, ::fcntl(slave_, F_GETFL) | O_NONBLOCK);
+    const std::string block(1024, filler);
+    std::size_t total = 0;
+    for (int round = 0; round < 100; ++round) {
+        std::size_t now = 0;
+        for (;;) {
+            const ssize_t n = ::write(slave_, block.data(), block.size());
+            if (n <= 0)
+                break;
+            now += static_cast<std::size_t>(n);
+        }
+        total += now;
+        if (now == 0 && round > 0)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return total;
+}
+
+std::string TestPty::read(std::size_t count, int quietMs) {
+    std::string out;
+    char buffer[4096];
+    while (out.size() < count) {
+        pollfd p{master_, POLLIN, 0};
+        if (::poll(&p, 1, quietMs) <= 0)
+            break;
+        const ssize_t n = ::read(master_, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+    return out;
+}
+
+PtyReader::PtyReader(const Behaviour& behaviour)
+    : behaviour_(behaviour) {
+    pty_.makeRaw();
     thread_ = std::thread([this] { run(); });
 }
 
 PtyReader::~PtyReader() {
     closeMaster();
-    ::close(slave_);
 }
 
 void PtyReader::closeMaster() {
     stop_ = true;
     if (thread_.joinable())
         thread_.join();
-    if (master_ >= 0)
-        ::close(master_);
-    master_ = -1;
+    pty_.closeMaster();
 }
 
 std::string PtyReader::read(std::size_t count, int timeoutMs) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (size() < count && Clock::now() < deadline)
+    while (receivedSize() < count && Clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     std::this_thread::sleep_for(std::chrono::milliseconds(50)); // nothing more behind it
     std::lock_guard<std::mutex> lock(mutex_);
     return received_;
 }
 
-std::size_t PtyReader::size() {
+std::size_t PtyReader::receivedSize() {
     std::lock_guard<std::mutex> lock(mutex_);
     return received_.size();
 }
@@ -57,6 +108,7 @@ std::size_t PtyReader::size() {
 void PtyReader::run() {
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
+    const int master = pty_.master();
     char buffer[4096];
     std::size_t got = 0;
     while (!stop_ && !gone_) {
@@ -71,10 +123,10 @@ void PtyReader::run() {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
             continue;
         }
-        pollfd watch{master_, POLLIN, 0};
+        pollfd watch{master, POLLIN, 0};
         if (::poll(&watch, 1, 10) <= 0)
             continue;
-        const ssize_t n = ::read(master_, buffer, room);
+        const ssize_t n = ::read(master, buffer, room);
         if (n <= 0)
             continue;
         got += static_cast<std::size_t>(n);
@@ -83,8 +135,7 @@ void PtyReader::run() {
             received_.append(buffer, static_cast<std::size_t>(n));
         }
         if (got >= behaviour_.dropAfter) {
-            ::close(master_);
-            master_ = -1;
+            pty_.closeMaster();
             gone_ = true;
         }
     }

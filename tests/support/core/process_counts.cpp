@@ -1,0 +1,25 @@
+#include "support/core/process_counts.h"
+
+#include <dirent.h>
+
+int countDirEntries(const std::string& path) {
+    DIR* dir = ::opendir(path.c_str());
+    if (!dir)
+        return -1;
+    int count = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] != '.')
+            ++count;
+    }
+    ::closedir(dir);
+    return count;
+}
+
+int openFdCount() {
+    const int count = countDirEntries("/proc/self/fd");
+    return count < 0 ? count : count - 1; // the directory's own descriptor
+}
+
+int threadCount() {
+    return countDirEntries("/proc/self/task");
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+// Counts of what this process holds, to show that an operation leaves nothing behind.
+
+// The entries of a directory whose names do not start with a dot; -1 when it cannot be read.
+int countDirEntries(const std::string& path);
+// The open file descriptors of this process (the one that reads them not counted).
+int openFdCount();
+// The threads of this process.
+int threadCount();
