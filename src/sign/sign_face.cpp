@@ -2,31 +2,54 @@
 
 #include <algorithm>
 
-void TSignMemory::take(const TSignRecord& record) {
-    lines_[record.address] = record;
+namespace {
+
+// The place of a two-digit address, or none for anything else.
+std::optional<std::size_t> placeOf(const std::string& address) {
+    if (address.size() != 2 || address[0] < '0' || address[0] > '9' || address[1] < '0' ||
+        address[1] > '9')
+        return std::nullopt;
+    return static_cast<std::size_t>((address[0] - '0') * 10 + (address[1] - '0'));
+}
+
+} // namespace
+
+void TSignMemory::take(TSignRecord record) {
+    const std::optional<std::size_t> place = placeOf(record.address);
+    if (!place)
+        return;
+    std::optional<TSignRecord>& line = lines_[*place];
+    if (!line)
+        ++held_;
+    line = std::move(record);
+}
+
+void TSignMemory::clear() {
+    for (std::optional<TSignRecord>& line : lines_)
+        line.reset();
+    held_ = 0;
 }
 
 const TSignRecord* TSignMemory::line(const std::string& address) const {
-    const auto found = lines_.find(address);
-    return found == lines_.end() ? nullptr : &found->second;
+    const std::optional<std::size_t> place = placeOf(address);
+    return place && lines_[*place] ? &*lines_[*place] : nullptr;
 }
 
 TSignFace TSignMemory::face(int lines, int columns) const {
     TSignFace face;
     face.columns = std::max(1, columns);
     if (lines > 0) {
-        face.lines.reserve(static_cast<std::size_t>(lines));
-        for (int n = 1; n <= lines; ++n) {
-            TSignFaceLine line{signLineAddress(n), std::nullopt};
-            if (const TSignRecord* record = this->line(line.address))
-                line.record = *record;
-            face.lines.push_back(std::move(line));
-        }
+        const int shown = std::min(lines, static_cast<int>(lines_.size()) - 1);
+        face.lines.reserve(static_cast<std::size_t>(shown));
+        for (int n = 1; n <= shown; ++n)
+            face.lines.push_back({signLineAddress(n), lines_[static_cast<std::size_t>(n)]});
         return face;
     }
-    face.lines.reserve(lines_.size());
-    for (const auto& [address, record] : lines_)
-        face.lines.push_back(TSignFaceLine{address, record});
+    face.lines.reserve(held_);
+    for (std::size_t n = 0; n < lines_.size(); ++n) {
+        if (lines_[n])
+            face.lines.push_back({signLineAddress(static_cast<int>(n)), lines_[n]});
+    }
     return face;
 }
 

@@ -2,8 +2,8 @@
 
 #include "sign/stream_decoder.h"
 
+#include <array>
 #include <cstddef>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,12 +30,13 @@ struct TSignFace {
 // one replacing an earlier one.
 class TSignMemory {
 public:
-    void take(const TSignRecord& record);
-    void clear() { lines_.clear(); }
+    void take(TSignRecord record);
+    void clear();
 
     // The record held for `address`, or null.
     const TSignRecord* line(const std::string& address) const;
-    std::size_t size() const { return lines_.size(); }
+    // Addresses that hold a record.
+    std::size_t size() const { return held_; }
 
     // The face of a sign of `lines` lines of `columns` characters. With `lines` from 1 on the
     // sign's lines are the addresses 01 to `lines`, and a record for any other address does not
@@ -44,7 +45,9 @@ public:
     TSignFace face(int lines, int columns) const;
 
 private:
-    std::map<std::string, TSignRecord> lines_;
+    // One place for each two-digit address, 00 to 99.
+    std::array<std::optional<TSignRecord>, 100> lines_;
+    std::size_t held_ = 0;
 };
 
 // The two-digit address of sign line `line` (0 to 99).

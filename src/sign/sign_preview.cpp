@@ -39,44 +39,46 @@ TSignPreview previewSignMessage(const std::vector<std::string>& lines, int start
     TStreamDecoder decoder;
     decoder.feed(buffer.bytes());
     decoder.finish();
-    for (TStreamEvent& event : decoder.takeEvents()) {
-        if (auto* record = std::get_if<TSignRecord>(&event))
-            preview.records.push_back(std::move(*record));
-        else
-            preview.errors.push_back(std::get<TStreamError>(event));
-    }
 
+    // Each line's own record starts where the line's bytes start; records and lines both come
+    // in stream order. Other records (made of framing bytes in a text) reach the sign too.
+    preview.blocks.resize(lines.size());
+    std::vector<std::size_t> ownRecord(lines.size(), 0); // the record's offset + 1; 0 for none
     TSignMemory memory;
     std::size_t widest = 1;
-    for (const TSignRecord& record : preview.records) {
-        memory.take(record);
-        widest = std::max(widest, record.leadingPad + record.chars.size() + record.trailingPad);
+    std::size_t block = 0;
+    for (TStreamEvent& event : decoder.takeEvents()) {
+        auto* record = std::get_if<TSignRecord>(&event);
+        if (!record) {
+            preview.errors.push_back(std::get<TStreamError>(event));
+            continue;
+        }
+        widest = std::max(widest, record->leadingPad + record->chars.size() + record->trailingPad);
+        while (block < starts.size() && starts[block] < record->offset)
+            ++block;
+        if (block < starts.size() && starts[block] == record->offset) {
+            TBlockFit& fit = preview.blocks[block];
+            fit.address = record->address;
+            fit.width = record->leadingPad + record->chars.size();
+            if (preview.size.columns > 0 &&
+                fit.width > static_cast<std::size_t>(preview.size.columns))
+                fit.cut = fit.width - static_cast<std::size_t>(preview.size.columns);
+            ownRecord[block] = record->offset + 1;
+        }
+        memory.take(std::move(*record));
     }
     const int columns = preview.size.columns > 0 ? preview.size.columns : static_cast<int>(widest);
     preview.face = memory.face(preview.size.lines, columns);
 
-    // Each line's own record starts where the line's bytes start; records and starts both run
-    // in stream order.
-    preview.blocks.resize(lines.size());
-    std::size_t next = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         TBlockFit& fit = preview.blocks[i];
-        while (next < preview.records.size() && preview.records[next].offset < starts[i])
-            ++next;
-        if (next == preview.records.size() || preview.records[next].offset != starts[i]) {
+        if (ownRecord[i] == 0) {
             fit.place = TBlockFit::Place::Unreadable;
-            continue;
-        }
-        const TSignRecord& record = preview.records[next];
-        fit.address = record.address;
-        fit.width = record.leadingPad + record.chars.size();
-        if (preview.size.columns > 0 && fit.width > static_cast<std::size_t>(preview.size.columns))
-            fit.cut = fit.width - static_cast<std::size_t>(preview.size.columns);
-        if (preview.size.lines > 0) {
-            const int line = std::stoi(record.address);
+        } else if (preview.size.lines > 0) {
+            const int line = std::stoi(fit.address);
             if (line < 1 || line > preview.size.lines)
                 fit.place = TBlockFit::Place::BeyondLastLine;
-            else if (memory.line(record.address)->offset != record.offset)
+            else if (memory.line(fit.address)->offset + 1 != ownRecord[i])
                 fit.place = TBlockFit::Place::Replaced;
         }
     }

@@ -25,10 +25,9 @@ struct TBlockFit {
 };
 
 // A message as the sign will show it, worked out from the very bytes that a send builds and
-// read back as the sign reads them: the records, the sign's face and how each line fares.
+// read back as the sign reads them: the sign's face and how each line fares.
 struct TSignPreview {
     TSignSize size;
-    std::vector<TSignRecord> records; // what the stream decodes to, in stream order
     std::vector<TStreamError> errors; // byte runs that are no record
     TSignFace face;
     std::vector<TBlockFit> blocks; // one for each block line, in list order
