@@ -38,6 +38,8 @@ TSignPreviewDock::TSignPreviewDock(QWidget* parent)
     Status = new QLabel(content);
     Status->setObjectName(QStringLiteral("SignPreviewStatus"));
     Status->setTextFormat(Qt::PlainText);
+    // A narrow panel wraps the line rather than grow.
+    Status->setWordWrap(true);
     auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
