@@ -176,18 +176,4 @@ TEST(SignPreviewTest, LinesThatDoNotFit) {
     EXPECT_EQ(fitNote(wrapped), "2 lines will not be shown (the sign has 99 lines).");
 }
 
-TEST(SignPreviewTest, WhatTheUserIsToldBeforeASend) {
-    const std::vector<std::string> lines = {"NotCentered," + std::string(22, 'x'),
-                                            "NotCentered,fits", "NotCentered,beyond"};
-    EXPECT_EQ(fitNote(previewSignMessage(lines, 1, 20, {2, 20})),
-              "1 line is wider than the sign (20 characters): the sign will cut it.\n"
-              "1 line will not be shown (the sign has 2 lines).");
-    EXPECT_EQ(fitNote(previewSignMessage(lines, 1, 20, {0, 0})), "");
-    const TSignPreview one = previewSignMessage(lines, 1, 20, {2, 20});
-    EXPECT_EQ(blockFitNote(one.blocks[0], one.size),
-              "2 characters wider than the sign (22 of 20): the sign cuts them off.");
-    EXPECT_EQ(blockFitNote(one.blocks[2], one.size),
-              "Goes to line 03, beyond the sign's last line (02): the sign does not show it.");
-}
-
 } // namespace
