@@ -36,8 +36,8 @@ const TSignChar* cellAt(const TSignRecord& record, int column) {
 TSignBoard::TSignBoard(QWidget* parent)
     : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    blinkTimer_.setInterval(250);
     connect(&blinkTimer_, &QTimer::timeout, this, &TSignBoard::blink);
-    blinkTimer_.start(250);
 }
 
 void TSignBoard::setFace(TSignFace face) {
@@ -91,6 +91,17 @@ void TSignBoard::blink() {
     blinkOn_ = !blinkOn_;
     if (hasFlashing_)
         update();
+}
+
+void TSignBoard::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    blinkTimer_.start();
+}
+
+void TSignBoard::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    blinkTimer_.stop();
+    blinkOn_ = true;
 }
 
 void TSignBoard::paintEvent(QPaintEvent* event) {

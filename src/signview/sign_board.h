@@ -37,6 +37,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The blinking runs only while the board is on the screen.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void blink();
