@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/main_form.h"
+#include "app/sign_preview_panel.h"
 #include "editor/block_editor.h"
 #include "sign/ui/ask_send.h"
 #include "sign/ui/com_setup_dlg.h"
@@ -23,6 +24,7 @@ TAppWindows::TAppWindows() {
     };
     SendData1 = std::make_unique<TSendData1>(Form1.get());
     Form1->SetSendDialogs(AskSend1.get(), SendData1.get());
+    Form1->SignPreview().Attach(*AskSend1, *ComSetupDlg, *BEDlg);
 }
 
 TAppWindows::~TAppWindows() {

@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/file_dialogs.h"
+#include "app/sign_preview_panel.h"
 #include "editor/block_editor.h"
 #include "editor/message_list_box.h"
 #include "editor/message_list_model.h"
@@ -64,6 +65,9 @@ TForm1::TForm1(QWidget* parent)
     SaveDialog1 = new TMessageFileDialog(TMessageFileDialog::SaveKind, this);
 
     CreateMenu();
+    SignPreview_ = new TSignPreviewPanel(*this);
+    View1 = SignPreview_->View1;
+    SignPreview1 = SignPreview_->SignPreview1;
 
     // Serial port n is the device that the settings file maps it to; without a port number
     // the port asks the user with the Select Port dialog.
@@ -87,6 +91,9 @@ TForm1::TForm1(QWidget* parent)
 }
 
 TForm1::~TForm1() {
+    // The panel watches the window, which is hidden on its way out.
+    delete SignPreview_;
+    SignPreview_ = nullptr;
     BComm_.reset();
     SendBlock_.reset();
     EditBlock_.reset();
@@ -157,7 +164,8 @@ void TForm1::ListBox1DrawItem(QPainter& painter, int Index, const QRect& Rect,
     const QColor background = (State & QStyle::State_Selected)
                                   ? ListBox1->palette().color(QPalette::Active, QPalette::Highlight)
                                   : QColor(Qt::black);
-    drawMessageRow(painter, Model_->Line(Index), Index, Rect, background);
+    drawMessageRow(painter, Model_->Line(Index), Index, Rect, background,
+                   SignPreview_ ? SignPreview_->RowFit(Index) : nullptr);
 }
 
 void TForm1::SetModified() {

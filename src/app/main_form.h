@@ -27,6 +27,7 @@ class TMessageListBox;
 class TMessageListModel;
 class TAskSend1;
 class TSendData1;
+class TSignPreviewPanel;
 class TSignSender;
 
 // The main window: owns the message list, the document state and the two blocks, shows the
@@ -51,6 +52,8 @@ public:
     TBlock& SendBlock() { return *SendBlock_; }
     const TDocumentState& Document() const { return Doc_; }
     TMessageListModel& Lines() { return *Model_; }
+    // View > Sign Preview, and how each line fits the sign.
+    TSignPreviewPanel& SignPreview() { return *SignPreview_; }
     // The one printer of the run, made on first use: Print Setup chooses it, Print uses it.
     QPrinter& Printer();
     // The sign data stream of the last send.
@@ -65,6 +68,7 @@ public:
     TMessageFileDialog* SaveDialog1 = nullptr;
     QMenu* File1 = nullptr;
     QMenu* Edit1 = nullptr;
+    QMenu* View1 = nullptr;
     QMenu* Send1 = nullptr;
     QAction* New1 = nullptr;
     QAction* Open1 = nullptr;
@@ -77,6 +81,7 @@ public:
     QAction* DeleteSelection1 = nullptr;
     QAction* InsertNew1 = nullptr;
     QAction* AddNew1 = nullptr;
+    QAction* SignPreview1 = nullptr;
     QAction* Configuration1 = nullptr;
     QAction* SendMessage1 = nullptr;
 
@@ -148,6 +153,7 @@ private:
     std::unique_ptr<TBlock> EditBlock_;
     TDocumentState Doc_;
     TMessageListModel* Model_ = nullptr;
+    TSignPreviewPanel* SignPreview_ = nullptr;
     TBEDlg* BEDlg_ = nullptr;
     TComSetupDlg* ComSetupDlg_ = nullptr;
     std::unique_ptr<QPrinter> Printer_;

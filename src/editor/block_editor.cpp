@@ -117,6 +117,11 @@ TBEDlg::TBEDlg(TBlock& editBlock, QWidget* parent)
     PaintBox1->setFont(previewFont());
     PaintBox1->SetOnPaint([this](QPainter& painter) { PaintBox1Paint(painter); });
 
+    Label2 = new QLabel(this);
+    Label2->setObjectName("Label2");
+    Label2->setGeometry(16, 82, 361, 13);
+    Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
     // Only the buttons, the check box and the text box take the focus, in this order.
     setTabOrder(OKBtn, CancelBtn);
     setTabOrder(CancelBtn, CheckBox1);
@@ -153,6 +158,8 @@ void TBEDlg::FormActivate() {
     Edit1->setText(toQString(editBlock_.Text));
     loadedText_ = Edit1->text();
     CheckBox1->setChecked(editBlock_.Centered);
+    // Also when the text is the same as last time: the sign's width may have changed.
+    UpdateCount();
     Edit1->setFocus();
     Edit1->deselect();
 }
@@ -196,6 +203,24 @@ void TBEDlg::InsertCode(const QString& code) {
 
 void TBEDlg::Edit1Change() {
     PaintBox1->update();
+    UpdateCount();
+}
+
+void TBEDlg::UpdateCount() {
+    const int columns = SignColumns ? SignColumns() : 0;
+    if (columns <= 0) {
+        Label2->clear();
+        return;
+    }
+    std::string plain;
+    TColourArray colours{};
+    TFlashArray flash{};
+    ExpandMarkup(toBytesLossy(Edit1->text()), plain, colours, flash);
+    Label2->setText(QString("%1 of %2 characters").arg(plain.size()).arg(columns));
+    QPalette pal = palette();
+    if (plain.size() > static_cast<std::size_t>(columns))
+        pal.setColor(QPalette::WindowText, overflowMarkColour().darker(150));
+    Label2->setPalette(pal);
 }
 
 void TBEDlg::PaintBox1Paint(QPainter& painter) {

@@ -42,9 +42,14 @@ public:
     QPushButton* BitBtn3 = nullptr;
     QPushButton* BitBtn4 = nullptr;
     TPaintBox* PaintBox1 = nullptr;
+    // Under the preview: "n of W characters" for a sign W characters wide; empty while the
+    // sign's width is not known.
+    QLabel* Label2 = nullptr;
 
     // The clipboard the code buttons go through: the system's, unless replaced.
     std::function<QClipboard*()> Clipboard;
+    // The sign's width in characters, 0 when not known.
+    std::function<int()> SignColumns;
 
     // Draws the preview of the text box's contents onto `painter` (the preview box).
     void PaintBox1Paint(QPainter& painter);
@@ -64,6 +69,8 @@ private:
     void InsertCode(const QString& code);
     // Asks whether an edited text of `length` characters may be cut to what a block keeps.
     bool ConfirmShortening(qsizetype length);
+    // Counts the text's characters against the sign's width.
+    void UpdateCount();
 
     TBlock& editBlock_;
     // The text as it was loaded on opening.

@@ -2,7 +2,9 @@
 
 #include "editor/markup_painter.h"
 #include "model/block.h"
+#include "model/ui/screen_colour.h"
 #include "model/ui/text_codec.h"
+#include "sign/sign_preview.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -13,6 +15,23 @@ constexpr int kLeftOffset = 2;
 
 // Most characters of a line without a comma that can show in a row of any sensible width.
 constexpr std::size_t kMaxDrawnCharacters = 1024;
+
+// How much of its colour a line that the sign does not show keeps.
+constexpr qreal kDimmed = 0.4;
+
+// A triangle pointing past the row's right edge, on the row's background.
+void drawOverflowMark(QPainter& painter, const QRect& rect, const QColor& background) {
+    const QRect mark(rect.right() + 1 - kOverflowMarkWidth, rect.top(), kOverflowMarkWidth,
+                     rect.height());
+    painter.setOpacity(1);
+    painter.fillRect(mark, background);
+    const int mid = mark.center().y();
+    const QPoint arrow[] = {
+        {mark.left() + 3, mid - 6}, {mark.right() - 1, mid}, {mark.left() + 3, mid + 6}};
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(overflowMarkColour());
+    painter.drawPolygon(arrow, 3);
+}
 
 } // namespace
 
@@ -27,10 +46,12 @@ QFont messageRowFont() {
 }
 
 void drawMessageRow(QPainter& painter, const std::string& line, int index, const QRect& rect,
-                    const QColor& background) {
+                    const QColor& background, const TBlockFit* fit) {
     if (line.empty())
         return;
     painter.fillRect(rect, background);
+    if (fit && !fit->shown())
+        painter.setOpacity(kDimmed);
     painter.setBackgroundMode(Qt::OpaqueMode);
     painter.setBackground(background);
 
@@ -68,4 +89,6 @@ void drawMessageRow(QPainter& painter, const std::string& line, int index, const
         const auto i = static_cast<std::size_t>(k);
         x += markup.drawChar(painter, characters[k], colours[i], flash[i], QPoint(x, top));
     }
+    if (fit && fit->cut > 0)
+        drawOverflowMark(painter, rect, background);
 }

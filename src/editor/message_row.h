@@ -7,6 +7,7 @@
 #include <string>
 
 class QPainter;
+struct TBlockFit;
 
 // The list's row font: "Courier New" bold at a character height of 22 pixels, or the nearest
 // fixed-pitch face of the same height where it is missing.
@@ -15,5 +16,10 @@ QFont messageRowFont();
 // Draws one row of the message list: "Line N-", the line's head up to its first comma in white,
 // then the block's characters in their sign colours, flashing ones underlined, on `background`.
 // An empty line draws nothing; a line without a comma is drawn whole in white, unnumbered.
+// With `fit`, a line that the sign does not show is drawn dimmed, and one that runs past the
+// sign's width gets a mark at the row's right edge.
 void drawMessageRow(QPainter& painter, const std::string& line, int index, const QRect& rect,
-                    const QColor& background);
+                    const QColor& background, const TBlockFit* fit = nullptr);
+
+// Width of the mark of a line that runs past the sign's width, at the row's right edge.
+constexpr int kOverflowMarkWidth = 12;

@@ -9,16 +9,16 @@ namespace {
 
 constexpr const char* kSection = "Comm";
 
-// The whole number of `key`, which may run from 0 to the largest 32-bit number. A missing key
-// or a text that is no number gives `def`, as the file functions do; a number out of that
-// range gives `below` when it is negative and `def` when it is too large, and is reported.
+// The whole number of `key`, which may run from 0 to `most`. A missing key or a text that is no
+// number gives `def`, as the file functions do; a number out of that range gives `below` when it
+// is negative and `def` when it is too large, and is reported.
 int loadCount(const std::string& path, const char* key, int def, int below,
-              const char* belowMeaning, std::vector<std::string>& report) {
+              const char* belowMeaning, std::vector<std::string>& report, int most = INT_MAX) {
     const std::string text = readProfileString(path, kSection, key, "");
     const std::optional<long long> number = profileNumber(text);
     if (!number)
         return def;
-    if (*number >= 0 && *number <= INT_MAX)
+    if (*number >= 0 && *number <= most)
         return static_cast<int>(*number);
     const bool negative = *number < 0;
     const int used = negative ? below : def;
@@ -45,6 +45,8 @@ std::vector<std::string> TBComm::Load() {
                      "no serial port is chosen: a send asks for one", report);
     Baud = loadCount(path_, "Baud", kDefaultCommBaud, kDefaultCommBaud, nullptr, report);
     setIP(readProfileString(path_, kSection, "IP", kDefaultCommIP));
+    SignLines = loadCount(path_, "SignLines", 0, 0, nullptr, report, kMaxSignLines);
+    SignColumns = loadCount(path_, "SignColumns", 0, 0, nullptr, report, kMaxSignColumns);
     return report;
 }
 
@@ -52,4 +54,14 @@ void TBComm::Save() {
     writeProfileString(path_, kSection, "Port", std::to_string(Port));
     writeProfileString(path_, kSection, "Baud", std::to_string(Baud));
     writeProfileString(path_, kSection, "IP", IP);
+    // A file that never knew the sign's size stays as it was until a size is set.
+    writeSizeKey("SignLines", SignLines);
+    writeSizeKey("SignColumns", SignColumns);
+}
+
+void TBComm::writeSizeKey(const char* key, int value) {
+    // No value can hold a line break: it stands for a missing key.
+    if (value == 0 && readProfileString(path_, kSection, key, "\n") == "\n")
+        return;
+    writeProfileString(path_, kSection, key, std::to_string(value));
 }

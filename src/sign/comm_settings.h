@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sign/sign_size.h"
+
 #include <array>
 #include <cstddef>
 #include <string>
@@ -16,7 +18,8 @@ constexpr const char* kDefaultCommIP = "192.168.1.100";
 constexpr std::array<int, 7> kBaudTable = {300, 600, 1200, 2400, 4800, 9600, 19200};
 
 // How the sign is reached: serial port `Port` (1 to 4) at `Baud` bits per second, or the
-// network link (`Port` 5 or more) at address `IP`. Kept in section "Comm" of the settings file.
+// network link (`Port` 5 or more) at address `IP`; and the sign's size, `SignLines` lines of
+// `SignColumns` characters (0: not known). Kept in section "Comm" of the settings file.
 class TBComm {
 public:
     // Settings kept in the machine's settings file (settingsFilePath()).
@@ -26,24 +29,32 @@ public:
 
     int Port = 0;
     int Baud = 0;
-    std::string IP; // at most 40 characters: use setIP to store a longer text
+    std::string IP;      // at most 40 characters: use setIP to store a longer text
+    int SignLines = 0;   // 0 to 99
+    int SignColumns = 0; // 0 to 999
 
     // Stores the first 40 characters of `ip` in `IP`.
     void setIP(const std::string& ip) { IP = ip.substr(0, kMaxCommIP); }
 
-    // Sets the three fields from the settings file; missing or unreadable entries give the
-    // defaults 2, 1200 and 192.168.1.100. A number out of range (a port below 0, a negative
-    // baud rate, one beyond 32 bits) is replaced: a port below 0 by 0 (no port chosen, a send
-    // asks for one), any other by the key's default. Returns one line for each value replaced,
-    // naming the file, the key, the value and what is used instead, for the user to be told.
+    // Sets the fields from the settings file; missing or unreadable entries give the defaults
+    // 2, 1200, 192.168.1.100 and a sign of unknown size. A number out of range (a port below 0,
+    // a negative baud rate, one beyond 32 bits, a sign size beyond 99 lines or 999 characters)
+    // is replaced: a port below 0 by 0 (no port chosen, a send asks for one), any other by the
+    // key's default. Returns one line for each value replaced, naming the file, the key, the
+    // value and what is used instead, for the user to be told.
     std::vector<std::string> Load();
-    // Writes "Port", "Baud" and "IP", in this order. Throws EProfileWriteError ("Unable to
-    // write to <file>") at the first key that cannot be written; the fields keep their values.
+    // Writes "Port", "Baud", "IP", "SignLines" and "SignColumns", in this order; a size of 0
+    // only over a key that the file holds. Throws EProfileWriteError ("Unable to write to
+    // <file>") at the first key that cannot be written; the fields keep their values.
     void Save();
+
+    TSignSize signSize() const { return {SignLines, SignColumns}; }
 
     const std::string& settingsPath() const { return path_; }
     void setSettingsPath(std::string path) { path_ = std::move(path); }
 
 private:
+    void writeSizeKey(const char* key, int value);
+
     std::string path_;
 };

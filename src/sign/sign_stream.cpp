@@ -12,12 +12,18 @@ std::string lineAddress(long long start, std::size_t index) {
 }
 
 void buildSignStream(TSendBuffer& buffer, TBlock& sendBlock, const std::vector<std::string>& lines,
-                     int start, int width) {
+                     int start, int width, std::vector<std::size_t>* recordStarts) {
     TColourArray colours{};
     TFlashArray flash{};
     std::string plain;
     buffer.Clear();
+    if (recordStarts) {
+        recordStarts->clear();
+        recordStarts->reserve(lines.size());
+    }
     for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (recordStarts)
+            recordStarts->push_back(buffer.size());
         sendBlock.ParseLine(lines[i]);
         ExpandMarkup(sendBlock.Text, plain, colours, flash);
         buffer.AppendByte(kSignStart);

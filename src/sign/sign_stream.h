@@ -15,6 +15,7 @@ std::string lineAddress(long long start, std::size_t index);
 // Empties `buffer` and fills it with one record per block line, in order: 0x02, the line
 // address, for a centred block the spaces that centre its plain text on a line of `width`
 // characters (the odd space after the text, none when the text is as wide or wider), the
-// encoded text, 0x03. Each line is parsed into `sendBlock`, which keeps the last one.
+// encoded text, 0x03. Each line is parsed into `sendBlock`, which keeps the last one. With
+// `recordStarts`, it receives the position in the buffer where each line's record begins.
 void buildSignStream(TSendBuffer& buffer, TBlock& sendBlock, const std::vector<std::string>& lines,
-                     int start, int width);
+                     int start, int width, std::vector<std::size_t>* recordStarts = nullptr);

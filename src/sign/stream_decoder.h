@@ -33,6 +33,7 @@ struct TSignRecord {
     bool endsFlashing = false;
 
     std::string text() const;
+    bool operator==(const TSignRecord&) const = default;
 };
 
 // A run of bytes that is not a complete record, with where it lies in the send.
@@ -49,6 +50,7 @@ struct TStreamError {
     std::string sample; // the first bytes of the run (at most kErrorSampleBytes)
 
     std::string describe() const;
+    bool operator==(const TStreamError&) const = default;
 };
 
 using TStreamEvent = std::variant<TSignRecord, TStreamError>;

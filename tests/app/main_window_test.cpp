@@ -87,6 +87,7 @@ TEST_F(MainWindowTest, StartsUntitledWithTheWholeMenu) {
         {"DeleteSelection1", "Edit1", "&Delete Selection", "Del"},
         {"InsertNew1", "Edit1", "&Insert New...", "Ins"},
         {"AddNew1", "Edit1", "&Add New...", ""},
+        {"SignPreview1", "View1", "Sign &Preview", "F8"},
         {"Configuration1", "Send1", "&Configuration", ""},
         {"SendMessage1", "Send1", "&Send Message", "F9"},
     };
@@ -106,10 +107,10 @@ TEST_F(MainWindowTest, StartsUntitledWithTheWholeMenu) {
     QStringList captions;
     for (QAction* action : form().menuBar()->actions())
         captions << action->text();
-    EXPECT_EQ(captions, QStringList({"&File", "&Edit", "&Send"}));
+    EXPECT_EQ(captions, QStringList({"&File", "&Edit", "&View", "&Send"}));
     // Alt+menu letter, then the item's underlined letter runs the item: within a menu each
     // caption has one access key, and no two share it (Qt would only cycle between them).
-    for (QMenu* menu : {form().File1, form().Edit1, form().Send1}) {
+    for (QMenu* menu : {form().File1, form().Edit1, form().View1, form().Send1}) {
         QStringList keys;
         for (QAction* action : menu->actions()) {
             if (action->isSeparator())

@@ -158,6 +158,25 @@ TEST_F(DesktopTest, F9SendsTheMessageToTheMappedSerialPort) {
     EXPECT_TRUE(desk->editor().running());
 }
 
+TEST_F(DesktopTest, F8OpensTheSignPreviewInLedColours) {
+    ASSERT_TRUE(desk->startEditor());
+    ASSERT_NO_FATAL_FAILURE(openByTypedName(dir.file("shop.lsm")));
+    // The LEDs of the message: red "OPEN", green "7 DAYS", yellow "SALE NOW".
+    const auto ledsShown = [&] {
+        const std::string colours = desk->focusedColours();
+        int found = 0;
+        for (const char* led : {"#FF281E", "#28E13C", "#FFD200"})
+            found += colours.find(led) != std::string::npos;
+        return found;
+    };
+    EXPECT_EQ(ledsShown(), 0) << "the panel is hidden until the user opens it";
+    desk->key("F8");
+    EXPECT_TRUE(waitUntil([&] { return ledsShown() == 3; }, 10s)) << desk->focusedColours();
+    // The keyboard stays with the main window: F8 closes the panel again.
+    desk->key("F8");
+    EXPECT_TRUE(waitUntil([&] { return ledsShown() == 0; }, 10s));
+}
+
 TEST_F(DesktopTest, ClosingWithChangesAsksToSaveFirst) {
     ASSERT_TRUE(desk->startEditor());
     desk->key("alt+e a");

@@ -21,6 +21,8 @@ struct LoadCase {
     int baud;
     std::string ip;
     std::vector<std::string> report = {}; // after "<file>: "
+    int signLines = 0;
+    int signColumns = 0;
 };
 
 void PrintTo(const LoadCase& c, std::ostream* os) {
@@ -40,6 +42,8 @@ TEST_P(CommLoadTest, LoadsFieldsOrDefaults) {
     EXPECT_EQ(comm.Port, c.port);
     EXPECT_EQ(comm.Baud, c.baud);
     EXPECT_EQ(comm.IP, c.ip);
+    EXPECT_EQ(comm.SignLines, c.signLines);
+    EXPECT_EQ(comm.SignColumns, c.signColumns);
     std::vector<std::string> expected;
     for (const std::string& line : c.report)
         expected.push_back(path + ": " + line);
@@ -85,7 +89,22 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"Hex", "[Comm]\nPort=0x3\nBaud=0X2580\n", 3, 9600, "192.168.1.100"},
         LoadCase{"Junk", "[Comm]\nPort=abc\nBaud=\n", 2, 1200, "192.168.1.100"},
         LoadCase{"EmptyAddressKept", "[Comm]\nIP=\n", 2, 1200, ""},
-        LoadCase{"LongAddressCutTo40", "[Comm]\nIP=" + k50 + "\n", 2, 1200, k50.substr(0, 40)}),
+        LoadCase{"LongAddressCutTo40", "[Comm]\nIP=" + k50 + "\n", 2, 1200, k50.substr(0, 40)},
+        LoadCase{"SignSize",
+                 "[Comm]\nSignLines=99\nsigncolumns=0x14\n",
+                 2,
+                 1200,
+                 "192.168.1.100",
+                 {},
+                 99,
+                 20},
+        LoadCase{"SignSizeOutOfRangeIsUnknown",
+                 "[Comm]\nSignLines=100\nSignColumns=-3\n",
+                 2,
+                 1200,
+                 "192.168.1.100",
+                 {"SignLines=100 is out of range; 0 is used instead.",
+                  "SignColumns=-3 is out of range; 0 is used instead."}}),
     [](const testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
 
 TEST(CommSettingsTest, NewObjectIsZeroAndEmpty) {
@@ -111,6 +130,40 @@ TEST(CommSettingsTest, SaveWritesAllThreeKeysInOrderAndKeepsTheRest) {
     EXPECT_EQ(again.Port, 5);
     EXPECT_EQ(again.Baud, 19200);
     EXPECT_EQ(again.IP, "10.0.0.7");
+}
+
+// The sign's size goes in once it is known, and then stays; every other line stays as it was.
+TEST(CommSettingsTest, SaveWritesTheSignSizeOnceKnownAndKeepsTheRest) {
+    const std::string rest = "; machine settings\n[Ports]\nCOM1=/dev/ttyUSB0\n\n";
+    const std::string comm = "[Comm]\nPort=2\nBaud=1200\nIP=192.168.1.100\n";
+    const struct {
+        const char* name;
+        std::string before;
+        int lines, columns;
+        std::string after;
+    } cases[] = {
+        {"UnknownSizeAddsNothing", rest + comm, 0, 0, rest + comm},
+        {"KnownSizeIsAdded", rest + comm, 4, 20, rest + comm + "SignLines=4\nSignColumns=20\n"},
+        {"OneKnownOneNot", rest + comm, 0, 16, rest + comm + "SignColumns=16\n"},
+        {"KeysKeepTheirPlaces", "[Comm]\nSignColumns=20\nPort=2\nSignLines=4\n" + rest, 0, 0,
+         "[Comm]\nSignColumns=0\nPort=2\nSignLines=0\nBaud=1200\nIP=192.168.1.100\n" + rest},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string path = dir.file("LUMAVANE.INI");
+        writeFileBytes(path, c.before);
+        TBComm comm(path);
+        comm.Load();
+        comm.SignLines = c.lines;
+        comm.SignColumns = c.columns;
+        comm.Save();
+        EXPECT_EQ(readFileBytes(path), c.after);
+        TBComm again(path);
+        again.Load();
+        EXPECT_EQ(again.SignLines, c.lines);
+        EXPECT_EQ(again.SignColumns, c.columns);
+    }
 }
 
 TEST(CommSettingsTest, SaveIntoAFreshFile) {

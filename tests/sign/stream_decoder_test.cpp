@@ -2,6 +2,8 @@
 #include "sign/sign_stream.h"
 #include "sign/stream_decoder.h"
 
+#include "support/core/random_message.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -141,50 +143,21 @@ TEST(StreamDecoderTest, AddressesFollowTheStartLineAndWrap) {
 
 // ----- Random messages: decoding the built stream gives the blocks back ---------------------
 
-// A random marked-up text: characters (spaces, a stray "^", letters, bytes above 0x7F) mixed
-// with the four codes. Control bytes of the stream stay out of it: the sign reads those as
-// control bytes whatever the sender meant.
-std::string randomText(std::mt19937& rng) {
-    static const std::vector<std::string> pieces = {
-        "^R^", "^G^",  "^Y^",  "^F^",  "^F^", " ",   " ", "  ", "^", "A",    "b",   "7",
-        ",",   "\xC4", "\xE9", "\x80", "^^",  "^g^", "x", "Q",  "!", "\x7F", "\x01"};
-    std::uniform_int_distribution<int> count(0, 30);
-    std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
-    std::string text;
-    for (int n = count(rng); n > 0; --n)
-        text += pieces[pick(rng)];
-    return text;
-}
-
-// Feeds `stream` in pieces of random sizes.
-std::vector<TStreamEvent> decodeInPieces(const std::string& stream, std::mt19937& rng) {
-    std::uniform_int_distribution<std::size_t> size(1, 64);
-    TStreamDecoder decoder;
-    for (std::size_t at = 0; at < stream.size();) {
-        const std::size_t n = std::min(size(rng), stream.size() - at);
-        decoder.feed(std::string_view(stream).substr(at, n));
-        at += n;
-    }
-    decoder.finish();
-    return decoder.takeEvents();
-}
-
 TEST(StreamDecoderTest, RandomMessagesDecodeToTheirBlocks) {
     std::mt19937 rng(20240917);
     std::uniform_int_distribution<int> blockCount(1, 12);
     std::uniform_int_distribution<int> startLine(0, 99);
     std::uniform_int_distribution<int> lineWidth(1, 60);
-    std::bernoulli_distribution centred(0.5);
     std::size_t withTrailingSpace = 0;
     for (int round = 0; round < 400; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         std::vector<std::string> lines;
         for (int n = blockCount(rng); n > 0; --n)
-            lines.push_back((centred(rng) ? "Centered," : "NotCentered,") + randomText(rng));
+            lines.push_back(randomBlockLine(rng));
         const int start = startLine(rng);
         const int width = round % 50 == 0 ? 999 : lineWidth(rng);
         const std::string stream = build(lines, start, width);
-        const auto records = recordsOf(decodeInPieces(stream, rng));
+        const auto records = recordsOf(decodeInRandomPieces(stream, rng));
         ASSERT_EQ(records.size(), lines.size());
 
         std::size_t offset = 0;

@@ -1,39 +1,16 @@
 #pragma once
 
+#include "sign/sign_face.h"
 #include "sign/stream_decoder.h"
 
 #include <QLabel>
 #include <QMainWindow>
-#include <QTimer>
-#include <QWidget>
 
-#include <map>
+class TSignBoard;
 
-// The face of the sign: one row of 5x7 LED characters per line address received, in address
-// order, on a dark board; flashing characters blink twice a second; a line whose text runs
-// past the width is cut there and marked beside the board.
-class TSignBoard : public QWidget {
-    Q_OBJECT
-public:
-    explicit TSignBoard(int width, QWidget* parent = nullptr);
-
-    void showRecord(const TSignRecord& record);
-    QSize sizeHint() const override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    void blink();
-
-    int width_;
-    std::map<std::string, TSignRecord> lines_;
-    QTimer blinkTimer_;
-    bool blinkOn_ = true;
-};
-
-// The virtual sign's window: the board and a status line that tells where the sign listens
-// and what the last send brought.
+// The virtual sign's window: the board, one row per line address received, in address order,
+// `width` characters wide; and a status line that tells where the sign listens and what the
+// last send brought.
 class TSignWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -47,6 +24,8 @@ public:
 private:
     void updateStatus();
 
+    int width_;
+    TSignMemory memory_;
     TSignBoard* board_;
     QLabel* status_;
     QString where_;

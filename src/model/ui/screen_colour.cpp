@@ -32,3 +32,7 @@ QColor screenColour(TSignColour colour, TColourScheme scheme) {
     }
     return QColor(colours.red);
 }
+
+QColor overflowMarkColour() {
+    return QColor(255, 140, 0);
+}

@@ -13,3 +13,6 @@ enum class TColourScheme {
 
 // The screen colour of the sign colour `colour` in `scheme`.
 QColor screenColour(TSignColour colour, TColourScheme scheme);
+
+// The colour of the marks that say a line runs past the sign's width.
+QColor overflowMarkColour();

@@ -34,6 +34,11 @@ TAskSend1::TAskSend1(QWidget* parent)
     inner->addWidget(SpinEdit1, 0, 1);
     inner->addWidget(Label2, 1, 0);
     inner->addWidget(SpinEdit2, 1, 1);
+    Label3 = new QLabel(Bevel1);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setTextFormat(Qt::PlainText);
+    Label3->hide();
+    inner->addWidget(Label3, 2, 0, 1, 2);
     const int fieldWidth = SpinEdit2->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 40;
     SpinEdit1->setFixedWidth(fieldWidth);
     SpinEdit2->setFixedWidth(fieldWidth);
@@ -42,6 +47,8 @@ TAskSend1::TAskSend1(QWidget* parent)
 
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(SpinEdit1, &QSpinBox::valueChanged, this, &TAskSend1::UpdateFitNote);
+    connect(SpinEdit2, &QSpinBox::valueChanged, this, &TAskSend1::UpdateFitNote);
 
     // Created with the fields at their initial values: the store restores over them shortly.
     oxPersist1 = new TOxPersist(this);
@@ -54,6 +61,7 @@ TAskSend1::~TAskSend1() {
 }
 
 int TAskSend1::ShowModal() {
+    UpdateFitNote();
     const int result = exec();
     // Typed text that was not yet taken in counts as the fields' value, Cancel included.
     SpinEdit1->Value();
@@ -65,4 +73,10 @@ void TAskSend1::showEvent(QShowEvent* event) {
     if (!event->spontaneous())
         OKBtn->setFocus();
     QDialog::showEvent(event);
+}
+
+void TAskSend1::UpdateFitNote() {
+    const QString note = FitNote ? FitNote(SpinEdit1->value(), SpinEdit2->value()) : QString();
+    Label3->setText(note);
+    Label3->setVisible(!note.isEmpty());
 }

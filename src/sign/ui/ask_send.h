@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -32,7 +34,15 @@ public:
     QLabel* Label2;
     TSpinEdit* SpinEdit2; // line width, 1 to 999
     TOxPersist* oxPersist1;
+    QLabel* Label3; // what the sign will cut or not show; hidden while everything fits
+
+    // What a send with start line `start` and width `width` would cut or not show ("" when
+    // everything fits). Asked when the dialog opens and whenever a field changes.
+    std::function<QString(int start, int width)> FitNote;
 
 protected:
     void showEvent(QShowEvent* event) override;
+
+private:
+    void UpdateFitNote();
 };

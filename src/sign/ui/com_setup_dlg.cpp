@@ -5,11 +5,14 @@
 #include "sign/comm_settings.h"
 #include "sign/ui/dialog_frame.h"
 #include "sign/ui/radio_group.h"
+#include "sign/ui/spin_edit.h"
 #include "widgets/run_command.h"
 #include "widgets/window_placement.h"
 
 #include <QFrame>
 #include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
@@ -44,6 +47,37 @@ TComSetupDlg::TComSetupDlg(TBComm& comm, QWidget* parent)
     inner->addWidget(Edit1, 1, 0, Qt::AlignTop);
     Edit1->setMinimumWidth(
         Edit1->fontMetrics().horizontalAdvance(QStringLiteral("000.000.000.000")) + 16);
+
+    // The sign's size, below the link's controls: what the sign preview and the fit marks use.
+    GroupBox1 = new QGroupBox(tr("Sign Size:"), Bevel1);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    Label1 = new QLabel(tr("&Lines:"), GroupBox1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    SpinEdit1 = new TSpinEdit(0, kMaxSignLines, 0, 2, GroupBox1);
+    SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
+    Label2 = new QLabel(tr("C&haracters per line:"), GroupBox1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    // Wrapped rather than widen the dialog, whatever the desktop's font.
+    Label2->setWordWrap(true);
+    SpinEdit2 = new TSpinEdit(0, kMaxSignColumns, 0, 3, GroupBox1);
+    SpinEdit2->setObjectName(QStringLiteral("SpinEdit2"));
+    Label1->setBuddy(SpinEdit1);
+    Label2->setBuddy(SpinEdit2);
+    auto* unknown = new QLabel(tr("0 = not known"), GroupBox1);
+    unknown->setEnabled(false);
+    auto* size = new QGridLayout(GroupBox1);
+    size->addWidget(Label1, 0, 0);
+    size->addWidget(SpinEdit1, 0, 1);
+    size->addWidget(Label2, 1, 0);
+    size->addWidget(SpinEdit2, 1, 1);
+    size->addWidget(unknown, 2, 0, 1, 2);
+    size->setColumnStretch(0, 1);
+    const int fieldWidth = SpinEdit2->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 40;
+    SpinEdit1->setFixedWidth(fieldWidth);
+    SpinEdit2->setFixedWidth(fieldWidth);
+    // As wide as the controls above leave it, never wider: they keep their sizes.
+    GroupBox1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    inner->addWidget(GroupBox1, 2, 0, 1, 2);
     layOutDialogFrame(this, frame);
     centreWhenShown(this, TCentring::EveryShow);
 
@@ -69,6 +103,8 @@ void TComSetupDlg::FormActivate() {
     RadioGroup2->setItemIndex(
         found == kBaudTable.end() ? 0 : static_cast<int>(found - kBaudTable.begin()));
     setAddressText(toQString(comm_.IP));
+    SpinEdit1->setValue(comm_.SignLines);
+    SpinEdit2->setValue(comm_.SignColumns);
 }
 
 void TComSetupDlg::OKBtnClick() {
@@ -77,6 +113,8 @@ void TComSetupDlg::OKBtnClick() {
     if (const int rate = RadioGroup2->itemIndex(); rate >= 0)
         comm_.Baud = kBaudTable[static_cast<std::size_t>(rate)];
     comm_.setIP(toBytesLossy(Edit1->text()));
+    comm_.SignLines = SpinEdit1->Value();
+    comm_.SignColumns = SpinEdit2->Value();
     comm_.Save();
 }
 

@@ -5,16 +5,19 @@
 #include <QDialog>
 
 class QFrame;
+class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class RadioGroup;
 class TBComm;
+class TSpinEdit;
 
 // Most characters that the user can type as the network address.
 constexpr int kTypedAddressLimit = 38;
 
 // "Communications Setup": chooses the serial port and baud rate or the network address of the
-// sign, and saves them to the settings file when confirmed.
+// sign, states the sign's size, and saves them to the settings file when confirmed.
 class TComSetupDlg : public QDialog {
     Q_OBJECT
 
@@ -37,6 +40,11 @@ public:
     RadioGroup* RadioGroup1;
     RadioGroup* RadioGroup2;
     QLineEdit* Edit1;
+    QGroupBox* GroupBox1; // "Sign Size:"
+    QLabel* Label1;
+    TSpinEdit* SpinEdit1; // lines on the sign, 0 (not known) to 99
+    QLabel* Label2;
+    TSpinEdit* SpinEdit2; // characters per line, 0 (not known) to 999
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -1,4 +1,4 @@
-#include "led_font.h"
+#include "signview/led_font.h"
 
 namespace {
 

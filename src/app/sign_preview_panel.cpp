@@ -1,0 +1,181 @@
+#include "app/sign_preview_panel.h"
+
+#include "app/application.h"
+#include "app/main_form.h"
+#include "base/state_dir.h"
+#include "editor/block_editor.h"
+#include "editor/message_list_box.h"
+#include "editor/message_list_model.h"
+#include "editor/sign_preview_dock.h"
+#include "settings/profile.h"
+#include "sign/ui/ask_send.h"
+#include "sign/ui/com_setup_dlg.h"
+#include "sign/ui/spin_edit.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QHelpEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolTip>
+
+namespace {
+
+constexpr const char* kViewSection = "MainWindow";
+constexpr const char* kViewKey = "State";
+constexpr int kViewStateVersion = 1;
+
+// The values that Select Address offers before the user has changed anything.
+constexpr int kFirstStart = 1;
+constexpr int kFirstWidth = 20;
+
+} // namespace
+
+TSignPreviewPanel::TSignPreviewPanel(TForm1& form)
+    : QObject(&form)
+    , form_(form) {
+    Dock = new TSignPreviewDock(&form);
+    Dock->setAllowedAreas(Qt::AllDockWidgetAreas);
+    form.addDockWidget(Qt::BottomDockWidgetArea, Dock);
+    Dock->hide();
+
+    View1 = new QMenu(QStringLiteral("&View"), form.menuBar());
+    View1->setObjectName(QStringLiteral("View1"));
+    form.menuBar()->insertMenu(form.Send1->menuAction(), View1);
+    SignPreview1 = Dock->toggleViewAction();
+    SignPreview1->setObjectName(QStringLiteral("SignPreview1"));
+    SignPreview1->setText(QStringLiteral("Sign &Preview"));
+    SignPreview1->setShortcut(QKeySequence(Qt::Key_F8));
+    SignPreview1->setShortcutContext(Qt::WindowShortcut);
+    View1->addAction(SignPreview1);
+
+    // Changes come in bursts (a file opened, blocks added one after the other): one rebuild
+    // when the program is idle again, or at once when someone needs the preview first.
+    rebuildSoon_.setSingleShot(true);
+    rebuildSoon_.setInterval(0);
+    connect(&rebuildSoon_, &QTimer::timeout, this, &TSignPreviewPanel::ShowRebuilt);
+    TMessageListModel& lines = form.Lines();
+    connect(&lines, &QAbstractItemModel::rowsInserted, this, &TSignPreviewPanel::Invalidate);
+    connect(&lines, &QAbstractItemModel::rowsRemoved, this, &TSignPreviewPanel::Invalidate);
+    connect(&lines, &QAbstractItemModel::dataChanged, this, &TSignPreviewPanel::Invalidate);
+    connect(&lines, &QAbstractItemModel::modelReset, this, &TSignPreviewPanel::Invalidate);
+    // A panel that opens shows the message as it is now.
+    connect(Dock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            ShowRebuilt();
+    });
+
+    form.ListBox1->viewport()->installEventFilter(this);
+    form.installEventFilter(this);
+    RestoreViewState();
+    connect(Dock, &QDockWidget::dockLocationChanged, this, &TSignPreviewPanel::SaveViewState);
+    connect(Dock, &QDockWidget::topLevelChanged, this, &TSignPreviewPanel::SaveViewState);
+    connect(Dock, &QDockWidget::visibilityChanged, this, &TSignPreviewPanel::SaveViewState);
+    Invalidate();
+}
+
+void TSignPreviewPanel::Attach(TAskSend1& askSend, TComSetupDlg& comSetup, TBEDlg& blockEditor) {
+    askSend_ = &askSend;
+    for (TSpinEdit* field : {askSend.SpinEdit1, askSend.SpinEdit2})
+        connect(field, &QSpinBox::valueChanged, this, &TSignPreviewPanel::Invalidate);
+    askSend.FitNote = [this](int start, int width) {
+        return QString::fromStdString(fitNote(
+            previewSignMessage(form_.Lines().Lines(), start, width, form_.Comm().signSize())));
+    };
+    // The sign's size may have changed, also when a failed save kept the dialog's values.
+    connect(&comSetup, &QDialog::finished, this, &TSignPreviewPanel::Invalidate);
+    blockEditor.SignColumns = [this] { return form_.Comm().SignColumns; };
+    Invalidate();
+}
+
+int TSignPreviewPanel::Start() const {
+    return askSend_ ? askSend_->SpinEdit1->value() : kFirstStart;
+}
+
+int TSignPreviewPanel::Width() const {
+    return askSend_ ? askSend_->SpinEdit2->value() : kFirstWidth;
+}
+
+void TSignPreviewPanel::Invalidate() {
+    stale_ = true;
+    rebuildSoon_.start();
+}
+
+void TSignPreviewPanel::Rebuild() {
+    preview_ = previewSignMessage(form_.Lines().Lines(), Start(), Width(), form_.Comm().signSize());
+    stale_ = false;
+    panelStale_ = true;
+}
+
+const TSignPreview& TSignPreviewPanel::Current() {
+    if (stale_)
+        Rebuild();
+    return preview_;
+}
+
+void TSignPreviewPanel::ShowRebuilt() {
+    if (stale_) {
+        Rebuild();
+        form_.ListBox1->viewport()->update();
+    }
+    // A hidden panel is brought up to date when it opens.
+    if (panelStale_ && Dock->isVisible()) {
+        Dock->ShowPreview(preview_, Start(), Width());
+        panelStale_ = false;
+    }
+}
+
+const TBlockFit* TSignPreviewPanel::RowFit(int row) {
+    const TSignPreview& preview = Current();
+    if (row < 0 || static_cast<std::size_t>(row) >= preview.blocks.size())
+        return nullptr;
+    return &preview.blocks[static_cast<std::size_t>(row)];
+}
+
+bool TSignPreviewPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip && watched == form_.ListBox1->viewport()) {
+        // A line that does not fit says so under its text.
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = form_.ListBox1->indexAt(help->pos());
+        const TBlockFit* fit = index.isValid() ? RowFit(index.row()) : nullptr;
+        const std::string note = fit ? blockFitNote(*fit, preview_.size) : std::string();
+        if (!note.empty()) {
+            QToolTip::showText(help->globalPos(),
+                               index.data(Qt::ToolTipRole).toString() + QLatin1Char('\n') +
+                                   QString::fromStdString(note),
+                               form_.ListBox1->viewport());
+            return true;
+        }
+    } else if (event->type() == QEvent::Hide && watched == &form_) {
+        // The window closes: the panel's size as the user left it.
+        SaveViewState();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+std::string TSignPreviewPanel::ViewStatePath() {
+    return programStateDirectory() + "/view.ini";
+}
+
+void TSignPreviewPanel::RestoreViewState() {
+    const std::string state = readProfileString(ViewStatePath(), kViewSection, kViewKey, "");
+    if (state.empty())
+        return;
+    if (form_.restoreState(QByteArray::fromBase64(QByteArray::fromStdString(state)),
+                           kViewStateVersion))
+        savedViewState_ = state;
+}
+
+void TSignPreviewPanel::SaveViewState() {
+    const std::string state = form_.saveState(kViewStateVersion).toBase64().toStdString();
+    if (state == savedViewState_)
+        return;
+    // Tried once for each change: a folder that cannot be written is told in the log only,
+    // since nothing of the user's work depends on it.
+    savedViewState_ = state;
+    try {
+        writeProfileString(ViewStatePath(), kViewSection, kViewKey, state);
+    } catch (const std::exception& error) {
+        TApplication::LogException(error);
+    }
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "sign/sign_preview.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <string>
+
+class QAction;
+class QMenu;
+class TAskSend1;
+class TBEDlg;
+class TComSetupDlg;
+class TForm1;
+class TSignPreviewDock;
+
+// The main window's menu "&View" with "Sign &Preview" (F8), the panel that it shows and hides,
+// and what the other windows learn from the same preview: the list how each line fits the sign,
+// the Select Address dialog what a send will cut or not show, the Block Editor the sign's width.
+// The preview is rebuilt from the bytes that F9 would send now (the list, and the start line and
+// width as they stand in Select Address) whenever one of them or the sign's size changes. The
+// panel's place and visibility are kept for the user in the program's state folder.
+class TSignPreviewPanel : public QObject {
+    Q_OBJECT
+public:
+    // Adds the menu and the panel (hidden, unless the user left it open) to `form`.
+    explicit TSignPreviewPanel(TForm1& form);
+
+    // Follows the Select Address fields and the Communications Setup dialog from now on, and
+    // tells the Select Address dialog and the Block Editor what they show of the sign's fit.
+    void Attach(TAskSend1& askSend, TComSetupDlg& comSetup, TBEDlg& blockEditor);
+
+    // The preview for the message as it stands.
+    const TSignPreview& Current();
+    // How the line at `row` fits the sign; null for a row that the list does not hold.
+    const TBlockFit* RowFit(int row);
+
+    // The file that keeps the panel's place: view.ini in the program's state folder.
+    static std::string ViewStatePath();
+
+    QMenu* View1 = nullptr;
+    QAction* SignPreview1 = nullptr;
+    TSignPreviewDock* Dock = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The message, the start line or width, or the sign's size changed.
+    void Invalidate();
+    void Rebuild();
+    void ShowRebuilt();
+    int Start() const;
+    int Width() const;
+    void RestoreViewState();
+    void SaveViewState();
+
+    TForm1& form_;
+    TAskSend1* askSend_ = nullptr;
+    TSignPreview preview_;
+    bool stale_ = true;
+    bool panelStale_ = true;
+    QTimer rebuildSoon_;
+    std::string savedViewState_;
+};

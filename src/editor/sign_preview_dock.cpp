@@ -1,0 +1,75 @@
+#include "editor/sign_preview_dock.h"
+
+#include "sign/sign_preview.h"
+#include "signview/sign_board.h"
+
+#include <QLabel>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace {
+
+QString count(std::size_t n, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+}
+
+QString known(int n) {
+    return n > 0 ? QString::number(n) : QStringLiteral("?");
+}
+
+} // namespace
+
+TSignPreviewDock::TSignPreviewDock(QWidget* parent)
+    : QDockWidget(tr("Sign Preview"), parent) {
+    setObjectName(QStringLiteral("SignPreviewDock"));
+    auto* content = new QWidget(this);
+    Board = new TSignBoard(content);
+    Board->setObjectName(QStringLiteral("SignBoard"));
+    Board->setMinimumPitch(kMinimumPitch);
+    BoardArea = new QScrollArea(content);
+    BoardArea->setWidget(Board);
+    BoardArea->setWidgetResizable(true);
+    BoardArea->setFrameShape(QFrame::NoFrame);
+    BoardArea->setAlignment(Qt::AlignCenter);
+    QPalette dark = BoardArea->palette();
+    dark.setColor(QPalette::Window, QColor(40, 40, 40));
+    BoardArea->setPalette(dark);
+    BoardArea->setBackgroundRole(QPalette::Window);
+    Status = new QLabel(content);
+    Status->setObjectName(QStringLiteral("SignPreviewStatus"));
+    Status->setTextFormat(Qt::PlainText);
+    // A narrow panel wraps the line rather than grow.
+    Status->setWordWrap(true);
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    layout->addWidget(BoardArea, 1);
+    layout->addWidget(Status);
+    setWidget(content);
+}
+
+void TSignPreviewDock::ShowPreview(const TSignPreview& preview, int start, int width) {
+    Board->setFace(preview.face);
+    QString text = tr("Start line %1, width %2").arg(start).arg(width);
+    if (preview.size.lines > 0 || preview.size.columns > 0) {
+        text += tr("  |  Sign: %1 lines of %2 characters")
+                    .arg(known(preview.size.lines), known(preview.size.columns));
+    } else {
+        text += tr("  |  Sign size not set (Send > Configuration)");
+    }
+    const std::size_t cut = preview.cutCount();
+    const std::size_t hidden = preview.hiddenCount();
+    if (cut > 0 || hidden > 0) {
+        QStringList parts;
+        if (cut > 0)
+            parts << count(cut, "line cut", "lines cut");
+        if (hidden > 0)
+            parts << count(hidden, "line not shown", "lines not shown");
+        text += QStringLiteral("  |  ") + parts.join(QStringLiteral(", "));
+    }
+    if (!preview.errors.empty())
+        text +=
+            QStringLiteral("  |  ") + count(preview.errors.size(), "byte run the sign cannot read",
+                                            "byte runs the sign cannot read");
+    Status->setText(text);
+}

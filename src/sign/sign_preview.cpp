@@ -1,0 +1,132 @@
+#include "sign/sign_preview.h"
+
+#include "model/block.h"
+#include "sign/send_buffer.h"
+#include "sign/sign_stream.h"
+
+#include <algorithm>
+#include <variant>
+
+namespace {
+
+std::string lines(std::size_t n) {
+    return std::to_string(n) + (n == 1 ? " line" : " lines");
+}
+
+} // namespace
+
+std::size_t TSignPreview::cutCount() const {
+    return static_cast<std::size_t>(std::count_if(
+        blocks.begin(), blocks.end(), [](const TBlockFit& b) { return b.shown() && b.cut > 0; }));
+}
+
+std::size_t TSignPreview::hiddenCount() const {
+    return static_cast<std::size_t>(
+        std::count_if(blocks.begin(), blocks.end(), [](const TBlockFit& b) { return !b.shown(); }));
+}
+
+TSignPreview previewSignMessage(const std::vector<std::string>& lines, int start, int width,
+                                TSignSize size) {
+    TSignPreview preview;
+    preview.size.lines = std::clamp(size.lines, 0, kMaxSignLines);
+    preview.size.columns = std::clamp(size.columns, 0, kMaxSignColumns);
+
+    TSendBuffer buffer;
+    TBlock sendBlock;
+    std::vector<std::size_t> starts;
+    buildSignStream(buffer, sendBlock, lines, start, width, &starts);
+
+    TStreamDecoder decoder;
+    decoder.feed(buffer.bytes());
+    decoder.finish();
+
+    // Each line's own record starts where the line's bytes start; records and lines both come
+    // in stream order. Other records (made of framing bytes in a text) reach the sign too.
+    preview.blocks.resize(lines.size());
+    std::vector<std::size_t> ownRecord(lines.size(), 0); // the record's offset + 1; 0 for none
+    TSignMemory memory;
+    std::size_t widest = 1;
+    std::size_t block = 0;
+    for (TStreamEvent& event : decoder.takeEvents()) {
+        auto* record = std::get_if<TSignRecord>(&event);
+        if (!record) {
+            preview.errors.push_back(std::get<TStreamError>(event));
+            continue;
+        }
+        widest = std::max(widest, record->leadingPad + record->chars.size() + record->trailingPad);
+        while (block < starts.size() && starts[block] < record->offset)
+            ++block;
+        if (block < starts.size() && starts[block] == record->offset) {
+            TBlockFit& fit = preview.blocks[block];
+            fit.address = record->address;
+            fit.width = record->leadingPad + record->chars.size();
+            if (preview.size.columns > 0 &&
+                fit.width > static_cast<std::size_t>(preview.size.columns))
+                fit.cut = fit.width - static_cast<std::size_t>(preview.size.columns);
+            ownRecord[block] = record->offset + 1;
+        }
+        memory.take(std::move(*record));
+    }
+    const int columns = preview.size.columns > 0 ? preview.size.columns : static_cast<int>(widest);
+    preview.face = memory.face(preview.size.lines, columns);
+
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        TBlockFit& fit = preview.blocks[i];
+        if (ownRecord[i] == 0) {
+            fit.place = TBlockFit::Place::Unreadable;
+        } else if (preview.size.lines > 0) {
+            const int line = std::stoi(fit.address);
+            if (line < 1 || line > preview.size.lines)
+                fit.place = TBlockFit::Place::BeyondLastLine;
+            else if (memory.line(fit.address)->offset + 1 != ownRecord[i])
+                fit.place = TBlockFit::Place::Replaced;
+        }
+    }
+    return preview;
+}
+
+std::string fitNote(const TSignPreview& preview) {
+    std::string note;
+    if (const std::size_t cut = preview.cutCount()) {
+        note += lines(cut) + (cut == 1 ? " is" : " are") + " wider than the sign (" +
+                std::to_string(preview.size.columns) + " characters): the sign will cut " +
+                (cut == 1 ? "it." : "them.");
+    }
+    if (const std::size_t hidden = preview.hiddenCount()) {
+        if (!note.empty())
+            note += "\n";
+        note += lines(hidden) + " will not be shown";
+        if (preview.size.lines > 0)
+            note += " (the sign has " + lines(static_cast<std::size_t>(preview.size.lines)) + ")";
+        note += ".";
+    }
+    return note;
+}
+
+std::string blockFitNote(const TBlockFit& fit, const TSignSize& size) {
+    std::string note;
+    switch (fit.place) {
+    case TBlockFit::Place::Shown:
+        break;
+    case TBlockFit::Place::BeyondLastLine:
+        note = "Goes to line " + fit.address + ", beyond the sign's last line (" +
+               signLineAddress(size.lines) + "): the sign does not show it.";
+        break;
+    case TBlockFit::Place::Replaced:
+        note = "Goes to line " + fit.address +
+               ", which a later line of the message replaces: the sign does not show it.";
+        break;
+    case TBlockFit::Place::Unreadable:
+        note = "Its text holds bytes that break the sign's record: the sign does not show it.";
+        break;
+    }
+    if (fit.cut > 0) {
+        if (!note.empty())
+            note += "\n";
+        note += std::to_string(fit.cut) + (fit.cut == 1 ? " character" : " characters") +
+                " wider than the sign (" + std::to_string(fit.width) + " of " +
+                std::to_string(size.columns) + "): the sign cuts " +
+                (fit.cut == 1 ? "it" : "them") + " off.";
+    }
+    return note;
+}
