@@ -26,12 +26,20 @@ LoopbackPeer::LoopbackPeer(Behaviour behaviour, std::size_t resetAfter)
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t size = sizeof address;
     if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(fd_, 8) != 0 ||
+        ::listen(fd_, behaviour_ == Behaviour::NeverAnswer ? 0 : 8) != 0 ||
         ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
         ::close(fd_);
         throw std::runtime_error("cannot listen on the loopback interface");
     }
     port_ = ntohs(address.sin_port);
+    if (behaviour_ == Behaviour::NeverAnswer) {
+        // One connection waits in a queue with room for one; the system drops later requests
+        // without a word, so their connects hang until they give up.
+        held_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (held_ < 0 ||
+            ::connect(held_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+            throw std::runtime_error("cannot fill the listener's queue");
+    }
     thread_ = std::thread([this] { run(); });
 }
 
@@ -57,6 +65,10 @@ std::string LoopbackPeer::received() {
 
 void LoopbackPeer::run() {
     while (!stop_) {
+        if (behaviour_ == Behaviour::NeverAnswer) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            continue;
+        }
         pollfd watch{fd_, POLLIN, 0};
         if (::poll(&watch, 1, 20) <= 0)
             continue;

@@ -15,6 +15,7 @@ public:
         NeverRead,      // accepts and holds the connection, reading nothing
         AcceptAndClose, // accepts and closes at once, reading nothing
         ResetAfter,     // reads `resetAfter` bytes, then resets the connection
+        NeverAnswer,    // its queue is full and it never accepts: a connect gets no answer
     };
 
     explicit LoopbackPeer(Behaviour behaviour = Behaviour::ReadAll, std::size_t resetAfter = 0);
