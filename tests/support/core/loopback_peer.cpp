@@ -26,7 +26,8 @@ LoopbackPeer::LoopbackPeer(Behaviour behaviour, std::size_t resetAfter)
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t size = sizeof address;
     if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(fd_, behaviour_ == Behaviour::NeverAnswer ? 0 : 8) != 0 ||
+        (behaviour_ != Behaviour::Refuse &&
+         ::listen(fd_, behaviour_ == Behaviour::NeverAnswer ? 0 : 8) != 0) ||
         ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
         ::close(fd_);
         throw std::runtime_error("cannot listen on the loopback interface");
@@ -65,7 +66,7 @@ std::string LoopbackPeer::received() {
 
 void LoopbackPeer::run() {
     while (!stop_) {
-        if (behaviour_ == Behaviour::NeverAnswer) {
+        if (behaviour_ == Behaviour::NeverAnswer || behaviour_ == Behaviour::Refuse) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             continue;
         }

@@ -16,6 +16,7 @@ public:
         AcceptAndClose, // accepts and closes at once, reading nothing
         ResetAfter,     // reads `resetAfter` bytes, then resets the connection
         NeverAnswer,    // its queue is full and it never accepts: a connect gets no answer
+        Refuse,         // holds its port without listening: a connect is refused
     };
 
     explicit LoopbackPeer(Behaviour behaviour = Behaviour::ReadAll, std::size_t resetAfter = 0);
