@@ -26,6 +26,9 @@ expected=(
 if [ -f tools/CMakeLists.txt ]; then
     expected+=(usr/bin/lumavane-sign)
 fi
+if [ -f tools/send/CMakeLists.txt ]; then
+    expected+=(usr/bin/lumavane-send usr/share/man/man1/lumavane-send.1.gz)
+fi
 for f in "${expected[@]}"; do
     [ -e "$stage/root/$f" ] || { echo "missing from the installed tree: $f" >&2; exit 1; }
 done
@@ -90,6 +93,23 @@ if [ "$(head -c 2 "$store" 2>/dev/null)" != "03" ]; then
     exit 1
 fi
 echo "installed editor started and ended cleanly as an ordinary user; values kept in $store"
+
+if [ -f tools/send/CMakeLists.txt ]; then
+    # The command-line sender as a user runs it: its manual page, and a dry run of a message
+    # with the machine's settings and the start line and width that the editor just kept.
+    dpkg-deb -c "$deb" | grep -q '/usr/share/man/man1/lumavane-send.1.gz$' ||
+        { echo "the package has no manual page for lumavane-send" >&2; exit 1; }
+    # (A machine whose dpkg leaves manual pages out, as small container images do, has none.)
+    if [ -e /usr/share/man/man1/lumavane-send.1.gz ] && command -v man >/dev/null; then
+        man -w lumavane-send >/dev/null || { echo "man lumavane-send finds no page" >&2; exit 1; }
+    fi
+    printf 'Centered,^G^OPEN\r\n' > "$user_home/open.lsm"
+    chown nobody:nogroup "$user_home/open.lsm"
+    dump=$(run_as_user /usr/bin/lumavane-send --dry-run --hex "$user_home/open.lsm")
+    echo "$dump" | grep -q '^@0 line 01 pad 8/8: 02 30 31 20' ||
+        { echo "the installed lumavane-send gave: $dump" >&2; exit 1; }
+    echo "installed lumavane-send: manual page and a dry run: ok"
+fi
 
 dpkg --purge lumavane >/dev/null
 [ ! -e /var/lib/lumavane ] || { echo "purge left /var/lib/lumavane behind" >&2; exit 1; }

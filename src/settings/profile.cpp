@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <string_view>
@@ -128,6 +129,31 @@ std::string readProfileString(const std::string& path, const std::string& sectio
     if (value.size() > kMaxProfileValue)
         value.resize(kMaxProfileValue);
     return value;
+}
+
+std::vector<std::string> readProfileSections(const std::string& path) {
+    std::string data;
+    std::string reason;
+    switch (readRegularFile(path, data, reason)) {
+    case TReadResult::Missing:
+        return {};
+    case TReadResult::Failed:
+        throw EFOpenError(failureText("Cannot open file " + path, reason));
+    case TReadResult::Ok:
+        break;
+    }
+    std::vector<std::string> names;
+    for (const Line& line : splitLines(data)) {
+        const Parsed p = parse(line.text);
+        if (p.kind != Kind::Section)
+            continue;
+        const bool known = std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+            return sameIgnoringAsciiCase(name, p.name);
+        });
+        if (!known)
+            names.push_back(p.name);
+    }
+    return names;
 }
 
 std::optional<long long> profileNumber(const std::string& text) {

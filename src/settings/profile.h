@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // The settings file's key=value text format: "[Section]" header lines, each followed by its
 // "Key=Value" lines. Section and key names match without regard to case; spaces around names
@@ -23,6 +24,12 @@ constexpr std::size_t kMaxProfileValue = 2047;
 // or the key is missing or the file cannot be read. At most 2047 characters.
 std::string readProfileString(const std::string& path, const std::string& section,
                               const std::string& key, const std::string& def);
+
+// The names of the file's sections in file order, each once (a later section of the same name,
+// whatever its case, adds nothing: reads take the first). None when the file is missing. Throws
+// EFOpenError ("Cannot open file <path>", the reason on a second line) when the file exists but
+// cannot be read, so that a caller that must not run on defaults can tell.
+std::vector<std::string> readProfileSections(const std::string& path);
 
 // The integer of `key`: decimal, or hexadecimal after "0x" / "0X" when the text is longer than
 // two characters; `def` when the key is missing or its text is not such a number.

@@ -7,14 +7,13 @@
 
 namespace {
 
-constexpr const char* kSection = "Comm";
-
-// The whole number of `key`, which may run from 0 to `most`. A missing key or a text that is no
-// number gives `def`, as the file functions do; a number out of that range gives `below` when it
-// is negative and `def` when it is too large, and is reported.
-int loadCount(const std::string& path, const char* key, int def, int below,
-              const char* belowMeaning, std::vector<std::string>& report, int most = INT_MAX) {
-    const std::string text = readProfileString(path, kSection, key, "");
+// The whole number of `key` in `section`, which may run from 0 to `most`. A missing key or a text
+// that is no number gives `def`, as the file functions do; a number out of that range gives
+// `below` when it is negative and `def` when it is too large, and is reported.
+int loadCount(const std::string& path, const std::string& section, const char* key, int def,
+              int below, const char* belowMeaning, std::vector<std::string>& report,
+              int most = INT_MAX) {
+    const std::string text = readProfileString(path, section, key, "");
     const std::optional<long long> number = profileNumber(text);
     if (!number)
         return def;
@@ -23,7 +22,9 @@ int loadCount(const std::string& path, const char* key, int def, int below,
     const bool negative = *number < 0;
     const int used = negative ? below : def;
     const std::string shown = text.size() > 24 ? text.substr(0, 24) + "..." : text;
-    std::string note = path + ": " + key + "=" + shown + " is out of range; " +
+    // The section is named where it is not the editor's own.
+    const std::string where = section == kCommSection ? "" : "[" + section + "] ";
+    std::string note = path + ": " + where + key + "=" + shown + " is out of range; " +
                        std::to_string(used) + " is used instead";
     if (negative && belowMeaning)
         note += std::string(" (") + belowMeaning + ")";
@@ -39,21 +40,26 @@ TBComm::TBComm()
 TBComm::TBComm(std::string settingsPath)
     : path_(std::move(settingsPath)) {}
 
+TBComm::TBComm(std::string settingsPath, std::string section)
+    : path_(std::move(settingsPath))
+    , section_(std::move(section)) {}
+
 std::vector<std::string> TBComm::Load() {
     std::vector<std::string> report;
-    Port = loadCount(path_, "Port", kDefaultCommPort, 0,
+    Port = loadCount(path_, section_, "Port", kDefaultCommPort, 0,
                      "no serial port is chosen: a send asks for one", report);
-    Baud = loadCount(path_, "Baud", kDefaultCommBaud, kDefaultCommBaud, nullptr, report);
-    setIP(readProfileString(path_, kSection, "IP", kDefaultCommIP));
-    SignLines = loadCount(path_, "SignLines", 0, 0, nullptr, report, kMaxSignLines);
-    SignColumns = loadCount(path_, "SignColumns", 0, 0, nullptr, report, kMaxSignColumns);
+    Baud = loadCount(path_, section_, "Baud", kDefaultCommBaud, kDefaultCommBaud, nullptr, report);
+    setIP(readProfileString(path_, section_, "IP", kDefaultCommIP));
+    SignLines = loadCount(path_, section_, "SignLines", 0, 0, nullptr, report, kMaxSignLines);
+    SignColumns =
+        loadCount(path_, section_, "SignColumns", 0, 0, nullptr, report, kMaxSignColumns);
     return report;
 }
 
 void TBComm::Save() {
-    writeProfileString(path_, kSection, "Port", std::to_string(Port));
-    writeProfileString(path_, kSection, "Baud", std::to_string(Baud));
-    writeProfileString(path_, kSection, "IP", IP);
+    writeProfileString(path_, section_, "Port", std::to_string(Port));
+    writeProfileString(path_, section_, "Baud", std::to_string(Baud));
+    writeProfileString(path_, section_, "IP", IP);
     // A file that never knew the sign's size stays as it was until a size is set.
     writeSizeKey("SignLines", SignLines);
     writeSizeKey("SignColumns", SignColumns);
@@ -61,7 +67,7 @@ void TBComm::Save() {
 
 void TBComm::writeSizeKey(const char* key, int value) {
     // No value can hold a line break: it stands for a missing key.
-    if (value == 0 && readProfileString(path_, kSection, key, "\n") == "\n")
+    if (value == 0 && readProfileString(path_, section_, key, "\n") == "\n")
         return;
-    writeProfileString(path_, kSection, key, std::to_string(value));
+    writeProfileString(path_, section_, key, std::to_string(value));
 }

@@ -9,6 +9,8 @@
 
 // Most characters of the sign's network address.
 constexpr std::size_t kMaxCommIP = 40;
+// The settings file's section of the editor's link.
+constexpr const char* kCommSection = "Comm";
 // Values used when the settings file has no usable entry.
 constexpr int kDefaultCommPort = 2;
 constexpr int kDefaultCommBaud = 1200;
@@ -26,6 +28,9 @@ public:
     TBComm();
     // Settings kept in the file at `settingsPath`.
     explicit TBComm(std::string settingsPath);
+    // Settings kept in another section of that file, with the same keys and rules (the named
+    // signs of the command-line sender); the editor only ever uses "Comm".
+    TBComm(std::string settingsPath, std::string section);
 
     int Port = 0;
     int Baud = 0;
@@ -51,10 +56,12 @@ public:
     TSignSize signSize() const { return {SignLines, SignColumns}; }
 
     const std::string& settingsPath() const { return path_; }
+    const std::string& section() const { return section_; }
     void setSettingsPath(std::string path) { path_ = std::move(path); }
 
 private:
     void writeSizeKey(const char* key, int value);
 
     std::string path_;
+    std::string section_ = kCommSection;
 };

@@ -9,6 +9,13 @@
 #include "sign/send_errors.h"
 #include "sign/sign_stream.h"
 
+namespace {
+
+// The port number under which a device named without one is opened.
+constexpr unsigned kDeviceOnlyComNumber = 1;
+
+} // namespace
+
 TSignLink TSignLink::Serial(unsigned comNumber, std::int32_t baud, std::string device) {
     TSignLink link;
     link.kind = Kind::Serial;
@@ -39,9 +46,14 @@ TSignLink signLinkFromSettings(const TBComm& comm) {
 std::string describeSignLink(const TSignLink& link) {
     if (link.network())
         return "IP address " + link.host + ", port " + std::to_string(link.tcpPort);
-    std::string text = "Com port " + std::to_string(link.comNumber);
-    if (!link.device.empty())
-        text += " (" + link.device + ")";
+    std::string text;
+    if (link.comNumber == 0 && !link.device.empty()) {
+        text = "Serial device " + link.device;
+    } else {
+        text = "Com port " + std::to_string(link.comNumber);
+        if (!link.device.empty())
+            text += " (" + link.device + ")";
+    }
     if (link.baud == 0)
         return text + " at the device's speed";
     return text + " at " + std::to_string(link.baud) + " baud";
@@ -71,6 +83,8 @@ std::string TSignSender::Description() const {
     if (link_.network())
         return describeSignLink(link_);
     TSignLink shown = link_;
+    if (shown.comNumber == 0 && !shown.device.empty())
+        return describeSignLink(shown);
     if (port_->ComNumber != 0)
         shown.comNumber = port_->ComNumber;
     if (shown.device.empty() && shown.comNumber != 0 && port_->DeviceResolver) {
@@ -97,13 +111,17 @@ void TSignSender::Open() {
     } else {
         if (port_->Open())
             return;
+        // A device named without a port number stands in for a port number of its own, so
+        // that the port opens it instead of asking for a port.
+        const unsigned number =
+            link_.comNumber == 0 && !link_.device.empty() ? kDeviceOnlyComNumber : link_.comNumber;
         port_->Baud = link_.baud;
-        port_->ComNumber = static_cast<std::uint16_t>(link_.comNumber);
+        port_->ComNumber = static_cast<std::uint16_t>(number);
         if (!link_.device.empty() && !resolverReplaced_) {
             savedResolver_ = port_->DeviceResolver;
             resolverReplaced_ = true;
             port_->DeviceResolver = [device = link_.device, saved = savedResolver_,
-                                     number = link_.comNumber](unsigned n) {
+                                     number](unsigned n) {
                 return n == number || !saved ? device : saved(n);
             };
         }

@@ -22,8 +22,9 @@ class TTcpClient;
 struct TSignLink {
     enum class Kind { Serial, Network };
     Kind kind = Kind::Serial;
-    // Serial: the port number (0: the port asks the user, when it has a prompt), the device
-    // (empty: the port's own mapping of numbers to devices decides) and the line speed.
+    // Serial: the port number (0: the port asks the user, when it has a prompt, unless a
+    // device is named), the device (empty: the port's own mapping of numbers to devices
+    // decides) and the line speed.
     unsigned comNumber = 0;
     std::string device;
     std::int32_t baud = 0;
@@ -42,7 +43,8 @@ struct TSignLink {
 TSignLink signLinkFromSettings(const TBComm& comm);
 
 // The link as messages name it: "IP address 10.0.0.5, port 23", "Com port 1 (/dev/ttyS0) at
-// 1200 baud", "Com port 0 at 1200 baud" (no device), "... at the device's speed" (baud 0).
+// 1200 baud", "Com port 0 at 1200 baud" (no device), "Serial device /dev/ttyUSB0 at 1200 baud"
+// (a device without a port number), "... at the device's speed" (baud 0).
 std::string describeSignLink(const TSignLink& link);
 
 // One send of a message to the sign: opens the link, builds the sign data stream, writes it with

@@ -2,12 +2,15 @@
 
 #include "base/ascii_case.h"
 #include "base/error_text.h"
+#include "base/whole_number.h"
 #include "model/safe_file.h"
 #include "model/whole_file.h"
 #include "store/store_errors.h"
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
+#include <optional>
 
 namespace {
 
@@ -52,6 +55,11 @@ std::uint32_t readUint32(std::string_view bytes) {
 
 std::string TStoreRecord::text() const {
     return fieldText(Data);
+}
+
+int storedWholeNumber(std::string_view text) {
+    const std::optional<long long> value = parseWholeNumber(text, TNumberForm::Signed);
+    return value ? static_cast<int>(std::clamp<long long>(*value, INT_MIN, INT_MAX)) : 0;
 }
 
 std::string normaliseStoreKey(std::string_view key) {

@@ -25,6 +25,11 @@ struct TStoreRecord {
     std::string text() const;
 };
 
+// The whole number that a remembered text stands for: decimal digits after an optional sign;
+// 0 for any other text, and the nearer end of the int range beyond it. The field that takes it
+// brings it within its own bounds.
+int storedWholeNumber(std::string_view text);
+
 // A record key made ready for use: each doubled backslash loses one of its two characters until
 // none is left, then one leading and one trailing backslash go; then the first 63 characters.
 std::string normaliseStoreKey(std::string_view key);

@@ -1,40 +1,16 @@
 #include "sign_listing.h"
 
-#include "model/charset.h"
-#include "sign/sign_protocol.h"
+#include "sign/stream_listing.h"
 
 #include <cstdio>
 #include <optional>
 
 namespace {
 
-std::string utf8(char16_t ch) {
-    std::string out;
-    if (ch < 0x80) {
-        out.push_back(static_cast<char>(ch));
-    } else if (ch < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (ch >> 6)));
-        out.push_back(static_cast<char>(0x80 | (ch & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (ch >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((ch >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (ch & 0x3F)));
-    }
-    return out;
-}
-
 std::string hexByte(unsigned char b) {
     char text[8];
     std::snprintf(text, sizeof text, "%02X", b);
     return text;
-}
-
-// Characters of a quoted or annotated text: the braces and quotes of the listing itself and
-// the backslash are escaped too, so that every byte reads back unambiguously.
-std::string listedChar(unsigned char code) {
-    if (code == '{' || code == '}' || code == '"' || code == '\\')
-        return "\\" + std::string(1, static_cast<char>(code));
-    return displayChar(code);
 }
 
 // The terminal's bold foreground of a sign colour.
@@ -58,35 +34,14 @@ std::size_t overflowOf(const TSignRecord& record, int width) {
 
 } // namespace
 
-std::string displayChar(unsigned char code) {
-    const char16_t ch = cp1252ToUnicode(code);
-    if (ch < 0x20 || ch == 0x7F || (ch >= 0x80 && ch < 0xA0))
-        return "\\x" + hexByte(code);
-    return utf8(ch);
-}
-
 std::string dumpRecord(const TSignRecord& record, int width) {
     std::string line = "@" + std::to_string(record.offset) + " line " + record.address + " pad " +
                        std::to_string(record.leadingPad) + "/" +
                        std::to_string(record.trailingPad) + " ";
-    const std::string& body = record.body;
-    bool flashing = false;
-    for (std::size_t i = record.leadingPad; i < body.size() - record.trailingPad; ++i) {
-        const auto b = static_cast<unsigned char>(body[i]);
-        if (b == kSignRed)
-            line += "{R}";
-        else if (b == kSignGreen)
-            line += "{G}";
-        else if (b == kSignYellow)
-            line += "{Y}";
-        else if (b == kSignFlash)
-            line += (flashing = !flashing) ? "{F+}" : "{F-}";
-        else
-            line += listedChar(b);
-    }
+    line += annotatedRecordText(record);
     line += " text \"";
     for (const TSignChar& c : record.chars)
-        line += listedChar(c.code);
+        line += listedSignChar(c.code);
     line += "\"";
     if (record.endsFlashing)
         line += " ends-flashing";
@@ -125,7 +80,7 @@ std::string ansiLine(const TSignRecord& record, int width) {
             if (flashing)
                 line += "\033[5m";
         }
-        const std::string shown = displayChar(c.code);
+        const std::string shown = signCharText(c.code);
         line += shown.size() > 1 && shown[0] == '\\' ? "?" : shown;
     }
     if (colour)

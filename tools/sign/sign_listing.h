@@ -17,6 +17,3 @@ std::string dumpError(const TStreamError& error);
 // The sign line of a record as the sign shows it, `width` characters between bars, in ANSI
 // colours, flashing characters blinking; characters past the width are cut and marked.
 std::string ansiLine(const TSignRecord& record, int width);
-
-// The UTF-8 text of one byte of the character set (a control byte as "\xNN").
-std::string displayChar(unsigned char code);

@@ -1,5 +1,6 @@
 #include "sign/ui/ask_send.h"
 
+#include "sign/send_address.h"
 #include "sign/ui/dialog_frame.h"
 #include "sign/ui/spin_edit.h"
 #include "store/ui/ox_persist.h"
@@ -20,11 +21,11 @@ TAskSend1::TAskSend1(QWidget* parent)
     Bevel1 = frame.Bevel1;
     Label1 = new QLabel(tr("Enter Line Address to start with (usually 1):"), Bevel1);
     Label1->setObjectName(QStringLiteral("Label1"));
-    SpinEdit1 = new TSpinEdit(0, 99, 1, 2, Bevel1);
+    SpinEdit1 = new TSpinEdit(kMinStartLine, kMaxStartLine, kDefaultStartLine, 2, Bevel1);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
     Label2 = new QLabel(tr("Width in chars of each line (used for centering):"), Bevel1);
     Label2->setObjectName(QStringLiteral("Label2"));
-    SpinEdit2 = new TSpinEdit(1, 999, 20, 3, Bevel1);
+    SpinEdit2 = new TSpinEdit(kMinLineWidth, kMaxLineWidth, kDefaultLineWidth, 3, Bevel1);
     SpinEdit2->setObjectName(QStringLiteral("SpinEdit2"));
     Label1->setBuddy(SpinEdit1);
     Label2->setBuddy(SpinEdit2);
@@ -52,8 +53,8 @@ TAskSend1::TAskSend1(QWidget* parent)
 
     // Created with the fields at their initial values: the store restores over them shortly.
     oxPersist1 = new TOxPersist(this);
-    oxPersist1->AddItem(SpinEdit1, "SpinEdit1_Value");
-    oxPersist1->AddItem(SpinEdit2, "SpinEdit2_Value");
+    oxPersist1->AddItem(SpinEdit1, kStoredStartLine);
+    oxPersist1->AddItem(SpinEdit2, kStoredLineWidth);
 }
 
 TAskSend1::~TAskSend1() {

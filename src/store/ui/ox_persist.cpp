@@ -1,6 +1,5 @@
 #include "store/ui/ox_persist.h"
 
-#include "base/whole_number.h"
 #include "store/store_path.h"
 #include "store/value_store.h"
 #include "widgets/run_command.h"
@@ -10,20 +9,7 @@
 #include <QFile>
 #include <QWidget>
 
-#include <algorithm>
-#include <climits>
 #include <filesystem>
-#include <optional>
-
-namespace {
-
-// The whole number of a stored text; 0 when the text is not one.
-int storedNumber(const std::string& text) {
-    const std::optional<long long> value = parseWholeNumber(text, TNumberForm::Signed);
-    return value ? static_cast<int>(std::clamp<long long>(*value, INT_MIN, INT_MAX)) : 0;
-}
-
-} // namespace
 
 TOxPersist::TOxPersist(QWidget* owner)
     : QObject(owner) {
@@ -62,7 +48,7 @@ void TOxPersist::Restore() {
             continue;
         const std::string text = record->text();
         if (!text.empty())
-            item.field->setValue(storedNumber(text));
+            item.field->setValue(storedWholeNumber(text));
     }
 }
 

@@ -1,0 +1,232 @@
+#include "sign/multi_send.h"
+
+#include "model/block.h"
+#include "sign/send_buffer.h"
+#include "sign/send_errors.h"
+#include "sign/sign_stream.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <filesystem>
+#include <map>
+#include <thread>
+
+int runExitStatus(const std::vector<TSignReport>& reports) {
+    auto statusOf = [](const TSignReport& report) {
+        switch (report.state) {
+        case TSignReport::State::Sent:
+            return kExitSent;
+        case TSignReport::State::OpenFailed:
+            return kExitOpenFailed;
+        default:
+            return kExitBrokeOff;
+        }
+    };
+    if (reports.empty())
+        return kExitSent;
+    const int first = statusOf(reports.front());
+    for (const TSignReport& report : reports) {
+        if (statusOf(report) != first)
+            return kExitSomeFailed;
+    }
+    return first;
+}
+
+std::string reportLine(const TSignJob& job, const TSignReport& report) {
+    std::string line = job.name + "\t" + describeSignLink(job.link) + "\t" +
+                       std::to_string(report.sent) + " of " + std::to_string(report.total) +
+                       " bytes\t";
+    switch (report.state) {
+    case TSignReport::State::Sent:
+        return line + "sent";
+    case TSignReport::State::Stopped:
+        if (report.total == 0)
+            return line + "stopped before it began";
+        // Every byte handed over, but the sign had not yet confirmed them: never "sent".
+        if (report.sent == report.total)
+            return line + "stopped before the sign confirmed every byte";
+        return line + "stopped";
+    case TSignReport::State::Waiting:
+    case TSignReport::State::Sending:
+        return line + "not ended";
+    case TSignReport::State::OpenFailed:
+    case TSignReport::State::BrokeOff:
+        break;
+    }
+    return line + "failed: " + report.reason;
+}
+
+TMultiSend::TMultiSend(std::vector<TSignJob> jobs, std::vector<std::string> lines)
+    : jobs_(std::move(jobs))
+    , lines_(std::move(lines))
+    , reports_(jobs_.size()) {}
+
+TMultiSend::~TMultiSend() = default;
+
+std::vector<TSignReport> TMultiSend::Reports() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return reports_;
+}
+
+void TMultiSend::update(std::size_t index, const std::function<void(TSignReport&)>& change) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    change(reports_[index]);
+}
+
+void TMultiSend::sendOne(std::size_t index) {
+    if (cancel_) {
+        update(index, [](TSignReport& r) { r.state = TSignReport::State::Stopped; });
+        return;
+    }
+    update(index, [](TSignReport& r) { r.state = TSignReport::State::Sending; });
+    const TSignJob& job = jobs_[index];
+    TSignSender sender(job.link);
+    sender.StallLimit = StallLimit;
+    sender.ConnectTimeoutMs = ConnectTimeoutMs;
+    sender.OnProgress = [this, index](std::size_t taken, std::size_t total) {
+        update(index, [&](TSignReport& r) {
+            r.sent = taken;
+            r.total = total;
+        });
+    };
+    sender.OnWait = [this, &sender] {
+        if (cancel_)
+            sender.Cancel();
+    };
+    // Built before the link opens, so that every report can tell the size of the message;
+    // once for all the signs that share a start line and a width.
+    Stream& stream = streams_.at({job.start, job.width});
+    std::call_once(stream.built, [&] {
+        TSendBuffer buffer;
+        TBlock sendBlock;
+        buildSignStream(buffer, sendBlock, lines_, job.start, job.width);
+        stream.bytes = buffer.bytes();
+    });
+    update(index, [&](TSignReport& r) { r.total = stream.bytes.size(); });
+    try {
+        TSendOutcome outcome;
+        try {
+            sender.Open();
+            outcome = sender.Transmit(stream.bytes);
+            sender.Close();
+        } catch (...) {
+            try {
+                sender.Close();
+            } catch (...) {
+                // The failure that ended the send is the one to report.
+            }
+            throw;
+        }
+        update(index, [&](TSignReport& r) {
+            r.state = outcome.cancelled ? TSignReport::State::Stopped : TSignReport::State::Sent;
+            r.sent = outcome.sent;
+            r.total = outcome.total;
+        });
+    } catch (const ESendOpenFailed& error) {
+        update(index, [&](TSignReport& r) {
+            r.state = TSignReport::State::OpenFailed;
+            r.sent = 0;
+            r.reason = oneLine(error.what());
+        });
+    } catch (const ESendError& error) {
+        update(index, [&](TSignReport& r) {
+            r.state = TSignReport::State::BrokeOff;
+            r.sent = error.sent();
+            r.total = error.total();
+            r.reason = oneLine(error.what());
+        });
+    } catch (const std::exception& error) {
+        // Any other failure (closing the link, memory) ends this sign only, with what it had
+        // counted; it is never taken for a delivered send.
+        update(index, [&](TSignReport& r) {
+            r.state = TSignReport::State::BrokeOff;
+            r.reason = oneLine(error.what());
+        });
+    }
+}
+
+namespace {
+
+// What one link reaches, so that two signs on one line, or behind one address, wait for each
+// other: the device (its real path, whatever link names it), or the host and TCP port.
+std::string placeOf(const TSignLink& link) {
+    if (link.network())
+        return "tcp:" + link.host + ":" + std::to_string(link.tcpPort);
+    if (link.device.empty())
+        return "com:" + std::to_string(link.comNumber);
+    std::error_code ignored;
+    const std::filesystem::path real = std::filesystem::canonical(link.device, ignored);
+    return "dev:" + (real.empty() ? link.device : real.string());
+}
+
+} // namespace
+
+void TMultiSend::Run() {
+    // The signs by the line or the address they are on, each place's signs in turn: every
+    // serial line on a thread of its own; the network places on at most MaxConnections threads.
+    std::map<std::string, std::vector<std::size_t>> places;
+    std::vector<std::vector<std::size_t>*> serial;
+    std::vector<std::vector<std::size_t>*> network;
+    for (std::size_t i = 0; i < jobs_.size(); ++i) {
+        streams_[{jobs_[i].start, jobs_[i].width}];
+        std::vector<std::size_t>& place = places[placeOf(jobs_[i].link)];
+        if (place.empty())
+            (jobs_[i].link.network() ? network : serial).push_back(&place);
+        place.push_back(i);
+    }
+
+    std::mutex doneMutex;
+    std::condition_variable doneChanged;
+    std::size_t running = 0;
+    auto finished = [&] {
+        std::lock_guard<std::mutex> lock(doneMutex);
+        --running;
+        doneChanged.notify_all();
+    };
+
+    std::vector<std::thread> threads;
+    std::atomic<std::size_t> nextNetwork = 0;
+    const std::size_t networkThreads =
+        std::min(network.size(), std::max<std::size_t>(MaxConnections, 1));
+    running = serial.size() + networkThreads;
+    try {
+        for (const std::vector<std::size_t>* place : serial) {
+            threads.emplace_back([this, place, &finished] {
+                for (std::size_t index : *place)
+                    sendOne(index);
+                finished();
+            });
+        }
+        for (std::size_t t = 0; t < networkThreads; ++t) {
+            threads.emplace_back([this, &network, &nextNetwork, &finished] {
+                for (std::size_t n; (n = nextNetwork++) < network.size();) {
+                    for (std::size_t index : *network[n])
+                        sendOne(index);
+                }
+                finished();
+            });
+        }
+    } catch (...) {
+        // No thread for the rest: the sends that have begun end as asked, none other begins.
+        Cancel();
+        for (std::thread& thread : threads)
+            thread.join();
+        throw;
+    }
+
+    {
+        std::unique_lock<std::mutex> lock(doneMutex);
+        while (running > 0) {
+            doneChanged.wait_for(lock, TickInterval);
+            if (OnTick && running > 0) {
+                lock.unlock();
+                OnTick();
+                lock.lock();
+            }
+        }
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    if (OnTick)
+        OnTick();
+}

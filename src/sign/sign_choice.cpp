@@ -1,0 +1,198 @@
+#include "sign/sign_choice.h"
+
+#include "base/ascii_case.h"
+#include "base/whole_number.h"
+#include "settings/profile.h"
+#include "sign/comm_settings.h"
+#include "sign/multi_send.h"
+#include "sign/send_address.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::string_view kSignPrefix = "Sign ";
+
+// The sign's name in a section name "Sign NAME" (the word in any case); none for other
+// sections.
+std::optional<std::string> signNameOf(const std::string& section) {
+    if (section.size() <= kSignPrefix.size() ||
+        !sameIgnoringAsciiCase(std::string_view(section).substr(0, kSignPrefix.size()),
+                               kSignPrefix))
+        return std::nullopt;
+    const std::size_t first = section.find_first_not_of(' ', kSignPrefix.size());
+    if (first == std::string::npos)
+        return std::nullopt;
+    return section.substr(first);
+}
+
+struct NamedSection {
+    std::string name;
+    std::string section;
+};
+
+std::vector<NamedSection> signSections(const std::string& settingsPath) {
+    std::vector<NamedSection> signs;
+    for (const std::string& section : readProfileSections(settingsPath)) {
+        const std::optional<std::string> name = signNameOf(section);
+        if (!name)
+            continue;
+        // "Sign a" and "Sign  a" are one sign to the user: the first section counts.
+        const bool known = std::any_of(signs.begin(), signs.end(), [&](const NamedSection& s) {
+            return sameIgnoringAsciiCase(s.name, *name);
+        });
+        if (!known)
+            signs.push_back({*name, section});
+    }
+    return signs;
+}
+
+// The value of a sign's Line or Width: none when the key is missing or empty.
+std::optional<int> boundedKey(const std::string& path, const std::string& section, const char* key,
+                              int low, int high, const char* meaning) {
+    const std::string text = readProfileString(path, section, key, "");
+    if (text.empty())
+        return std::nullopt;
+    const std::optional<long long> number = profileNumber(text);
+    if (!number || *number < low || *number > high)
+        throw ESignChoiceError(path + ": [" + section + "] " + key + "=" + text + ": " + meaning +
+                               " is a whole number from " + std::to_string(low) + " to " +
+                               std::to_string(high) + ".");
+    return static_cast<int>(*number);
+}
+
+// The sign of `section` with the run's overrides applied to its values.
+TChosenSign readSign(const std::string& path, const std::string& name, const std::string& section,
+                     const TLinkOverride& change, std::vector<std::string>& notes) {
+    if (change.host && change.device)
+        throw ESignChoiceError("A sign is reached either over the network or over a serial "
+                               "device, not both.");
+    if (change.host && change.port && *change.port < 5)
+        throw ESignChoiceError("Port " + std::to_string(*change.port) +
+                               " is a serial port; a host is reached over the network.");
+    if (change.device && change.port && *change.port >= 5)
+        throw ESignChoiceError("Port " + std::to_string(*change.port) +
+                               " is the network; a serial device needs a port from 1 to 4.");
+
+    TBComm comm(path, section);
+    for (std::string& note : comm.Load())
+        notes.push_back(std::move(note));
+    const bool editors = section == kCommSection;
+    std::string device = editors ? "" : readProfileString(path, section, "Device", "");
+    if (!device.empty() && comm.Port >= 5 && !change.port && !change.host && !change.device)
+        throw ESignChoiceError(path + ": [" + section + "] names the serial device " + device +
+                               " but Port=" + std::to_string(comm.Port) + " chooses the network.");
+    if (change.port) {
+        // Another port: the section's device belonged to its own.
+        comm.Port = *change.port;
+        device.clear();
+    }
+    if (change.baud)
+        comm.Baud = *change.baud;
+    if (change.device)
+        device = *change.device;
+
+    TChosenSign sign;
+    sign.name = name;
+    if (change.host) {
+        const auto [host, port] = splitHostPort(*change.host);
+        sign.link = TSignLink::Network(host, port);
+    } else if (!device.empty()) {
+        sign.link = TSignLink::Serial(change.port ? static_cast<unsigned>(*change.port) : 0,
+                                      comm.Baud, device);
+    } else if (comm.Port >= 5 && !editors) {
+        const auto [host, port] = splitHostPort(comm.IP);
+        sign.link = TSignLink::Network(host, port);
+    } else {
+        // The editor's link exactly as its Send Message takes it, the [Ports] map included.
+        sign.link = signLinkFromSettings(comm);
+    }
+    if (!editors) {
+        sign.start =
+            boundedKey(path, section, "Line", kMinStartLine, kMaxStartLine, "the start line");
+        sign.width = boundedKey(path, section, "Width", kMinLineWidth, kMaxLineWidth, "the width");
+    }
+    return sign;
+}
+
+} // namespace
+
+std::pair<std::string, int> splitHostPort(std::string_view text) {
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string_view::npos)
+        return {std::string(text), 23};
+    const std::string_view digits = text.substr(colon + 1);
+    const std::optional<long long> port = parseWholeNumber(digits, TNumberForm::Digits);
+    if (!port || *port < 1 || *port > 65535)
+        throw ESignChoiceError("\"" + std::string(text) +
+                               "\": the port after the colon is a whole number from 1 to 65535.");
+    if (colon == 0)
+        throw ESignChoiceError("\"" + std::string(text) + "\": no address before the port.");
+    return {std::string(text.substr(0, colon)), static_cast<int>(*port)};
+}
+
+std::vector<std::string> namedSigns(const std::string& settingsPath) {
+    std::vector<std::string> names;
+    for (const NamedSection& sign : signSections(settingsPath))
+        names.push_back(sign.name);
+    return names;
+}
+
+std::vector<TChosenSign> chooseSigns(const std::string& settingsPath, const TSignRequest& request,
+                                     std::vector<std::string>& notes) {
+    // Read first as a whole: a file that exists and cannot be read must not pass for one
+    // without settings.
+    const std::vector<NamedSection> sections = signSections(settingsPath);
+
+    std::vector<NamedSection> chosen;
+    if (request.all) {
+        chosen = sections;
+        if (chosen.empty())
+            throw ESignChoiceError(settingsPath +
+                                   " names no sign: add a section [Sign NAME] for each.");
+    } else if (request.names.empty()) {
+        chosen.push_back({kCommSection, kCommSection});
+    }
+    for (const std::string& name : request.names) {
+        const auto found = std::find_if(sections.begin(), sections.end(), [&](const auto& s) {
+            return sameIgnoringAsciiCase(s.name, name);
+        });
+        if (found == sections.end()) {
+            std::string known;
+            for (const NamedSection& s : sections)
+                known += (known.empty() ? "" : ", ") + s.name;
+            throw ESignChoiceError(
+                "No sign \"" + name + "\" in " + settingsPath +
+                (known.empty() ? ": it names no sign." : ": its signs are " + known + "."));
+        }
+        const bool twice = std::any_of(chosen.begin(), chosen.end(),
+                                       [&](const auto& s) { return s.section == found->section; });
+        if (!twice)
+            chosen.push_back(*found);
+    }
+    if (chosen.size() > 1 && request.change.namesAPlace())
+        throw ESignChoiceError("A port, a device or a host names the place of one sign; " +
+                               std::to_string(chosen.size()) + " signs are chosen.");
+
+    std::vector<TChosenSign> signs;
+    for (const NamedSection& s : chosen)
+        signs.push_back(readSign(settingsPath, s.name, s.section, request.change, notes));
+    return signs;
+}
+
+TSignJob signJob(const TChosenSign& sign, std::optional<int> start, std::optional<int> width,
+                 const TRememberedAddress& remembered) {
+    TSignJob job;
+    job.name = sign.name;
+    job.link = sign.link;
+    job.start = start.value_or(sign.start.value_or(remembered.start.value_or(kDefaultStartLine)));
+    job.width = width.value_or(sign.width.value_or(remembered.width.value_or(kDefaultLineWidth)));
+    return job;
+}
+
+bool needsRememberedAddress(const std::vector<TChosenSign>& signs, std::optional<int> start,
+                            std::optional<int> width) {
+    return std::any_of(signs.begin(), signs.end(), [&](const TChosenSign& sign) {
+        return (!start && !sign.start) || (!width && !sign.width);
+    });
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "sign/sign_sender.h"
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The signs that one run of the command-line sender goes to. By default the editor's own link,
+// section "Comm" of the settings file, read exactly as the editor reads it. Beside it the file
+// may name signs, one section "[Sign NAME]" each, with the keys of "Comm" (Port, Baud, IP, the
+// same defaults and rules) and three of their own: Device (a serial device, used instead of a
+// port number), Line and Width (where the message goes on that sign). In a sign's IP the
+// address may carry its TCP port, ADDR:PORT (23 without); the editor never reads these
+// sections.
+
+// The signs or values asked for cannot be used: the message says which and why.
+class ESignChoiceError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What the sender knows of one sign.
+struct TChosenSign {
+    // The sign's name; kCommSection for the editor's link.
+    std::string name;
+    TSignLink link;
+    // The start line and width that the sign's section gives, if any.
+    std::optional<int> start;
+    std::optional<int> width;
+};
+
+// Link values given for one run only; never written back.
+struct TLinkOverride {
+    std::optional<int> port;           // as the key Port: 1 to 4 serial, 5 or more the network
+    std::optional<int> baud;           // the serial line speed
+    std::optional<std::string> device; // a serial device, used instead of a port's own
+    std::optional<std::string> host;   // ADDR or ADDR:PORT: the network link to it
+
+    // Whether it names one sign's place (a port, a device or a host), which cannot hold for
+    // several signs at once.
+    bool namesAPlace() const { return port || device || host; }
+};
+
+// Which signs: the named ones (each once, in the order given), every named sign of the file
+// (`all`), or the editor's link when neither is asked for.
+struct TSignRequest {
+    std::vector<std::string> names;
+    bool all = false;
+    TLinkOverride change;
+};
+
+// The names of the file's signs, in file order; none when the file is missing. Throws
+// EFOpenError when the file exists but cannot be read.
+std::vector<std::string> namedSigns(const std::string& settingsPath);
+
+// The signs of `request` with their links, the overrides applied. Values of the file that are
+// out of range and replaced as the editor replaces them are told in `notes`. Throws
+// ESignChoiceError for a sign that the file does not name, a sign's Line or Width that is not a
+// number in the dialog's bounds, a Device on a sign whose Port is the network, a host's port that
+// is no TCP port, and contradicting overrides; EFOpenError for a file that cannot be read.
+std::vector<TChosenSign> chooseSigns(const std::string& settingsPath, const TSignRequest& request,
+                                     std::vector<std::string>& notes);
+
+// "ADDR" or "ADDR:PORT" as a host and a TCP port (23 without). Throws ESignChoiceError when the
+// port is not a whole number from 1 to 65535 or the address is empty.
+std::pair<std::string, int> splitHostPort(std::string_view text);
+
+struct TRememberedAddress;
+struct TSignJob;
+
+// Where the message goes on a sign: the run's own start line and width when given, else the
+// sign's Line and Width, else the values that the editor's Select Address dialog remembered,
+// else 1 and 20.
+TSignJob signJob(const TChosenSign& sign, std::optional<int> start, std::optional<int> width,
+                 const TRememberedAddress& remembered);
+
+// Whether some sign takes a value from the remembered ones (so that they must be read).
+bool needsRememberedAddress(const std::vector<TChosenSign>& signs, std::optional<int> start,
+                            std::optional<int> width);

@@ -1,0 +1,312 @@
+// lumavane-send as a script runs it: a child process with the settings, store and message files
+// of the test, sending to pseudo-terminals and loopback listeners that behave well or badly.
+
+#include "model/message_file.h"
+#include "sign/send_address.h"
+#include "sign/send_buffer.h"
+#include "sign/sign_stream.h"
+#include "store/value_store.h"
+#include "support/core/loopback_peer.h"
+#include "support/core/test_pty.h"
+#include "support/core/test_env.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Peer = LoopbackPeer::Behaviour;
+
+struct SendRun {
+    int status = -1; // the exit status; -1 when it did not end by itself in time
+    std::string out;
+    std::string err;
+    double seconds = 0;
+};
+
+// Runs the program to its end (at most 20 seconds), its output going to files in `dir`;
+// `meanwhile` is called every 10 ms with its process id while it runs.
+SendRun runSend(const TempDir& dir, std::vector<std::string> args,
+                const std::function<void(pid_t)>& meanwhile = {}) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const std::string out = dir.file("out"), err = dir.file("err");
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    args.insert(args.begin(), LUMAVANE_SEND_TOOL);
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    const auto start = Clock::now();
+    const int rc = ::posix_spawn(&pid, LUMAVANE_SEND_TOOL, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0)
+        throw std::runtime_error("cannot start " LUMAVANE_SEND_TOOL);
+    SendRun run;
+    int status = 0;
+    while (::waitpid(pid, &status, WNOHANG) != pid) {
+        if (Clock::now() - start > std::chrono::seconds(20)) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            return run;
+        }
+        if (meanwhile)
+            meanwhile(pid);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = readFileBytes(out);
+    run.err = readFileBytes(err);
+    return run;
+}
+
+// The settings file of the program (the test process's private one, which the child inherits).
+void writeSettings(const std::string& text) {
+    writeFileBytes(std::getenv("LUMAVANE_INI"), text);
+}
+
+std::vector<std::string> message(int blocks) {
+    std::vector<std::string> lines = {"Centered,^R^OPEN ^G^7 DAYS", "NotCentered,A^Y^B^F^C",
+                                      "Centered,", "NotCentered,\x03\xE9t\xE9 \x02"};
+    for (int i = 4; i < blocks; ++i)
+        lines.push_back("NotCentered,^G^" + std::string(240, static_cast<char>('A' + i % 26)));
+    return lines;
+}
+
+std::string messageFile(const TempDir& dir, int blocks) {
+    const std::string path = dir.file("message.lsm");
+    writeMessageFile(path, message(blocks));
+    return path;
+}
+
+std::string streamOf(const std::vector<std::string>& lines, int start, int width) {
+    TSendBuffer buffer;
+    TBlock block;
+    buildSignStream(buffer, block, lines, start, width);
+    return std::string(buffer.bytes());
+}
+
+// The bytes that a sign's line says were sent ("... <n> of <m> bytes ...").
+std::size_t sentIn(const std::string& out) {
+    std::smatch match;
+    return std::regex_search(out, match, std::regex("\t([0-9]+) of [0-9]+ bytes\t"))
+               ? std::stoul(match[1])
+               : std::string::npos;
+}
+
+struct StatusCase {
+    const char* name;
+    // The sign: "pty" (a reader that takes everything), "pty-held" (locked by another
+    // program), "pty-drop" (a reader that goes after 1000 bytes), "pty-slow" (a reader that
+    // takes 8000 bytes a second), "peer-" and a LoopbackPeer behaviour, or "".
+    std::string sign;
+    std::vector<std::string> args;
+    int blocks; // 0: no message file
+    int signal; // sent once the sign has taken some bytes
+    int status;
+    const char* says; // the start of the result column, or of the message on standard error
+};
+
+TEST(SendToolTest, TheExitStatusTellsHowTheSendEnded) {
+    const StatusCase cases[] = {
+        {"SentOverAPty", "pty", {}, 40, 0, 0, "sent"},
+        {"SentOverTheNetwork", "peer-ReadAll", {}, 40, 0, 0, "sent"},
+        {"LineOutOfRange", "", {"--line", "100"}, 4, 0, 2, "lumavane-send: --line takes a whole"},
+        {"HexWithoutDryRun", "", {"--hex"}, 4, 0, 2, "lumavane-send: --hex goes with --dry-run."},
+        {"MissingFile", "", {}, 0, 0, 3, "lumavane-send: Cannot open file "},
+        {"HeldPty", "pty-held", {}, 4, 0, 4, "failed: ERROR Opening Com Port, check correct"},
+        {"RefusedPort", "peer-Refuse", {}, 4, 0, 4, "failed: ERROR Connecting to IP Address."},
+        {"NoAnswer", "peer-NeverAnswer", {}, 4, 0, 4, "failed: ERROR Connecting to IP Address."},
+        {"PtyReaderVanishes", "pty-drop", {}, 200, 0, 5, "failed: Sending failed after "},
+        {"PeerResetsMidSend", "peer-ResetAfter", {}, 200, 0, 5, "failed: Sending failed after "},
+        {"InterruptedOnAPty", "pty-slow", {}, 100, SIGINT, 130, "stopped"},
+        {"TerminatedOnTheNetwork", "peer-NeverRead", {}, 4000, SIGTERM, 143, "stopped"},
+    };
+    TempDir dir;
+    writeSettings("[Comm]\r\nPort=5\r\nIP=192.0.2.1\r\n");
+    for (const StatusCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<PtyReader> pty;
+        std::unique_ptr<LoopbackPeer> peer;
+        int lock = -1;
+        std::vector<std::string> args = c.args;
+        if (c.sign.starts_with("pty")) {
+            PtyReader::Behaviour reader;
+            reader.dropAfter = c.sign == "pty-drop" ? 1000 : reader.dropAfter;
+            reader.bytesPerSecond = c.sign == "pty-slow" ? 8000 : 0;
+            pty = std::make_unique<PtyReader>(reader);
+            args.insert(args.end(), {"--device", pty->path(), "--baud", "19200"});
+            lock = c.sign == "pty-held" ? ::open(pty->path().c_str(), O_RDWR | O_NOCTTY) : -1;
+            ASSERT_EQ(lock >= 0 ? ::flock(lock, LOCK_EX | LOCK_NB) : 0, 0);
+        } else if (c.sign.starts_with("peer-")) {
+            const std::string kind = c.sign.substr(5);
+            peer = std::make_unique<LoopbackPeer>(kind == "NeverRead"     ? Peer::NeverRead
+                                                  : kind == "NeverAnswer" ? Peer::NeverAnswer
+                                                  : kind == "ResetAfter"  ? Peer::ResetAfter
+                                                  : kind == "Refuse"      ? Peer::Refuse
+                                                                          : Peer::ReadAll,
+                                                  2000);
+            args.insert(args.end(), {"--host", "127.0.0.1:" + std::to_string(peer->port())});
+        }
+        args.push_back(c.blocks > 0 ? messageFile(dir, c.blocks) : dir.file("none.lsm"));
+
+        bool signalled = false;
+        const SendRun run = runSend(dir, args, [&](pid_t pid) {
+            const bool taken = pty ? pty->read(0, 0).size() >= 2000 : peer && peer->finished() > 0;
+            if (c.signal && !signalled && taken) {
+                signalled = true;
+                ::kill(pid, c.signal);
+            }
+        });
+        if (lock >= 0)
+            ::close(lock);
+
+        EXPECT_EQ(run.status, c.status) << run.out << run.err;
+        EXPECT_LT(run.seconds, c.sign == "peer-NeverAnswer" ? 6.0 : 4.0);
+        if (c.sign.empty()) {
+            EXPECT_EQ(run.err.rfind(c.says, 0), 0u) << run.err;
+            EXPECT_EQ(run.out, "");
+            continue;
+        }
+        EXPECT_NE(run.out.find("\t" + std::string(c.says)), std::string::npos) << run.out;
+        // What the sign got is what the line says was sent: all of it, or a beginning of it.
+        const std::string stream = streamOf(message(c.blocks), 1, 20);
+        const std::size_t sent = sentIn(run.out);
+        ASSERT_LE(sent, stream.size()) << run.out;
+        if (c.status == 0)
+            EXPECT_EQ(sent, stream.size());
+        else
+            EXPECT_TRUE(sent < stream.size() ||
+                        run.out.find("stopped before the sign confirmed every byte") !=
+                            std::string::npos)
+                << run.out;
+        if (pty && c.sign != "pty-drop") {
+            EXPECT_TRUE(pty->read(sent, 3000) == stream.substr(0, sent));
+        }
+        if (c.sign == "peer-ReadAll") {
+            ASSERT_TRUE(peer->waitForFinished(1));
+            EXPECT_TRUE(peer->received() == stream);
+        }
+    }
+}
+
+TEST(SendToolTest, ADeadSignLeavesTheOthersCompleteAndSignsOnOneLineTakeTurns) {
+    TempDir dir;
+    PtyReader pty;
+    LoopbackPeer peer;
+    LoopbackPeer dead(Peer::Refuse);
+    const std::string device = "Device=" + pty.path() + "\r\nBaud=19200\r\n";
+    writeSettings("[Comm]\r\nPort=1\r\n[Sign front]\r\n" + device +
+                  "Line=5\r\nWidth=30\r\n[Sign dead]\r\nPort=5\r\nIP=127.0.0.1:" +
+                  std::to_string(dead.port()) + "\r\n[Sign back]\r\nPort=5\r\nIP=127.0.0.1:" +
+                  std::to_string(peer.port()) + "\r\n[Sign side]\r\n" + device + "Line=60\r\n");
+    const SendRun run = runSend(dir, {"--all-signs", "--width", "12", messageFile(dir, 300)});
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+
+    // Each sign with its own start line, the width of the run; the two on the pseudo-terminal
+    // one after the other (side by side the second would find the device held).
+    const std::vector<std::string> lines = message(300);
+    const std::string front = streamOf(lines, 5, 12);
+    const std::string back = streamOf(lines, 1, 12);
+    const std::string side = streamOf(lines, 60, 12);
+    auto sent = [](const std::string& stream) {
+        return std::to_string(stream.size()) + " of " + std::to_string(stream.size()) +
+               " bytes\tsent\n";
+    };
+    const std::string serial = "\tSerial device " + pty.path() + " at 19200 baud\t";
+    const std::string network = "\tIP address 127.0.0.1, port ";
+    EXPECT_EQ(run.out, "front" + serial + sent(front) + "dead" + network +
+                           std::to_string(dead.port()) + "\t0 of " + std::to_string(back.size()) +
+                           " bytes\tfailed: ERROR Connecting to IP Address. Tried IP address "
+                           "127.0.0.1, port " +
+                           std::to_string(dead.port()) +
+                           ": Socket Error # 10061 Connection refused.\nback" + network +
+                           std::to_string(peer.port()) + "\t" + sent(back) + "side" + serial +
+                           sent(side));
+    EXPECT_TRUE(pty.read(front.size() + side.size()) == front + side);
+    ASSERT_TRUE(peer.waitForFinished(1));
+    EXPECT_TRUE(peer.received() == back);
+}
+
+TEST(SendToolTest, DryRunWritesTheStreamThatASendWrites) {
+    const struct {
+        const char* start; // the remembered values (nullptr: no store file)
+        const char* width;
+        std::vector<std::string> args;
+        int expectedStart, expectedWidth;
+    } cases[] = {
+        {nullptr, nullptr, {}, 1, 20},
+        {"7", "16", {}, 7, 16},
+        {"150", "abc", {}, 99, 1},
+        {"7", "16", {"--line", "0", "--width", "999"}, 0, 999},
+    };
+    TempDir dir;
+    writeSettings("[Comm]\r\nPort=2\r\n");
+    const std::string file = messageFile(dir, 30);
+    const std::vector<std::string> lines = readMessageFile(file);
+    const std::string store = std::getenv("LUMAVANE_STORE");
+    for (const auto& c : cases) {
+        std::remove(store.c_str());
+        std::string stored;
+        if (c.start) {
+            TValueStore values;
+            values.putText(kStoredStartLine, kSendAddressStoreKey, c.start);
+            values.putText(kStoredLineWidth, kSendAddressStoreKey, c.width);
+            values.save(store);
+            stored = readFileBytes(store);
+        }
+        const std::string stream = streamOf(lines, c.expectedStart, c.expectedWidth);
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--dry-run", file});
+        const SendRun raw = runSend(dir, args);
+        EXPECT_EQ(raw.status, 0) << raw.err;
+        EXPECT_TRUE(raw.out == stream) << c.expectedStart << " " << c.expectedWidth;
+
+        // The hex dump: a heading, then one record a line, whose bytes make the same stream.
+        args.insert(args.end() - 1, "--hex");
+        const SendRun hex = runSend(dir, args);
+        std::istringstream dump(hex.out);
+        std::string line;
+        std::getline(dump, line);
+        EXPECT_EQ(line, "# Comm\tCom port 2 (/dev/ttyS1) at 1200 baud\tline " +
+                            std::to_string(c.expectedStart) + ", width " +
+                            std::to_string(c.expectedWidth) + "\t30 records, " +
+                            std::to_string(stream.size()) + " bytes");
+        std::string bytes;
+        std::size_t records = 0;
+        while (std::getline(dump, line)) {
+            ++records;
+            std::istringstream hexBytes(line.substr(line.find(':') + 1));
+            for (std::string b; hexBytes >> b && b.size() == 2 && std::isxdigit(b[0]);)
+                bytes.push_back(static_cast<char>(std::stoi(b, nullptr, 16)));
+        }
+        EXPECT_EQ(records, lines.size());
+        EXPECT_TRUE(bytes == stream) << hex.out;
+        // The remembered values are only read.
+        EXPECT_EQ(fileExists(store) ? readFileBytes(store) : "", stored);
+    }
+}
+
+} // namespace

@@ -1,0 +1,318 @@
+// lumavane-send: sends a message file to one sign or to several, from a script or a timer,
+// exactly as the editor's Send Message (F9) sends it.
+
+#include "send_progress.h"
+
+#include "base/whole_number.h"
+#include "model/errors.h"
+#include "model/message_file.h"
+#include "settings/settings_path.h"
+#include "sign/multi_send.h"
+#include "sign/send_address.h"
+#include "sign/send_buffer.h"
+#include "sign/sign_choice.h"
+#include "sign/sign_stream.h"
+#include "sign/stream_listing.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const char* kProgram = "lumavane-send";
+
+const char* kDescription =
+    "Sends a message file (.lsm) to the sign as the editor's Send Message (F9) does: the same\n"
+    "records, serial runs and waits, and network write. The link is the settings file's\n"
+    "[Comm] section unless signs are named; --port, --baud, --device and --host change it for\n"
+    "this run only. One line per sign tells its name, link, bytes sent and result.\n"
+    "\n"
+    "Exit status: 0 every sign took every byte; 1 signs ended differently (some failed, the\n"
+    "others were still sent to); 2 usage error; 3 the message file cannot be read; 4 a link\n"
+    "could not be opened; 5 a send broke off or timed out; 130 or 143 stopped by SIGINT or\n"
+    "SIGTERM.";
+
+// A command line that cannot be used: told with the usage hint, exit status 2.
+class EUsage : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct Options {
+    std::string file;
+    std::optional<int> line;
+    std::optional<int> width;
+    TSignRequest signs;
+    std::size_t connections = kDefaultMaxConnections;
+    bool dryRun = false;
+    bool hex = false;
+    bool quiet = false;
+};
+
+int wholeNumber(const QCommandLineParser& parser, const QCommandLineOption& option, long long low,
+                long long high) {
+    const QString name = option.names().constLast();
+    const std::string text = parser.value(option).toStdString();
+    const std::optional<long long> value = parseWholeNumber(text, TNumberForm::Signed);
+    if (!value || *value < low || *value > high)
+        throw EUsage("--" + name.toStdString() + " takes a whole number from " +
+                     std::to_string(low) + " to " + std::to_string(high) + ", not \"" + text +
+                     "\"");
+    return static_cast<int>(*value);
+}
+
+Options parseOptions(const QCoreApplication& app) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(kDescription));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption line({"l", "line"}, "Start line address S, 0 to 99.", "S");
+    const QCommandLineOption width({"w", "width"}, "Width of a sign line, 1 to 999.", "W");
+    const QCommandLineOption port("port", "Port N: 1 to 4 a serial port, 5 the network.", "N");
+    const QCommandLineOption baud("baud", "Serial line speed in bits per second.", "B");
+    const QCommandLineOption device("device", "Serial device, for example /dev/ttyUSB0.", "PATH");
+    const QCommandLineOption host("host", "The sign's network address, ADDR or ADDR:PORT.", "ADDR");
+    const QCommandLineOption sign({"s", "sign"},
+                                  "Send to the sign of section [Sign NAME] (repeatable).", "NAME");
+    const QCommandLineOption allSigns({"a", "all-signs"}, "Send to every [Sign NAME].");
+    const QCommandLineOption connections("connections",
+                                         "Network signs sent to at once, 1 to 1024 (default " +
+                                             QString::number(kDefaultMaxConnections) + ").",
+                                         "N");
+    const QCommandLineOption dryRun({"n", "dry-run"},
+                                    "Write the stream to standard output; open no link.");
+    const QCommandLineOption hex("hex", "With --dry-run: an annotated hex dump, a record a line.");
+    const QCommandLineOption quiet({"q", "quiet"},
+                                   "No progress and no line for a sign that was sent.");
+    parser.addOptions(
+        {line, width, port, baud, device, host, sign, allSigns, connections, dryRun, hex, quiet});
+    parser.addPositionalArgument("FILE.lsm", "The message file to send.");
+
+    if (!parser.parse(app.arguments()))
+        throw EUsage(parser.errorText().toStdString());
+    if (parser.isSet(help))
+        parser.showHelp(0);
+    if (parser.isSet(version))
+        parser.showVersion();
+
+    Options o;
+    const QStringList files = parser.positionalArguments();
+    if (files.size() != 1)
+        throw EUsage(files.isEmpty() ? "Give the message file to send."
+                                     : "Give one message file; more were given.");
+    o.file = QFile::encodeName(files.constFirst()).toStdString();
+    if (parser.isSet(line))
+        o.line = wholeNumber(parser, line, kMinStartLine, kMaxStartLine);
+    if (parser.isSet(width))
+        o.width = wholeNumber(parser, width, kMinLineWidth, kMaxLineWidth);
+    if (parser.isSet(port))
+        o.signs.change.port = wholeNumber(parser, port, 1, 65535);
+    if (parser.isSet(baud))
+        o.signs.change.baud = wholeNumber(parser, baud, 1, 4000000);
+    if (parser.isSet(device)) {
+        o.signs.change.device = QFile::encodeName(parser.value(device)).toStdString();
+        if (o.signs.change.device->empty())
+            throw EUsage("--device takes the path of a serial device.");
+    }
+    if (parser.isSet(host)) {
+        o.signs.change.host = parser.value(host).toStdString();
+        if (o.signs.change.host->empty())
+            throw EUsage("--host takes the sign's network address.");
+    }
+    for (const QString& name : parser.values(sign))
+        o.signs.names.push_back(name.toStdString());
+    o.signs.all = parser.isSet(allSigns);
+    if (o.signs.all && !o.signs.names.empty())
+        throw EUsage("Give --sign or --all-signs, not both.");
+    if (parser.isSet(connections))
+        o.connections = static_cast<std::size_t>(wholeNumber(parser, connections, 1, 1024));
+    o.dryRun = parser.isSet(dryRun);
+    o.hex = parser.isSet(hex);
+    o.quiet = parser.isSet(quiet);
+    if (o.hex && !o.dryRun)
+        throw EUsage("--hex goes with --dry-run.");
+    return o;
+}
+
+// `message` on one line: its first line break (between what failed and why) becomes ": ",
+// any other a space.
+std::string oneLineMessage(const std::string& message) {
+    std::string text = message;
+    const std::size_t end = text.find('\n');
+    if (end != std::string::npos)
+        text.replace(end, 1, ": ");
+    for (char& c : text) {
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    }
+    return text;
+}
+
+void tell(const std::string& message) {
+    std::fprintf(stderr, "%s: %s\n", kProgram, oneLineMessage(message).c_str());
+}
+
+bool writeOut(std::string_view bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+}
+
+// The message's block lines; throws EFOpenError for a file that cannot be used whole.
+std::vector<std::string> readMessage(const std::string& path) {
+    std::optional<std::size_t> nul;
+    std::vector<std::string> lines = readMessageFile(path, &nul);
+    if (nul)
+        throw EFOpenError("Cannot open file " + path + "\nIt holds a NUL byte at offset " +
+                          std::to_string(*nul) +
+                          ": the editor would show it only up to there, so it is not sent.");
+    if (lines.empty())
+        throw EFOpenError("Cannot open file " + path +
+                          "\nIt holds no block line: there is nothing to send.");
+    return lines;
+}
+
+int dryRun(const Options& options, const std::vector<TSignJob>& jobs,
+           const std::vector<std::string>& lines) {
+    for (const TSignJob& job : jobs) {
+        TSendBuffer buffer;
+        TBlock sendBlock;
+        buildSignStream(buffer, sendBlock, lines, job.start, job.width);
+        if (!options.hex) {
+            if (!writeOut(buffer.bytes()))
+                break;
+            continue;
+        }
+        std::string text = "# " + job.name + "\t" + describeSignLink(job.link) + "\tline " +
+                           std::to_string(job.start) + ", width " + std::to_string(job.width) +
+                           "\t" + std::to_string(lines.size()) + " records, " +
+                           std::to_string(buffer.size()) + " bytes\n";
+        for (const std::string& record : hexDumpStream(lines, job.start, job.width))
+            text += record + "\n";
+        if (!writeOut(text))
+            break;
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        tell("Cannot write the stream to standard output.");
+        return kExitSomeFailed;
+    }
+    return kExitSent;
+}
+
+std::atomic<TMultiSend*> runningSend = nullptr;
+volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void stopOnSignal(int signal) {
+    stopSignal = signal;
+    if (TMultiSend* run = runningSend.load())
+        run->Cancel();
+}
+
+int send(const Options& options, const std::vector<TSignJob>& jobs,
+         std::vector<std::string> lines) {
+    TMultiSend run(jobs, std::move(lines));
+    run.MaxConnections = options.connections;
+    std::optional<TSendProgress> progress;
+    if (!options.quiet && ::isatty(STDERR_FILENO))
+        progress.emplace(stderr);
+    run.OnTick = [&] {
+        if (progress)
+            progress->show(run.Reports());
+    };
+
+    // A first signal stops the run in order; a second one ends the program at once.
+    runningSend = &run;
+    struct sigaction action = {};
+    action.sa_handler = stopOnSignal;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    run.Run();
+    runningSend = nullptr;
+    if (progress)
+        progress->clear();
+
+    const std::vector<TSignReport> reports = run.Reports();
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        const std::string line = reportLine(jobs[i], reports[i]) + "\n";
+        if (!options.quiet)
+            writeOut(line);
+        else if (reports[i].state != TSignReport::State::Sent)
+            std::fputs(line.c_str(), stderr);
+    }
+    std::fflush(stdout);
+    if (stopSignal != 0)
+        return 128 + stopSignal;
+    return runExitStatus(reports);
+}
+
+int run(const Options& options) {
+    const std::string settings = settingsFilePath();
+    std::vector<std::string> notes;
+    std::vector<TChosenSign> signs;
+    TRememberedAddress remembered;
+    try {
+        signs = chooseSigns(settings, options.signs, notes);
+        if (needsRememberedAddress(signs, options.line, options.width)) {
+            const std::string store = editorStoreFile(
+                QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+            try {
+                remembered = readRememberedAddress(store);
+            } catch (const std::exception& error) {
+                throw EUsage(oneLineMessage(error.what()) +
+                             "; give the start line and the width with --line and --width.");
+            }
+        }
+    } catch (const EUsage&) {
+        throw;
+    } catch (const std::exception& error) {
+        tell(error.what());
+        return kExitUsage;
+    }
+    for (const std::string& note : notes)
+        tell("warning: " + note);
+    if (options.dryRun && !options.hex && signs.size() > 1)
+        throw EUsage("--dry-run writes the stream of one sign; add --hex for several.");
+
+    std::vector<std::string> lines;
+    try {
+        lines = readMessage(options.file);
+    } catch (const std::exception& error) {
+        tell(error.what());
+        return kExitBadFile;
+    }
+
+    std::vector<TSignJob> jobs;
+    for (const TChosenSign& sign : signs)
+        jobs.push_back(signJob(sign, options.line, options.width, remembered));
+    if (options.dryRun)
+        return dryRun(options, jobs, lines);
+    return send(options, jobs, std::move(lines));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(kProgram);
+    QCoreApplication::setApplicationVersion("1.0");
+    try {
+        return run(parseOptions(app));
+    } catch (const EUsage& error) {
+        std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", kProgram,
+                     error.what(), kProgram);
+        return kExitUsage;
+    } catch (const std::exception& error) {
+        tell(error.what());
+        return kExitSomeFailed;
+    }
+}
