@@ -7,8 +7,8 @@
 #include "sign/sign_stream.h"
 #include "store/value_store.h"
 #include "support/core/loopback_peer.h"
-#include "support/core/test_pty.h"
 #include "support/core/test_env.h"
+#include "support/core/test_pty.h"
 
 #include <gtest/gtest.h>
 
