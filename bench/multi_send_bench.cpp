@@ -14,24 +14,17 @@
 #include "sign/multi_send.h"
 #include "sign/send_buffer.h"
 #include "sign/sign_stream.h"
+#include "support/core/loopback_peer.h"
+#include "support/core/test_pty.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <arpa/inet.h>
-#include <atomic>
 #include <chrono>
 #include <memory>
-#include <netinet/in.h>
-#include <optional>
-#include <poll.h>
-#include <pty.h>
 #include <stdexcept>
 #include <string>
-#include <sys/socket.h>
-#include <termios.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -61,69 +54,20 @@ std::size_t streamSize(const std::vector<std::string>& lines, int start, int wid
     return buffer.size();
 }
 
-// A sign on 127.0.0.1: reads every connection to its end on a thread of its own, no faster
-// than `bytesPerSecond` (0: as fast as it can).
-class LoopbackReader {
-public:
-    explicit LoopbackReader(std::size_t bytesPerSecond = 0) {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(fd_, 4) != 0 ||
-            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
-            throw std::runtime_error("cannot listen on the loopback interface");
-        port_ = ntohs(address.sin_port);
-        thread_ = std::thread([this, bytesPerSecond] {
-            char buffer[65536];
-            while (!stop_) {
-                pollfd watch{fd_, POLLIN, 0};
-                if (::poll(&watch, 1, 20) <= 0)
-                    continue;
-                const int peer = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
-                const auto start = Clock::now();
-                std::size_t got = 0;
-                for (ssize_t n = 1; peer >= 0 && n > 0;) {
-                    std::size_t room = sizeof buffer;
-                    if (bytesPerSecond > 0) {
-                        const double seconds =
-                            std::chrono::duration<double>(Clock::now() - start).count();
-                        const auto allowed = static_cast<std::size_t>(seconds * bytesPerSecond);
-                        room = std::min(room, allowed > got ? allowed - got : 0);
-                        if (room == 0) {
-                            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-                            continue;
-                        }
-                    }
-                    n = ::read(peer, buffer, room);
-                    if (n > 0)
-                        got += static_cast<std::size_t>(n);
-                }
-                received_ += got;
-                ::close(peer);
-            }
-        });
+// A sign on 127.0.0.1 that reads every connection to its end, no faster than `bytesPerSecond`
+// (0: as fast as it can): pieces of a hundredth of a second's worth, a hundredth apart.
+std::unique_ptr<LoopbackPeer> loopbackReader(std::size_t bytesPerSecond) {
+    LoopbackPeer::Options options;
+    options.keepBytes = false;
+    if (bytesPerSecond > 0) {
+        options.chunk = bytesPerSecond / 100;
+        options.pause = std::chrono::milliseconds(10);
     }
-    ~LoopbackReader() {
-        stop_ = true;
-        thread_.join();
-        ::close(fd_);
-    }
-    int port() const { return port_; }
-    std::size_t received() const { return received_; }
-
-private:
-    int fd_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stop_ = false;
-    std::atomic<std::size_t> received_ = 0;
-    std::thread thread_;
-};
+    return std::make_unique<LoopbackPeer>(LoopbackPeer::Behaviour::ReadAll, options);
+}
 
 // Runs the message to these readers once; the wall time in seconds. Every sign must be sent.
-double sendOnce(const std::vector<std::unique_ptr<LoopbackReader>>& readers, std::size_t count,
+double sendOnce(const std::vector<std::unique_ptr<LoopbackPeer>>& readers, std::size_t count,
                 const std::vector<std::string>& lines) {
     std::vector<TSignJob> jobs;
     for (std::size_t i = 0; i < count; ++i)
@@ -133,7 +77,7 @@ double sendOnce(const std::vector<std::unique_ptr<LoopbackReader>>& readers, std
     auto receivedByAll = [&] {
         std::size_t sum = 0;
         for (std::size_t i = 0; i < count; ++i)
-            sum += readers[i]->received();
+            sum += readers[i]->receivedSize();
         return sum;
     };
     const std::size_t before = receivedByAll();
@@ -155,10 +99,9 @@ void FiftySignsOverLoopback(benchmark::State& state) {
     constexpr std::size_t kSigns = 50;
     const int kRuns = state.range(0) == 0 ? 5 : 2;
     const std::vector<std::string> lines = largestMessage();
-    std::vector<std::unique_ptr<LoopbackReader>> readers;
+    std::vector<std::unique_ptr<LoopbackPeer>> readers;
     for (std::size_t i = 0; i < kSigns; ++i)
-        readers.push_back(
-            std::make_unique<LoopbackReader>(static_cast<std::size_t>(state.range(0))));
+        readers.push_back(loopbackReader(static_cast<std::size_t>(state.range(0))));
     double one = 0;
     double fifty = 0;
     for (auto _ : state) {
@@ -185,83 +128,39 @@ BENCHMARK(FiftySignsOverLoopback)
 
 void SerialAt19200(benchmark::State& state) {
     constexpr int kBaud = 19200;
-    int master = -1;
-    int slave = -1;
-    char name[128] = {};
-    if (::openpty(&master, &slave, name, nullptr, nullptr) != 0)
-        throw std::runtime_error("openpty failed");
-    termios raw{};
-    ::tcgetattr(slave, &raw);
-    ::cfmakeraw(&raw);
-    ::tcsetattr(slave, TCSANOW, &raw);
-
     std::vector<std::string> lines;
     for (int i = 0; i < 100; ++i)
         lines.push_back("NotCentered,^G^" + std::string(195, static_cast<char>('A' + i % 26)));
     const std::size_t total = streamSize(lines, 1, 20);
     const double lineTime = total * 10.0 / kBaud;
 
-    // Takes the bytes no faster than the line carries them, counting from the first byte.
-    std::atomic<std::size_t> received = 0;
-    std::atomic<bool> stop = false;
-    Clock::time_point lastByte;
-    std::thread line([&] {
-        std::optional<Clock::time_point> first;
-        char buffer[64];
-        while (!stop && received < total) {
-            const std::size_t allowed =
-                first
-                    ? static_cast<std::size_t>(
-                          std::chrono::duration<double>(Clock::now() - *first).count() * kBaud / 10)
-                    : sizeof buffer;
-            if (received >= allowed) {
-                std::this_thread::sleep_for(std::chrono::microseconds(500));
-                continue;
-            }
-            pollfd watch{master, POLLIN, 0};
-            if (::poll(&watch, 1, 20) <= 0)
-                continue;
-            const ssize_t n =
-                ::read(master, buffer, std::min(sizeof buffer, allowed - received.load()));
-            if (n <= 0)
-                continue;
-            // The line starts with the first byte: as if it had carried that first piece.
-            if (!first)
-                first = Clock::now() - std::chrono::duration_cast<Clock::duration>(
-                                           std::chrono::duration<double>(n * 10.0 / kBaud));
-            received += static_cast<std::size_t>(n);
-            lastByte = Clock::now();
-        }
-    });
-
     double done = 0;
     double arrived = 0;
     std::size_t unread = 0;
     for (auto _ : state) {
-        TMultiSend run({{"serial", TSignLink::Serial(0, kBaud, name), 1, 20}}, lines);
+        // Takes the bytes no faster than the line carries them (ten bits a byte), counting from
+        // just before the send.
+        PtyReader line(PtyReader::Behaviour{.bytesPerSecond = kBaud / 10});
+        TMultiSend run({{"serial", TSignLink::Serial(0, kBaud, line.path()), 1, 20}}, lines);
         const auto start = Clock::now();
         run.Run();
         done = std::chrono::duration<double>(Clock::now() - start).count();
-        unread = total - received;
-        if (run.Reports().front().state != TSignReport::State::Sent) {
-            stop = true;
-            line.join();
+        unread = total - line.receivedSize();
+        if (run.Reports().front().state != TSignReport::State::Sent)
             throw std::runtime_error("the serial sign was not sent");
-        }
-        line.join();
-        arrived = std::chrono::duration<double>(lastByte - start).count();
+        while (line.receivedSize() < total &&
+               Clock::now() - start < std::chrono::duration<double>(2 * lineTime + 5))
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (line.receivedSize() < total)
+            throw std::runtime_error("the line did not carry every byte");
+        arrived = std::chrono::duration<double>(Clock::now() - start).count();
         state.SetIterationTime(arrived);
     }
-    stop = true;
-    if (line.joinable())
-        line.join();
     state.counters["bytes"] = static_cast<double>(total);
     state.counters["line_time_s"] = lineTime;
     state.counters["last_byte_over_line_time"] = arrived / lineTime;
     state.counters["send_ended_over_line_time"] = done / lineTime;
     state.counters["unread_when_ended"] = static_cast<double>(unread);
-    ::close(master);
-    ::close(slave);
 }
 BENCHMARK(SerialAt19200)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
