@@ -3,6 +3,7 @@
 // scroll through the list one page at a time with a paint after every step. Reported as time
 // per screen and rows drawn per second.
 
+#include "bench_support.h"
 #include "editor/message_list_box.h"
 #include "editor/message_list_model.h"
 #include "editor/message_row.h"
@@ -105,11 +106,5 @@ BENCHMARK(BM_ScrollOnePageAndPaint)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks<QApplication>(argc, argv);
 }

@@ -2,6 +2,7 @@
 #include "app/app_windows.h"
 #include "app/application.h"
 #include "app/main_form.h"
+#include "bench_support.h"
 #include "editor/message_list_box.h"
 #include "editor/message_list_model.h"
 #include "model/message_file.h"
@@ -83,11 +84,5 @@ BENCHMARK(BM_SaveMessageFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 int main(int argc, char** argv) {
     // Everything the editor would touch goes to a private directory, as in the tests.
     setUpPrivateEnvironment();
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    TApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks<TApplication>(argc, argv);
 }

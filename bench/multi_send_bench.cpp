@@ -11,6 +11,7 @@
 //   ends before the line would; a real port's send ends when its last byte has left.
 // Nothing but loopback sockets and a pseudo-terminal of its own.
 
+#include "bench_support.h"
 #include "sign/multi_send.h"
 #include "sign/send_buffer.h"
 #include "sign/sign_stream.h"
@@ -30,22 +31,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::vector<std::string> largestMessage() {
-    const char* codes[] = {"^G^", "^F^", "^Y^", "^R^", "^F^", "^G^"};
-    std::vector<std::string> lines;
-    for (int i = 0; i < 1000; ++i) {
-        std::string text;
-        int code = i % 6;
-        while (text.size() < kMaxBlockText) {
-            text += std::string(3 + (text.size() + i) % 9, static_cast<char>('A' + i % 26));
-            text += codes[code++ % 6];
-        }
-        text.resize(kMaxBlockText);
-        lines.push_back((i % 2 == 0 ? "Centered," : "NotCentered,") + text);
-    }
-    return lines;
-}
 
 std::size_t streamSize(const std::vector<std::string>& lines, int start, int width) {
     TSendBuffer buffer;

@@ -10,6 +10,7 @@
 #include "app/app_windows.h"
 #include "app/application.h"
 #include "app/main_form.h"
+#include "bench_support.h"
 #include "editor/message_list_model.h"
 #include "sign/ui/ask_send.h"
 #include "sign/ui/send_data.h"
@@ -119,11 +120,5 @@ int main(int argc, char** argv) {
     setUpPrivateEnvironment();
     writeFileBytes(std::getenv("LUMAVANE_INI"),
                    "[Comm]\r\nPort=5\r\nBaud=19200\r\nIP=127.0.0.1\r\n");
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    TApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks<TApplication>(argc, argv);
 }

@@ -4,6 +4,7 @@
 // 40 characters, next to the part of it that a panel's viewport exposes. The budget for a
 // repaint is 8 ms; a rebuild must not hold up typing.
 
+#include "bench_support.h"
 #include "sign/send_buffer.h"
 #include "sign/sign_preview.h"
 #include "sign/sign_stream.h"
@@ -95,11 +96,5 @@ BENCHMARK(BM_RepaintBoard)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks<QApplication>(argc, argv);
 }

@@ -2,6 +2,7 @@
 // colours and flashing, every other block centred on a line 999 wide. Reported as MB/s ("MB")
 // of stream built, next to a plain memcpy of a buffer of the same size.
 
+#include "bench_support.h"
 #include "sign/send_buffer.h"
 #include "sign/sign_stream.h"
 
@@ -13,26 +14,7 @@
 
 namespace {
 
-constexpr int kBlocks = 1000;
 constexpr int kWidth = 999;
-
-std::vector<std::string> largestMessage() {
-    const char* codes[] = {"^G^", "^F^", "^Y^", "^R^", "^F^", "^G^"};
-    std::vector<std::string> lines;
-    lines.reserve(kBlocks);
-    for (int i = 0; i < kBlocks; ++i) {
-        std::string text;
-        int code = i % 6;
-        while (text.size() < kMaxBlockText) {
-            // A few characters, then a colour or flash change.
-            text += std::string(3 + (text.size() + i) % 9, static_cast<char>('A' + i % 26));
-            text += codes[code++ % 6];
-        }
-        text.resize(kMaxBlockText);
-        lines.push_back((i % 2 == 0 ? "Centered," : "NotCentered,") + text);
-    }
-    return lines;
-}
 
 std::size_t streamSize(const std::vector<std::string>& lines) {
     TSendBuffer buffer;
