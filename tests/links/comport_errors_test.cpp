@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -14,6 +15,11 @@ struct PlatformCase {
     std::string message;
     bool ioError;
 };
+
+// Test names and failures show the case by its name, not its bytes.
+void PrintTo(const PlatformCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PlatformErrorTest : public testing::TestWithParam<PlatformCase> {};
 

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -299,6 +300,11 @@ struct OpenFailureCase {
     std::string message;
 };
 
+// Test names and failures show the case by its name, not its bytes.
+void PrintTo(const OpenFailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class OpenFailureTest : public ComPortTest, public testing::WithParamInterface<OpenFailureCase> {
 protected:
     void TearDown() override {
@@ -422,6 +428,11 @@ struct LineCase {
     tcflag_t frame;
 };
 
+// Test names and failures show the case by its name, not its bytes.
+void PrintTo(const LineCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class LineSettingsTest : public ComPortTest, public testing::WithParamInterface<LineCase> {};
 
 TEST_P(LineSettingsTest, DeviceTakesTheSettingsInRawMode) {
@@ -465,6 +476,11 @@ struct VanishCase {
     const char* name;
     bool writerBlocked; // the output thread waits on a full device when the reader goes
 };
+
+// Test names and failures show the case by its name, not its bytes.
+void PrintTo(const VanishCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ReaderVanishesTest : public ComPortTest, public testing::WithParamInterface<VanishCase> {};
 

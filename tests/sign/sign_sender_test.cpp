@@ -15,6 +15,7 @@
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -40,6 +41,11 @@ struct SendCase {
     const char* secondLineEnd;     // how the line after the link ends
     double minSeconds, maxSeconds; // how long the send takes
 };
+
+// Test names and failures show the case by its name, not its bytes.
+void PrintTo(const SendCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 std::vector<std::string> message(int blocks) {
     std::vector<std::string> lines;

@@ -15,6 +15,7 @@
 
 #include <map>
 #include <optional>
+#include <ostream>
 
 namespace {
 
@@ -90,6 +91,11 @@ struct ChoiceCase {
     int failure;          // code of the opening's failure, 0 when it opens
     bool noPorts = false; // no device exists at all
 };
+
+// Test names and failures show the case by its name, not its bytes.
+void PrintTo(const ChoiceCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PortChoiceTest : public PortSelectTest, public testing::WithParamInterface<ChoiceCase> {};
 
