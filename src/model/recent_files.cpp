@@ -77,7 +77,7 @@ void TRecentFiles::Load() {
         files_ = parseRecentFiles(data);
         break;
     case TReadResult::Missing:
-        files_.clear();
+        // Never written (or written nowhere yet): what this run noted stays.
         break;
     case TReadResult::Failed:
         throw EFOpenError(failureText("Cannot open file " + storePath_, reason));

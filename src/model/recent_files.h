@@ -20,8 +20,9 @@ public:
     const std::string& StorePath() const { return storePath_; }
     const std::vector<std::string>& Files() const { return files_; }
 
-    // Reads the list from its file; no file is an empty list. A file that exists but cannot be
-    // read throws EFOpenError ("Cannot open file <path>" and the reason), the list unchanged.
+    // Reads the list from its file; without a file the list stays as it is (empty at first). A file
+    // that exists but cannot be read throws EFOpenError ("Cannot open file <path>" and the reason),
+    // the list unchanged.
     void Load();
     // Puts `path` at the top (an absolute path; another is not kept) and writes the list. The
     // list in memory holds it even when the file cannot be read or written, which throws
