@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Checks the installed tree and the Debian package of a finished build (in build/):
 #   1. installs into a temporary DESTDIR and checks the files and the desktop entry;
-#   2. builds the .deb, lists it, installs it (root only), starts the installed editor once
-#      under a virtual X display as an ordinary user, and purges the package again.
+#   2. builds the .deb, lists it, installs it (root only), checks that the desktop knows .lsm
+#      files as the editor's, starts the installed editor once with a message file under a
+#      virtual X display as an ordinary user, and purges the package again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
 
-lumavane_install_missing desktop-file-utils dpkg-dev xvfb xauth x11-utils
+lumavane_install_missing desktop-file-utils dpkg-dev xvfb xauth x11-utils shared-mime-info \
+    xdg-utils
 
 stage=$(mktemp -d /tmp/lumavane-stage-XXXXXX)
 chmod 0755 "$stage"
@@ -22,6 +24,10 @@ expected=(
     usr/share/icons/hicolor/scalable/apps/lumavane.svg
     usr/share/icons/hicolor/48x48/apps/lumavane.png
     usr/share/icons/hicolor/128x128/apps/lumavane.png
+    usr/share/mime/packages/lumavane.xml
+    usr/share/icons/hicolor/scalable/mimetypes/application-x-lumavane-message.svg
+    usr/share/icons/hicolor/48x48/mimetypes/application-x-lumavane-message.png
+    usr/share/icons/hicolor/128x128/mimetypes/application-x-lumavane-message.png
 )
 if [ -f tools/CMakeLists.txt ]; then
     expected+=(usr/bin/lumavane-sign)
@@ -37,7 +43,20 @@ if [ -e "$stage/root/var/lib/lumavane" ]; then
     exit 1
 fi
 desktop-file-validate "$stage/root/usr/share/applications/lumavane.desktop"
-echo "installed tree and desktop entry: ok"
+grep -qx 'MimeType=application/x-lumavane-message;' \
+    "$stage/root/usr/share/applications/lumavane.desktop" ||
+    { echo "the desktop entry does not name the message file type" >&2; exit 1; }
+# The file type, read by the same tool that the package's trigger runs, into a scratch copy.
+cp -r "$stage/root/usr/share/mime" "$stage/mime"
+# (It says nothing unless the file is wrong, once its folder is on the data path.)
+XDG_DATA_HOME="$stage" XDG_DATA_DIRS="$stage" update-mime-database "$stage/mime" 2>&1 |
+    tee "$stage/mime.log"
+if [ -s "$stage/mime.log" ] ||
+    ! grep -qx 'application/x-lumavane-message:\*\.lsm' "$stage/mime/globs"; then
+    echo "the shared-mime-info file does not give *.lsm its type" >&2
+    exit 1
+fi
+echo "installed tree, desktop entry and file type: ok"
 
 echo "== Debian package"
 (cd build && cpack -G DEB >/dev/null)
@@ -59,6 +78,11 @@ trap 'dpkg --purge lumavane >/dev/null 2>&1 || true; cleanup' EXIT
 [ "$(stat -c %a /var/lib/lumavane)" = 755 ] || { echo "settings directory mode" >&2; exit 1; }
 [ "$(stat -c %a /var/lib/lumavane/LUMAVANE.INI)" = 666 ] || { echo "settings file mode" >&2; exit 1; }
 
+# The triggers of shared-mime-info and desktop-file-utils have registered the file type and the
+# editor as its handler: what a file manager asks before it offers an application.
+[ -e /usr/share/mime/application/x-lumavane-message.xml ] ||
+    { echo "the file type was not registered" >&2; exit 1; }
+
 # The installed editor, started once as an ordinary user on a virtual display, closed the way a
 # desktop session does (SIGTERM closes the window): it must end cleanly and keep its remembered
 # values in the user's state directory, since it cannot write beside its executable.
@@ -70,14 +94,25 @@ run_as_user() {
         env HOME="$user_home" XDG_STATE_HOME="$user_home/state" \
         XDG_CONFIG_HOME="$user_home/config" XDG_RUNTIME_DIR="$user_home/runtime" "$@"
 }
+handler=$(run_as_user xdg-mime query default application/x-lumavane-message)
+[ "$handler" = lumavane.desktop ] ||
+    { echo "xdg-mime offers \"$handler\" for .lsm files, not lumavane.desktop" >&2; exit 1; }
+echo "file type registered, lumavane.desktop its default application: ok"
+
+# Started as the desktop entry starts it for a file (Exec=lumavane %f).
+printf 'Centered,^G^OPEN\r\n' > "$user_home/open.lsm"
+chown nobody:nogroup "$user_home/open.lsm"
 run_as_user xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
-    /usr/bin/lumavane & pid=$!
+    /usr/bin/lumavane "$HOME/open.lsm" & pid=$!
     sleep 3
-    xwininfo -root -tree | grep -o "\"Lumavane Message Editor V1.0 -- \[new file\]\"" > "$HOME/title"
+    xwininfo -root -tree | grep -o "\"Lumavane Message Editor V1.0 -- [^\"]*\"" > "$HOME/title"
     kill -TERM $pid
     wait $pid
 ' || { echo "the installed editor did not start and end cleanly" >&2; exit 1; }
-grep -q "Lumavane Message Editor V1.0" "$user_home/title" || { echo "no main window seen" >&2; exit 1; }
+grep -qF "\"Lumavane Message Editor V1.0 -- $user_home/open.lsm\"" "$user_home/title" ||
+    { echo "no main window with the file seen: $(cat "$user_home/title")" >&2; exit 1; }
+grep -qx "$user_home/open.lsm" "$user_home/state/lumavane/recent-files.txt" ||
+    { echo "the opened file is not in the user's recent files" >&2; exit 1; }
 if [ -e /usr/bin/lumavane.oxp ]; then
     echo "the editor wrote beside its executable" >&2
     exit 1
@@ -92,7 +127,7 @@ if [ "$(head -c 2 "$store" 2>/dev/null)" != "03" ]; then
     echo "the remembered dialog values were not kept in $store" >&2
     exit 1
 fi
-echo "installed editor started and ended cleanly as an ordinary user; values kept in $store"
+echo "installed editor opened a file and ended cleanly as an ordinary user; values kept in $store"
 
 if [ -f tools/send/CMakeLists.txt ]; then
     # The command-line sender as a user runs it: its manual page, and a dry run of a message
@@ -103,8 +138,6 @@ if [ -f tools/send/CMakeLists.txt ]; then
     if [ -e /usr/share/man/man1/lumavane-send.1.gz ] && command -v man >/dev/null; then
         man -w lumavane-send >/dev/null || { echo "man lumavane-send finds no page" >&2; exit 1; }
     fi
-    printf 'Centered,^G^OPEN\r\n' > "$user_home/open.lsm"
-    chown nobody:nogroup "$user_home/open.lsm"
     dump=$(run_as_user /usr/bin/lumavane-send --dry-run --hex "$user_home/open.lsm")
     echo "$dump" | grep -q '^@0 line 01 pad 8/8: 02 30 31 20' ||
         { echo "the installed lumavane-send gave: $dump" >&2; exit 1; }
@@ -114,5 +147,10 @@ fi
 dpkg --purge lumavane >/dev/null
 [ ! -e /var/lib/lumavane ] || { echo "purge left /var/lib/lumavane behind" >&2; exit 1; }
 [ ! -e /usr/bin/lumavane ] || { echo "purge left /usr/bin/lumavane behind" >&2; exit 1; }
+if [ -e /usr/share/mime/application/x-lumavane-message.xml ] ||
+    grep -qs x-lumavane-message /usr/share/applications/mimeinfo.cache; then
+    echo "purge left the file type registered" >&2
+    exit 1
+fi
 trap cleanup EXIT
 echo "package installed, run and purged: ok"

@@ -2,6 +2,8 @@
 
 #include "app/application.h"
 #include "app/file_dialogs.h"
+#include "app/file_drop.h"
+#include "app/recent_files_menu.h"
 #include "app/sign_preview_panel.h"
 #include "editor/block_editor.h"
 #include "editor/message_list_box.h"
@@ -60,6 +62,8 @@ TForm1::TForm1(QWidget* parent)
     const auto editSelection = [this] { runCommand([this] { EditSelection1Click(); }); };
     connect(ListBox1, &TMessageListBox::DblClick, this, editSelection);
     connect(ListBox1, &TMessageListBox::EnterPressed, this, editSelection);
+    // A message file dropped on the window from outside opens as with Open.
+    FileDrop_ = new TFileDrop(*this, [this](const std::string& path) { AskThenOpenFile(path); });
 
     OpenDialog1 = new TMessageFileDialog(TMessageFileDialog::OpenKind, this);
     SaveDialog1 = new TMessageFileDialog(TMessageFileDialog::SaveKind, this);
@@ -126,6 +130,8 @@ void TForm1::CreateMenu() {
     // One access key per item: "P" belongs to Print, so Print Setup is reached with "E".
     PrintSetup1 =
         addItem(File1, "PrintSetup1", "Print S&etup...", QKeySequence(), &TForm1::PrintSetup1Click);
+    RecentFiles_ = new TRecentFilesMenu(
+        *File1, [this](const std::string& path) { AskThenOpenFile(path); }, this);
 
     Edit1 = menuBar()->addMenu("&Edit");
     Edit1->setObjectName("Edit1");
@@ -178,6 +184,8 @@ void TForm1::AdoptFile(const std::string& path, std::optional<std::size_t> nulOf
     Doc_.Modified = false;
     Doc_.NulOffset = nulOffset;
     Refresh();
+    if (!Doc_.IsUntitled() && RecentFiles_)
+        RecentFiles_->Note(path);
 }
 
 bool TForm1::SaveQuestion() {
@@ -256,6 +264,12 @@ void TForm1::Open1Click() {
     if (!OpenDialog1->Execute(chosen))
         return;
     OpenFile(pathFromQString(chosen));
+}
+
+void TForm1::AskThenOpenFile(const std::string& path) {
+    if (!SaveQuestion())
+        return;
+    OpenFile(path);
 }
 
 void TForm1::OpenFile(const std::string& path) {

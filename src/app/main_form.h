@@ -22,6 +22,8 @@ class QMessageBox;
 class QPrinter;
 class TBEDlg;
 class TComSetupDlg;
+class TFileDrop;
+class TRecentFilesMenu;
 class TMessageFileDialog;
 class TMessageListBox;
 class TMessageListModel;
@@ -113,6 +115,10 @@ public:
     // name and flag stay as they were when the file cannot be read.
     void OpenFile(const std::string& path);
 
+    // Opens `path` the way File > Open does once a file is chosen: the save question first
+    // (Cancel keeps everything), then OpenFile. A dropped file and Recent Files come here.
+    void AskThenOpenFile(const std::string& path);
+
     // Writes the list to its file, asking for a name first when it has none. A file whose
     // reading stopped at a NUL byte is not written over without asking: Save As is offered.
     // False when the user cancelled.
@@ -154,6 +160,8 @@ private:
     TDocumentState Doc_;
     TMessageListModel* Model_ = nullptr;
     TSignPreviewPanel* SignPreview_ = nullptr;
+    TRecentFilesMenu* RecentFiles_ = nullptr;
+    TFileDrop* FileDrop_ = nullptr;
     TBEDlg* BEDlg_ = nullptr;
     TComSetupDlg* ComSetupDlg_ = nullptr;
     std::unique_ptr<QPrinter> Printer_;

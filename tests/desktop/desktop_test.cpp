@@ -138,6 +138,15 @@ TEST_F(DesktopTest, AddNewLoopWithTheBlockEditorButtons) {
               "NotCentered,OPEN ^G^7 DAYS\r\nCentered,SALE ^F^NOW\r\n");
 }
 
+TEST_F(DesktopTest, AFileGivenAtStartOpensAndRecentFilesBringsItBack) {
+    ASSERT_TRUE(desk->startEditor(dir.file("shop.lsm"))) << desk->focusedTitle();
+    desk->key("ctrl+n");
+    ASSERT_TRUE(desk->waitForMain("[new file]")) << desk->focusedTitle();
+    // File, Recent Files, the first file: by their access keys.
+    desk->key("alt+f f 1");
+    EXPECT_TRUE(desk->waitForMain(dir.file("shop.lsm"))) << desk->focusedTitle();
+}
+
 TEST_F(DesktopTest, F9SendsTheMessageToTheMappedSerialPort) {
     PtyReader sign;
     writeFileBytes(desk->settingsPath(),

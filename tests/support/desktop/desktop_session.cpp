@@ -136,10 +136,13 @@ bool DesktopSession::startWindowManager() {
     return managed;
 }
 
-bool DesktopSession::startEditor() {
-    editor_ = std::make_unique<ChildProcess>(std::vector<std::string>{LUMAVANE_EDITOR}, env_,
-                                             dir_.file("session/editor.log"));
-    return waitForFocus("Lumavane Message Editor V1.0 -- [new file]", std::chrono::seconds(20));
+bool DesktopSession::startEditor(const std::string& file) {
+    std::vector<std::string> argv{LUMAVANE_EDITOR};
+    if (!file.empty())
+        argv.push_back(file);
+    editor_ = std::make_unique<ChildProcess>(argv, env_, dir_.file("session/editor.log"));
+    return waitForFocus("Lumavane Message Editor V1.0 -- " + (file.empty() ? "[new file]" : file),
+                        std::chrono::seconds(20));
 }
 
 ToolResult DesktopSession::xdotool(const std::vector<std::string>& args) {

@@ -30,8 +30,9 @@ public:
     std::string settingsPath() const { return dir_.file("LUMAVANE.INI"); }
     // Sends the editor's print jobs to this print server instead of none.
     void usePrintServer(const std::string& server) { env_.set("CUPS_SERVER", server); }
-    // Starts the editor and waits until its main window has the keyboard.
-    bool startEditor();
+    // Starts the editor, with a message file to open when one is given, and waits until its
+    // main window has the keyboard (and shows that file).
+    bool startEditor(const std::string& file = "");
     ChildProcess& editor() { return *editor_; }
 
     // Presses keys as xdotool names them, one after the other: "ctrl+o", "alt+f e".
