@@ -191,7 +191,7 @@ TEST_F(FaultInjectionTest, ManySendsLeaveDescriptorsAndThreadsWhereTheyWere) {
     // The rest of a thousand sends, each through the window with its dialogs.
     for (int i = 1; i < 1000; ++i)
         ASSERT_TRUE(send(false)) << "send " << i;
-    ASSERT_TRUE(sign.waitForFinished(1000, 10000));
+    ASSERT_TRUE(sign.waitForFinished(1000, 30000));
     EXPECT_EQ(sign.receivedSize(), 1000 * expected.size());
     EXPECT_EQ(openFdCount(), fds);
     EXPECT_EQ(threadCount(), threads);

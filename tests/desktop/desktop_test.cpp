@@ -106,10 +106,10 @@ TEST_F(DesktopTest, AddNewLoopWithTheBlockEditorButtons) {
     } flash{304, 112}, green{304, 192}, centered{24, 104}, ok{54, 321}, cancel{338, 321};
 
     // Each window opens in the middle of the screen, its frame included, the first time too.
-    EXPECT_TRUE(waitUntil([&] { return desk->focusedWindowCentred(); }, 2s)) << desk->logs();
+    EXPECT_TRUE(waitUntil([&] { return desk->focusedWindowCentred(); }, 5s)) << desk->logs();
     desk->key("alt+e a");
     ASSERT_TRUE(waitForEmptyBlockEditor());
-    EXPECT_TRUE(waitUntil([&] { return desk->focusedWindowCentred(); }, 2s)) << desk->logs();
+    EXPECT_TRUE(waitUntil([&] { return desk->focusedWindowCentred(); }, 5s)) << desk->logs();
     desk->type("OPEN ");
     desk->clickInFocused(green.x, green.y);
     desk->type("7 DAYS");
@@ -155,7 +155,7 @@ TEST_F(DesktopTest, F9SendsTheMessageToTheMappedSerialPort) {
     ASSERT_NO_FATAL_FAILURE(openByTypedName(dir.file("shop.lsm")));
     desk->key("F9");
     ASSERT_TRUE(desk->waitForFocus("Select Address")) << desk->focusedTitle();
-    EXPECT_TRUE(waitUntil([&] { return desk->focusedWindowCentred(); }, 2s)) << desk->logs();
+    EXPECT_TRUE(waitUntil([&] { return desk->focusedWindowCentred(); }, 5s)) << desk->logs();
     // Start line 1, line width 20: the values the dialog offers the first time.
     desk->key("Return");
 
