@@ -50,8 +50,7 @@ public:
 
 protected:
     int Undone(TMessageListModel& lines) override {
-        for (std::size_t i = 0; i < inserted_.size(); ++i)
-            lines.Remove(row_);
+        lines.RemoveLines(row_, static_cast<int>(inserted_.size()));
         // The line that the new ones went before, or the last one.
         return row_ < lines.Count() ? row_ : lines.Count() - 1;
     }

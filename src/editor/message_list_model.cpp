@@ -89,10 +89,15 @@ void TMessageListModel::Replace(int row, const std::string& line) {
 }
 
 void TMessageListModel::Remove(int row) {
-    if (row < 0 || row >= Count())
+    RemoveLines(row, 1);
+}
+
+void TMessageListModel::RemoveLines(int row, int count) {
+    if (row < 0 || count <= 0 || row >= Count())
         return;
-    beginRemoveRows(QModelIndex(), row, row);
-    lines_.erase(lines_.begin() + row);
+    count = std::min(count, Count() - row);
+    beginRemoveRows(QModelIndex(), row, row + count - 1);
+    lines_.erase(lines_.begin() + row, lines_.begin() + row + count);
     endRemoveRows();
 }
 

@@ -38,6 +38,8 @@ public:
     void InsertLines(int row, const std::vector<std::string>& lines);
     void Replace(int row, const std::string& line);
     void Remove(int row);
+    // Removes `count` lines from `row` on, in one change.
+    void RemoveLines(int row, int count);
     // Takes the line at `from` out and puts it back so that it stands at `to`; false (and
     // nothing changed) when either row is outside the list or they are the same.
     bool MoveRow(int from, int to);
