@@ -7,6 +7,8 @@
 #include <QStringList>
 
 #include <string_view>
+#include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -14,21 +16,22 @@ constexpr std::string_view kCentredHead = "Centered,";
 constexpr std::string_view kNotCentredHead = "NotCentered,";
 
 // Most refused characters that a message names one by one.
-constexpr int kNamedCharacters = 8;
+constexpr std::size_t kNamedCharacters = 8;
 
 bool isBlockLine(std::string_view line) {
     return line.starts_with(kCentredHead) || line.starts_with(kNotCentredHead);
 }
 
 // The characters of `text` that a line cannot hold, each once, in the order they come.
-QList<char32_t> refusedCharacters(const QString& text) {
-    QList<char32_t> refused;
+std::vector<char32_t> refusedCharacters(const QString& text) {
+    std::vector<char32_t> refused;
+    std::unordered_set<char32_t> seen;
     for (const char32_t ch : text.toUcs4()) {
         const bool fits =
             ch == U'\r' || ch == U'\n' ||
             (ch != U'\0' && ch <= 0xFFFF && unicodeToCp1252(static_cast<char16_t>(ch)) >= 0);
-        if (!fits && !refused.contains(ch))
-            refused.append(ch);
+        if (!fits && seen.insert(ch).second)
+            refused.push_back(ch);
     }
     return refused;
 }
@@ -53,10 +56,10 @@ QString blockLinesText(const std::vector<std::string>& lines) {
 }
 
 std::vector<std::string> pastedBlockLines(const QString& text) {
-    const QList<char32_t> refused = refusedCharacters(text);
-    if (!refused.isEmpty()) {
+    const std::vector<char32_t> refused = refusedCharacters(text);
+    if (!refused.empty()) {
         QStringList names;
-        for (qsizetype i = 0; i < refused.size() && i < kNamedCharacters; ++i)
+        for (std::size_t i = 0; i < refused.size() && i < kNamedCharacters; ++i)
             names << characterName(refused[i]);
         QString message = "The text cannot be pasted: a message cannot hold the character";
         message += refused.size() == 1 ? " " : "s ";
