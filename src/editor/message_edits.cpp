@@ -145,6 +145,11 @@ TMessageEdits::TMessageEdits(TMessageListModel& lines, QObject* parent)
     connect(&stack_, &QUndoStack::cleanChanged, this, tell);
 }
 
+TMessageEdits::~TMessageEdits() {
+    // The history empties itself as it goes and would tell its owner, which is going too.
+    stack_.blockSignals(true);
+}
+
 void TMessageEdits::Record(QUndoCommand* step) {
     stack_.push(step);
 }

@@ -16,6 +16,7 @@ class TMessageEdits : public QObject {
     Q_OBJECT
 public:
     explicit TMessageEdits(TMessageListModel& lines, QObject* parent = nullptr);
+    ~TMessageEdits() override;
 
     // Inserts `lines` so that the first stands at `row` (the end of the list for a row past
     // it). Nothing happens, and nothing is kept, for no lines.
