@@ -5,7 +5,9 @@
 #include "app/file_drop.h"
 #include "app/recent_files_menu.h"
 #include "app/sign_preview_panel.h"
+#include "editor/block_clipboard.h"
 #include "editor/block_editor.h"
+#include "editor/message_edits.h"
 #include "editor/message_list_box.h"
 #include "editor/message_list_model.h"
 #include "editor/message_row.h"
@@ -26,6 +28,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrinter>
@@ -51,6 +54,7 @@ TForm1::TForm1(QWidget* parent)
     centreWhenShown(this, TCentring::FirstShow);
 
     Model_ = new TMessageListModel(this);
+    Edits_ = new TMessageEdits(*Model_, this);
     ListBox1 = new TMessageListBox(this);
     ListBox1->setModel(Model_);
     ListBox1->SetDrawItemHandler(
@@ -142,6 +146,7 @@ void TForm1::CreateMenu() {
     InsertNew1 = addItem(Edit1, "InsertNew1", "&Insert New...", QKeySequence(Qt::Key_Insert),
                          &TForm1::InsertNew1Click);
     AddNew1 = addItem(Edit1, "AddNew1", "&Add New...", QKeySequence(), &TForm1::AddNew1Click);
+    CreateListEditing(addItem);
 
     Send1 = menuBar()->addMenu("&Send");
     Send1->setObjectName("Send1");
@@ -149,6 +154,56 @@ void TForm1::CreateMenu() {
                              &TForm1::Configuration1Click);
     SendMessage1 = addItem(Send1, "SendMessage1", "&Send Message", QKeySequence(Qt::Key_F9),
                            &TForm1::SendMessage1Click);
+}
+
+void TForm1::CreateListEditing(
+    const std::function<QAction*(QMenu*, const char*, const QString&, const QKeySequence&,
+                                 void (TForm1::*)())>& addItem) {
+    // Undo and Redo head the menu and name the step they take back or again.
+    Undo1 = addItem(Edit1, "Undo1", "&Undo", QKeySequence("Ctrl+Z"), &TForm1::Undo1Click);
+    Redo1 = addItem(Edit1, "Redo1", "&Redo", QKeySequence("Ctrl+Shift+Z"), &TForm1::Redo1Click);
+    Redo1->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
+    for (QAction* action : {Undo1, Redo1})
+        Edit1->insertAction(EditSelection1, action);
+    Edit1->insertSeparator(EditSelection1)->setObjectName("N2");
+    const QUndoStack& history = Edits_->History();
+    const auto captions = [this, &history] {
+        Undo1->setText(history.canUndo() ? "&Undo " + history.undoText() : "&Undo");
+        Redo1->setText(history.canRedo() ? "&Redo " + history.redoText() : "&Redo");
+        Undo1->setEnabled(history.canUndo());
+        Redo1->setEnabled(history.canRedo());
+    };
+    captions();
+    connect(&history, &QUndoStack::indexChanged, this, captions);
+    connect(&history, &QUndoStack::cleanChanged, this, captions);
+    connect(Edits_, &TMessageEdits::SelectRow, this,
+            [this](int row) { ListBox1->SetItemIndex(row); });
+    // Undoing back to the list last opened or saved clears the modified flag; any other step
+    // sets it.
+    connect(Edits_, &TMessageEdits::SavedStateChanged, this, [this](bool saved) {
+        if (Doc_.Modified != saved)
+            return;
+        Doc_.Modified = !saved;
+        Refresh();
+    });
+
+    // Blocks go to other messages and programs as their lines of text.
+    Edit1->addSeparator()->setObjectName("N3");
+    Cut1 = addItem(Edit1, "Cut1", "Cu&t", QKeySequence("Ctrl+X"), &TForm1::Cut1Click);
+    Copy1 = addItem(Edit1, "Copy1", "&Copy", QKeySequence("Ctrl+C"), &TForm1::Copy1Click);
+    Paste1 = addItem(Edit1, "Paste1", "&Paste", QKeySequence("Ctrl+V"), &TForm1::Paste1Click);
+
+    // "Move &Up" would share its letter with "&Undo": the moves have a menu of their own.
+    Edit1->addSeparator()->setObjectName("N4");
+    MoveBlock1 = Edit1->addMenu("&Move Block");
+    MoveBlock1->setObjectName("MoveBlock1");
+    MoveUp1 =
+        addItem(MoveBlock1, "MoveUp1", "Move &Up", QKeySequence("Alt+Up"), &TForm1::MoveUp1Click);
+    MoveDown1 = addItem(MoveBlock1, "MoveDown1", "Move Do&wn", QKeySequence("Alt+Down"),
+                        &TForm1::MoveDown1Click);
+    connect(ListBox1, &TMessageListBox::RowMoveRequested, this, [this](int from, int to) {
+        runCommand([this, from, to] { MoveSelection(from, to, "Move Block"); });
+    });
 }
 
 void TForm1::Refresh() {
@@ -226,6 +281,7 @@ bool TForm1::SaveStep() {
 void TForm1::WriteList(const std::string& path) {
     // Written first: a failed write keeps the old file, the old name and the modified flag.
     writeMessageFile(path, Model_->Lines());
+    Edits_->MarkSaved();
     AdoptFile(path);
 }
 
@@ -254,6 +310,7 @@ void TForm1::New1Click() {
     if (!SaveQuestion())
         return;
     Model_->Clear();
+    Edits_->Clear();
     AdoptFile(TDocumentState::kNewFile);
 }
 
@@ -277,6 +334,8 @@ void TForm1::OpenFile(const std::string& path) {
     std::optional<std::size_t> nulOffset;
     std::vector<std::string> lines = readMessageFile(path, &nulOffset);
     Model_->SetLines(std::move(lines));
+    // However a file is opened, what was done to the list before cannot be undone into it.
+    Edits_->Clear();
     AdoptFile(path, nulOffset);
     if (nulOffset) {
         QMessageBox box(QMessageBox::Warning, TApplication::Title(),
@@ -319,7 +378,7 @@ void TForm1::EditSelection1Click() {
     EditBlock_->Text = wholeLineText(line);
     if (!EditBlockInEditor())
         return;
-    Model_->Replace(row, EditBlock_->BuildLine());
+    Edits_->Replace(row, EditBlock_->BuildLine(), "Edit Selection");
     ListBox1->SetItemIndex(row);
     SetModified();
 }
@@ -335,7 +394,7 @@ void TForm1::DeleteSelection1Click() {
     box.setEscapeButton(QMessageBox::Cancel);
     if (box.exec() != QMessageBox::Ok)
         return;
-    Model_->Remove(row);
+    Edits_->Remove(row, "Delete Selection");
     ListBox1->selectionModel()->clearSelection();
     SetModified();
 }
@@ -347,7 +406,7 @@ void TForm1::InsertNew1Click() {
     EditBlock_->Text.clear();
     if (!EditBlockInEditor())
         return;
-    Model_->Insert(row, EditBlock_->BuildLine());
+    Edits_->Insert(row, {EditBlock_->BuildLine()}, "Insert New");
     SetModified();
 }
 
@@ -356,9 +415,64 @@ void TForm1::AddNew1Click() {
         EditBlock_->Text.clear();
         if (!EditBlockInEditor())
             return;
-        Model_->Append(EditBlock_->BuildLine());
+        Edits_->Insert(Model_->Count(), {EditBlock_->BuildLine()}, "Add New");
         SetModified();
     }
+}
+
+void TForm1::Undo1Click() {
+    Edits_->Undo();
+}
+
+void TForm1::Redo1Click() {
+    Edits_->Redo();
+}
+
+void TForm1::Cut1Click() {
+    const int row = ListBox1->ItemIndex();
+    if (row < 0)
+        return;
+    // On the clipboard first: a line that cannot be put there stays in the list.
+    copyBlockLines(QGuiApplication::clipboard(), {Model_->Line(row)});
+    Edits_->Remove(row, "Cut");
+    ListBox1->selectionModel()->clearSelection();
+    SetModified();
+}
+
+void TForm1::Copy1Click() {
+    const int row = ListBox1->ItemIndex();
+    if (row < 0)
+        return;
+    copyBlockLines(QGuiApplication::clipboard(), {Model_->Line(row)});
+}
+
+void TForm1::Paste1Click() {
+    std::vector<std::string> pasted = pasteBlockLines(QGuiApplication::clipboard());
+    if (pasted.empty())
+        return;
+    // Before the selected block, which stays selected, as with Insert New; else at the end.
+    const int row = ListBox1->ItemIndex();
+    Edits_->Insert(row < 0 ? Model_->Count() : row, std::move(pasted), "Paste");
+    SetModified();
+}
+
+void TForm1::MoveUp1Click() {
+    const int row = ListBox1->ItemIndex();
+    if (row > 0)
+        MoveSelection(row, row - 1, "Move Up");
+}
+
+void TForm1::MoveDown1Click() {
+    const int row = ListBox1->ItemIndex();
+    if (row >= 0 && row + 1 < Model_->Count())
+        MoveSelection(row, row + 1, "Move Down");
+}
+
+void TForm1::MoveSelection(int from, int to, const QString& name) {
+    if (!Edits_->Move(from, to, name))
+        return;
+    ListBox1->SetItemIndex(to);
+    SetModified();
 }
 
 void TForm1::Configuration1Click() {

@@ -12,6 +12,7 @@
 #include <QStyle>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,6 +26,7 @@ class TComSetupDlg;
 class TFileDrop;
 class TRecentFilesMenu;
 class TMessageFileDialog;
+class TMessageEdits;
 class TMessageListBox;
 class TMessageListModel;
 class TAskSend1;
@@ -54,6 +56,8 @@ public:
     TBlock& SendBlock() { return *SendBlock_; }
     const TDocumentState& Document() const { return Doc_; }
     TMessageListModel& Lines() { return *Model_; }
+    // The list's undo history.
+    TMessageEdits& Edits() { return *Edits_; }
     // View > Sign Preview, and how each line fits the sign.
     TSignPreviewPanel& SignPreview() { return *SignPreview_; }
     // The one printer of the run, made on first use: Print Setup chooses it, Print uses it.
@@ -79,10 +83,18 @@ public:
     QAction* N1 = nullptr;
     QAction* Print1 = nullptr;
     QAction* PrintSetup1 = nullptr;
+    QAction* Undo1 = nullptr;
+    QAction* Redo1 = nullptr;
     QAction* EditSelection1 = nullptr;
     QAction* DeleteSelection1 = nullptr;
     QAction* InsertNew1 = nullptr;
     QAction* AddNew1 = nullptr;
+    QAction* Cut1 = nullptr;
+    QAction* Copy1 = nullptr;
+    QAction* Paste1 = nullptr;
+    QMenu* MoveBlock1 = nullptr;
+    QAction* MoveUp1 = nullptr;
+    QAction* MoveDown1 = nullptr;
     QAction* SignPreview1 = nullptr;
     QAction* Configuration1 = nullptr;
     QAction* SendMessage1 = nullptr;
@@ -100,6 +112,13 @@ public:
     void DeleteSelection1Click();
     void InsertNew1Click();
     void AddNew1Click();
+    void Undo1Click();
+    void Redo1Click();
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+    void MoveUp1Click();
+    void MoveDown1Click();
     void Configuration1Click();
     void Print1Click();
     void PrintSetup1Click();
@@ -130,6 +149,12 @@ protected:
 
 private:
     void CreateMenu();
+    // The Edit menu's history, clipboard and move items, and the list's row dragging.
+    void CreateListEditing(
+        const std::function<QAction*(QMenu*, const char*, const QString&, const QKeySequence&,
+                                     void (TForm1::*)())>& addItem);
+    // Moves the selected line to `to` as the command `name`; the selection follows it.
+    void MoveSelection(int from, int to, const QString& name);
     // Asks "Do you wish to save ...?" when the list is modified. True when the command may go on.
     bool SaveQuestion();
     // Save As: false when the user cancelled the dialog.
@@ -159,6 +184,7 @@ private:
     std::unique_ptr<TBlock> EditBlock_;
     TDocumentState Doc_;
     TMessageListModel* Model_ = nullptr;
+    TMessageEdits* Edits_ = nullptr;
     TSignPreviewPanel* SignPreview_ = nullptr;
     TRecentFilesMenu* RecentFiles_ = nullptr;
     TFileDrop* FileDrop_ = nullptr;

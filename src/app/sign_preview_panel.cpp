@@ -57,6 +57,7 @@ TSignPreviewPanel::TSignPreviewPanel(TForm1& form)
     TMessageListModel& lines = form.Lines();
     connect(&lines, &QAbstractItemModel::rowsInserted, this, &TSignPreviewPanel::Invalidate);
     connect(&lines, &QAbstractItemModel::rowsRemoved, this, &TSignPreviewPanel::Invalidate);
+    connect(&lines, &QAbstractItemModel::rowsMoved, this, &TSignPreviewPanel::Invalidate);
     connect(&lines, &QAbstractItemModel::dataChanged, this, &TSignPreviewPanel::Invalidate);
     connect(&lines, &QAbstractItemModel::modelReset, this, &TSignPreviewPanel::Invalidate);
     // A panel that opens shows the message as it is now.

@@ -1,6 +1,11 @@
 #include "editor/message_list_box.h"
 
+#include "editor/message_list_model.h"
+
+#include <QDrag>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 
 namespace {
@@ -47,6 +52,12 @@ TMessageListBox::TMessageListBox(QWidget* parent)
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A row dragged to another place in the list moves there.
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(true);
+    setDragDropMode(QAbstractItemView::InternalMove);
+    setDragDropOverwriteMode(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTextElideMode(Qt::ElideNone);
     setWordWrap(false);
@@ -94,4 +105,70 @@ void TMessageListBox::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QListView::keyPressEvent(event);
+}
+
+void TMessageListBox::startDrag(Qt::DropActions) {
+    const int row = ItemIndex();
+    if (row < 0 || !model())
+        return;
+    QMimeData* data = model()->mimeData({model()->index(row, 0)});
+    if (!data)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    // The drop moves the row; nothing is left to do here whatever the drag ends with.
+    drag->exec(Qt::MoveAction, Qt::MoveAction);
+}
+
+int TMessageListBox::DraggedRow(const QDropEvent* event) const {
+    const QByteArray format(TMessageListModel::kRowMimeType);
+    if (event->source() != this || !event->mimeData()->hasFormat(QString::fromLatin1(format)) ||
+        !model())
+        return -1;
+    bool ok = false;
+    const int row = event->mimeData()->data(QString::fromLatin1(format)).toInt(&ok);
+    return ok && row >= 0 && row < model()->rowCount() ? row : -1;
+}
+
+int TMessageListBox::DropGap(const QPoint& pos) const {
+    const QModelIndex index = indexAt(pos);
+    if (!index.isValid())
+        return model() ? model()->rowCount() : 0;
+    const QRect rect = visualRect(index);
+    return pos.y() < rect.center().y() ? index.row() : index.row() + 1;
+}
+
+void TMessageListBox::dragEnterEvent(QDragEnterEvent* event) {
+    if (DraggedRow(event) < 0) {
+        event->ignore();
+        return;
+    }
+    QListView::dragEnterEvent(event);
+    event->acceptProposedAction();
+}
+
+void TMessageListBox::dragMoveEvent(QDragMoveEvent* event) {
+    if (DraggedRow(event) < 0) {
+        event->ignore();
+        return;
+    }
+    // The view draws the mark between the rows and scrolls near the edges.
+    QListView::dragMoveEvent(event);
+    event->acceptProposedAction();
+}
+
+void TMessageListBox::dropEvent(QDropEvent* event) {
+    const int from = DraggedRow(event);
+    if (from < 0) {
+        event->ignore();
+        return;
+    }
+    const int gap = DropGap(event->position().toPoint());
+    event->acceptProposedAction();
+    stopAutoScroll();
+    setState(NoState);
+    viewport()->update();
+    const int to = gap > from ? gap - 1 : gap;
+    if (to != from)
+        emit RowMoveRequested(from, to);
 }

@@ -3,6 +3,9 @@
 #include "model/errors.h"
 #include "model/ui/text_codec.h"
 
+#include <QMimeData>
+
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -23,6 +26,24 @@ QVariant TMessageListModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return toQString(Line(index.row()).substr(0, kShownCharacters));
     return {};
+}
+
+Qt::ItemFlags TMessageListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::ItemIsDropEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
+}
+
+QStringList TMessageListModel::mimeTypes() const {
+    return {QString::fromLatin1(kRowMimeType)};
+}
+
+QMimeData* TMessageListModel::mimeData(const QModelIndexList& indexes) const {
+    if (indexes.isEmpty() || !indexes.first().isValid())
+        return nullptr;
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(kRowMimeType), QByteArray::number(indexes.first().row()));
+    return data;
 }
 
 void TMessageListModel::SetLines(std::vector<std::string> lines) {
@@ -50,6 +71,17 @@ void TMessageListModel::Insert(int row, const std::string& line) {
     endInsertRows();
 }
 
+void TMessageListModel::InsertLines(int row, const std::vector<std::string>& lines) {
+    if (lines.empty())
+        return;
+    if (lines.size() >= static_cast<std::size_t>(INT_MAX) - lines_.size())
+        throw EStringListError();
+    row = std::clamp(row, 0, Count());
+    beginInsertRows(QModelIndex(), row, row + static_cast<int>(lines.size()) - 1);
+    lines_.insert(lines_.begin() + row, lines.begin(), lines.end());
+    endInsertRows();
+}
+
 void TMessageListModel::Replace(int row, const std::string& line) {
     lines_.at(static_cast<std::size_t>(row)) = line;
     const QModelIndex changed = index(row);
@@ -57,9 +89,29 @@ void TMessageListModel::Replace(int row, const std::string& line) {
 }
 
 void TMessageListModel::Remove(int row) {
-    if (row < 0 || row >= Count())
+    RemoveLines(row, 1);
+}
+
+void TMessageListModel::RemoveLines(int row, int count) {
+    if (row < 0 || count <= 0 || row >= Count())
         return;
-    beginRemoveRows(QModelIndex(), row, row);
-    lines_.erase(lines_.begin() + row);
+    count = std::min(count, Count() - row);
+    beginRemoveRows(QModelIndex(), row, row + count - 1);
+    lines_.erase(lines_.begin() + row, lines_.begin() + row + count);
     endRemoveRows();
+}
+
+bool TMessageListModel::MoveRow(int from, int to) {
+    if (from < 0 || from >= Count() || to < 0 || to >= Count() || from == to)
+        return false;
+    // The toolkit counts the destination before the row has left.
+    beginMoveRows(QModelIndex(), from, from, QModelIndex(), to > from ? to + 1 : to);
+    const auto source = lines_.begin() + from;
+    const auto target = lines_.begin() + to;
+    if (to > from)
+        std::rotate(source, source + 1, target + 1);
+    else
+        std::rotate(target, source, source + 1);
+    endMoveRows();
+    return true;
 }

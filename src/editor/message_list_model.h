@@ -12,8 +12,17 @@ class TMessageListModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
+    // The MIME type of a row dragged within the list: its row number, as text.
+    static constexpr const char* kRowMimeType = "application/x-lumavane-list-row";
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // Rows may be dragged, and dropped between rows only (never onto one), within the list.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
+    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
 
     const std::vector<std::string>& Lines() const { return lines_; }
     int Count() const { return static_cast<int>(lines_.size()); }
@@ -25,8 +34,15 @@ public:
     // Appends or inserts one line; throws EStringListError when the list cannot take it.
     void Append(const std::string& line);
     void Insert(int row, const std::string& line);
+    // Inserts `lines` in order so that the first one stands at `row`.
+    void InsertLines(int row, const std::vector<std::string>& lines);
     void Replace(int row, const std::string& line);
     void Remove(int row);
+    // Removes `count` lines from `row` on, in one change.
+    void RemoveLines(int row, int count);
+    // Takes the line at `from` out and puts it back so that it stands at `to`; false (and
+    // nothing changed) when either row is outside the list or they are the same.
+    bool MoveRow(int from, int to);
 
 private:
     std::vector<std::string> lines_;

@@ -186,6 +186,23 @@ TEST_F(DesktopTest, F8OpensTheSignPreviewInLedColours) {
     EXPECT_TRUE(waitUntil([&] { return ledsShown() == 0; }, 10s));
 }
 
+TEST_F(DesktopTest, ARowDraggedWithTheMouseMovesAndUndoes) {
+    ASSERT_TRUE(desk->startEditor());
+    ASSERT_NO_FATAL_FAILURE(openByTypedName(dir.file("shop.lsm")));
+    // The first row, under the menu bar, dropped on the empty part of the list below the rows.
+    desk->dragInFocused(100, 34, 100, 200);
+    ASSERT_TRUE(desk->waitForMain(dir.file("shop.lsm") + " *")) << desk->focusedTitle();
+    // Undone back to the file as opened: the flag goes with it.
+    desk->key("ctrl+z");
+    ASSERT_TRUE(desk->waitForMain(dir.file("shop.lsm"))) << desk->focusedTitle();
+    desk->key("ctrl+y");
+    ASSERT_TRUE(desk->waitForMain(dir.file("shop.lsm") + " *")) << desk->focusedTitle();
+    desk->key("ctrl+s");
+    ASSERT_TRUE(desk->waitForMain(dir.file("shop.lsm"))) << desk->focusedTitle();
+    EXPECT_EQ(readFileBytes(dir.file("shop.lsm")),
+              "NotCentered,^Y^SALE ^F^NOW\r\nCentered,^R^OPEN ^G^7 DAYS\r\n");
+}
+
 TEST_F(DesktopTest, ClosingWithChangesAsksToSaveFirst) {
     ASSERT_TRUE(desk->startEditor());
     desk->key("alt+e a");

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <poll.h>
 #include <sstream>
+#include <thread>
 #include <unistd.h>
 
 #ifndef LUMAVANE_EDITOR
@@ -167,6 +168,21 @@ void DesktopSession::clickInFocused(int x, int y) {
     const std::string window = trimmed(xdotool({"getwindowfocus"}).out);
     xdotool({"mousemove", "--sync", "--window", window, std::to_string(x), std::to_string(y),
              "click", "1"});
+}
+
+void DesktopSession::dragInFocused(int x1, int y1, int x2, int y2) {
+    const std::string window = trimmed(xdotool({"getwindowfocus"}).out);
+    xdotool({"mousemove", "--sync", "--window", window, std::to_string(x1), std::to_string(y1),
+             "mousedown", "1"});
+    constexpr int kSteps = 10;
+    for (int i = 1; i <= kSteps; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        xdotool({"mousemove", "--sync", "--window", window,
+                 std::to_string(x1 + (x2 - x1) * i / kSteps),
+                 std::to_string(y1 + (y2 - y1) * i / kSteps)});
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    xdotool({"mouseup", "1"});
 }
 
 std::string DesktopSession::focusedTitle() {

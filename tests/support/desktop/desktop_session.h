@@ -41,6 +41,9 @@ public:
     void type(const std::string& text);
     // Clicks at (x, y) of the client area of the window with the keyboard.
     void clickInFocused(int x, int y);
+    // Presses the left button at (x1, y1) of the client area of the window with the keyboard,
+    // moves the mouse to (x2, y2) in small steps, as a hand would, and lets go there.
+    void dragInFocused(int x1, int y1, int x2, int y2);
 
     // The title of the window that has the keyboard ("" when none of them has it).
     std::string focusedTitle();

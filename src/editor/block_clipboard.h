@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+class QClipboard;
+
+// A pasted text that the message cannot take: its message names the characters.
+class EPasteRefused : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Block lines as text for other programs: each line exactly as stored, every byte as the one
+// character of the character set that it stands for, each line ended by a line feed (so that
+// an empty line survives the way back).
+QString blockLinesText(const std::vector<std::string>& lines);
+
+// The block lines of a text: one per line, where CR LF, a lone CR and a lone LF each end a line
+// (a line break at the very end ends the last line and adds none; an empty text gives no line).
+// A line that starts with "Centered," or "NotCentered," is taken byte for byte as it stands;
+// any other line becomes the whole text of a block that is not centred, so that none of its
+// characters is lost to the first comma. Throws EPasteRefused, and takes nothing, when the text
+// holds a character that the character set has no byte for, or a NUL.
+std::vector<std::string> pastedBlockLines(const QString& text);
+
+// Puts `lines` on the clipboard as text (EClipboardError when it cannot be used).
+void copyBlockLines(QClipboard* clipboard, const std::vector<std::string>& lines);
+
+// The block lines of the clipboard's text (EClipboardError, EPasteRefused).
+std::vector<std::string> pasteBlockLines(QClipboard* clipboard);
