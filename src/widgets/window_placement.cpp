@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -28,6 +29,12 @@ public:
         , window_(window)
         , when_(when) {
         window->installEventFilter(this);
+        framePoll_.setInterval(20);
+        connect(&framePoll_, &QTimer::timeout, this, [this] {
+            if (++polls_ >= kFramePolls)
+                framePoll_.stop();
+            centreOnceFramed();
+        });
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -38,26 +45,51 @@ public:
             // A window shown for the first time gets its frame only on the screen: it is
             // centred again when it appears there.
             awaitingFrame_ = !frameKnown(window_);
+            polls_ = 0;
             if (awaitingFrame_ && window_->windowHandle() && !watchingExposure_) {
                 window_->windowHandle()->installEventFilter(this);
                 watchingExposure_ = true;
             }
         } else if (watched == window_ && event->type() == QEvent::Hide) {
             awaitingFrame_ = false;
-        } else if (watched != window_ && event->type() == QEvent::Expose && awaitingFrame_) {
-            awaitingFrame_ = false;
-            if (frameKnown(window_)) {
-                // After the exposure has been handled, not in the middle of it.
-                QMetaObject::invokeMethod(
-                    window_, [window = window_] { centreOnScreen(window); }, Qt::QueuedConnection);
-            }
+            framePoll_.stop();
+        } else if (awaitingFrame_ && frameArrivalEvent(watched, event)) {
+            // After the event has been handled, not in the middle of it.
+            QMetaObject::invokeMethod(this, &TCentringWatch::centreOnceFramed,
+                                      Qt::QueuedConnection);
         }
         return false;
     }
 
+    // Centres the window once its frame is known. The window manager may tell the frame
+    // before the first exposure, with a later move, or a little later still: until then the
+    // window is looked at again every few milliseconds, for a second at most.
+    void centreOnceFramed() {
+        if (!awaitingFrame_)
+            return;
+        if (frameKnown(window_)) {
+            awaitingFrame_ = false;
+            framePoll_.stop();
+            centreOnScreen(window_);
+        } else if (!framePoll_.isActive() && polls_ < kFramePolls) {
+            framePoll_.start();
+        }
+    }
+
 private:
+    // An event after which the frame may have become known: the window's first exposure, or
+    // the window moved into its frame.
+    bool frameArrivalEvent(QObject* watched, QEvent* event) const {
+        return (watched != window_ && event->type() == QEvent::Expose) ||
+               (watched == window_ && event->type() == QEvent::Move);
+    }
+
+    static constexpr int kFramePolls = 50;
+
     QWidget* window_;
     TCentring when_;
+    QTimer framePoll_;
+    int polls_ = 0;
     bool shown_ = false;
     bool awaitingFrame_ = false;
     bool watchingExposure_ = false;
