@@ -9,16 +9,20 @@
 
 namespace {
 
-// The window's frame as the window manager has put it around the window; its bare geometry
-// while that is not known (not on the screen yet, no window manager, or a frame caught in the
-// middle of being made).
-QRect knownFrame(const QWidget* window) {
-    const QRect frame = window->frameGeometry();
-    return frame.contains(window->geometry()) ? frame : window->geometry();
+// The widths of the frame that the window manager has put around the window, as the window
+// system tells them now; none while that is not known (not on the screen yet, no window
+// manager). Asked of the window system itself: the widget's own copy is brought up to date only
+// when the window moves, and can still say "no frame" when the frame has come.
+QMargins frameMargins(const QWidget* window) {
+    const QWindow* handle = window->windowHandle();
+    const QMargins margins = handle ? handle->frameMargins() : QMargins();
+    const bool sane =
+        margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0 && margins.bottom() >= 0;
+    return sane ? margins : QMargins();
 }
 
 bool frameKnown(const QWidget* window) {
-    return knownFrame(window) != window->geometry();
+    return !frameMargins(window).isNull();
 }
 
 // Watches a window's showing and centres it.
@@ -101,9 +105,11 @@ void centreOnScreen(QWidget* window) {
     QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    QRect frame = knownFrame(window);
+    const QMargins margins = frameMargins(window);
+    QRect frame = window->geometry().marginsAdded(margins);
     frame.moveCenter(screen->availableGeometry().center());
-    window->move(frame.topLeft());
+    // Placed by the window's own rectangle, which needs no knowledge of the frame.
+    window->setGeometry(frame.marginsRemoved(margins));
 }
 
 void centreWhenShown(QWidget* window, TCentring when) {
