@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <cstdlib>
+
 namespace {
 
 // The widths of the frame that the window manager has put around the window, as the window
@@ -25,6 +27,16 @@ bool frameKnown(const QWidget* window) {
     return !frameMargins(window).isNull();
 }
 
+// Whether the window stands centred, frame included, on the free area of its screen.
+bool centred(const QWidget* window) {
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return true;
+    const QRect frame = window->geometry().marginsAdded(frameMargins(window));
+    const QPoint off = frame.center() - screen->availableGeometry().center();
+    return std::abs(off.x()) <= 1 && std::abs(off.y()) <= 1;
+}
+
 // Watches a window's showing and centres it.
 class TCentringWatch : public QObject {
 public:
@@ -33,11 +45,11 @@ public:
         , window_(window)
         , when_(when) {
         window->installEventFilter(this);
-        framePoll_.setInterval(20);
-        connect(&framePoll_, &QTimer::timeout, this, [this] {
-            if (++polls_ >= kFramePolls)
-                framePoll_.stop();
-            centreOnceFramed();
+        look_.setInterval(20);
+        connect(&look_, &QTimer::timeout, this, [this] {
+            if (++looks_ >= kLooks)
+                stop();
+            settle(true);
         });
     }
 
@@ -46,41 +58,53 @@ public:
             (when_ == TCentring::EveryShow || !shown_)) {
             shown_ = true;
             centreOnScreen(window_);
-            // A window shown for the first time gets its frame only on the screen: it is
-            // centred again when it appears there.
-            awaitingFrame_ = !frameKnown(window_);
-            polls_ = 0;
-            if (awaitingFrame_ && window_->windowHandle() && !watchingExposure_) {
+            // The window manager puts the frame around a window as it goes on the screen, and
+            // places it then: the window is looked at again until it stands centred in it.
+            settling_ = true;
+            looks_ = 0;
+            corrections_ = 0;
+            steadyLooks_ = 0;
+            if (window_->windowHandle() && !watchingExposure_) {
                 window_->windowHandle()->installEventFilter(this);
                 watchingExposure_ = true;
             }
+            look_.start();
         } else if (watched == window_ && event->type() == QEvent::Hide) {
-            awaitingFrame_ = false;
-            framePoll_.stop();
-        } else if (awaitingFrame_ && frameArrivalEvent(watched, event)) {
+            stop();
+        } else if (settling_ && frameArrivalEvent(watched, event)) {
             // After the event has been handled, not in the middle of it.
-            QMetaObject::invokeMethod(this, &TCentringWatch::centreOnceFramed,
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { settle(false); }, Qt::QueuedConnection);
         }
         return false;
     }
 
-    // Centres the window once its frame is known. The window manager may tell the frame
-    // before the first exposure, with a later move, or a little later still: until then the
-    // window is looked at again every few milliseconds, for a second at most.
-    void centreOnceFramed() {
-        if (!awaitingFrame_)
+private:
+    // Centres the window again once its frame is known, should it not stand centred in it: the
+    // frame may come before the first exposure, with a later move, or a little later still, and
+    // the window manager may still move the window while it places it. Looked at every 20 ms for
+    // a second at most, until it has stood centred for a few looks; corrected a few times at most,
+    // so that a window manager that insists on a place of its own has it.
+    void settle(bool timedLook) {
+        if (!settling_ || !frameKnown(window_))
             return;
-        if (frameKnown(window_)) {
-            awaitingFrame_ = false;
-            framePoll_.stop();
+        if (centred(window_)) {
+            if (timedLook && ++steadyLooks_ >= kSteadyLooks)
+                stop();
+        } else if (corrections_ < kCorrections) {
+            ++corrections_;
+            steadyLooks_ = 0;
             centreOnScreen(window_);
-        } else if (!framePoll_.isActive() && polls_ < kFramePolls) {
-            framePoll_.start();
+        } else {
+            stop();
         }
     }
 
-private:
+    void stop() {
+        settling_ = false;
+        look_.stop();
+    }
+
     // An event after which the frame may have become known: the window's first exposure, or
     // the window moved into its frame.
     bool frameArrivalEvent(QObject* watched, QEvent* event) const {
@@ -88,14 +112,18 @@ private:
                (watched == window_ && event->type() == QEvent::Move);
     }
 
-    static constexpr int kFramePolls = 50;
+    static constexpr int kLooks = 50;
+    static constexpr int kSteadyLooks = 3;
+    static constexpr int kCorrections = 3;
 
     QWidget* window_;
     TCentring when_;
-    QTimer framePoll_;
-    int polls_ = 0;
+    QTimer look_;
+    int looks_ = 0;
+    int corrections_ = 0;
+    int steadyLooks_ = 0;
     bool shown_ = false;
-    bool awaitingFrame_ = false;
+    bool settling_ = false;
     bool watchingExposure_ = false;
 };
 

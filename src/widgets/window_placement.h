@@ -13,7 +13,8 @@ enum class TCentring {
 };
 
 // Centres `window` on its screen, frame included, when the program shows it. A window manager
-// puts the frame around a window only when it first goes on the screen: a window shown for the
-// first time is centred without its frame, then again, frame included, as soon as it appears.
-// (A window whose program does not take its events meanwhile stays where it was put first.)
+// puts the frame around a window, and places it, as it goes on the screen: the window is
+// centred without its frame, then looked at for up to a second and centred again, frame
+// included, should it not stand so. (A window whose program does not take its events meanwhile
+// stays where it was put first.)
 void centreWhenShown(QWidget* window, TCentring when);
