@@ -51,8 +51,7 @@ std::vector<std::string> TBComm::Load() {
     Baud = loadCount(path_, section_, "Baud", kDefaultCommBaud, kDefaultCommBaud, nullptr, report);
     setIP(readProfileString(path_, section_, "IP", kDefaultCommIP));
     SignLines = loadCount(path_, section_, "SignLines", 0, 0, nullptr, report, kMaxSignLines);
-    SignColumns =
-        loadCount(path_, section_, "SignColumns", 0, 0, nullptr, report, kMaxSignColumns);
+    SignColumns = loadCount(path_, section_, "SignColumns", 0, 0, nullptr, report, kMaxSignColumns);
     return report;
 }
 
