@@ -7,26 +7,15 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
+#include <filesystem>
 #include <sys/stat.h>
+#include <system_error>
 
 namespace {
 
 bool keepable(std::string_view path) {
     return !path.empty() && path.front() == '/' && path.find_first_of("\r\n", 0) == path.npos &&
            path.find('\0') == path.npos;
-}
-
-// Makes the folders on the way to `path` that do not exist yet; the error number of the first
-// that cannot be made, or 0.
-int makeFoldersFor(const std::string& path) {
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
-         slash = path.find('/', slash + 1)) {
-        const std::string folder = path.substr(0, slash);
-        if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
-            return errno;
-    }
-    return 0;
 }
 
 } // namespace
@@ -114,8 +103,13 @@ void TRecentFiles::Clear() {
 
 void TRecentFiles::Save() const {
     const std::string what = "Cannot create file " + storePath_;
-    if (const int error = makeFoldersFor(storePath_))
-        throw EFCreateError(failureText(what, std::strerror(error)));
+    // The folders on the way are made as the remembered dialog values make theirs.
+    std::error_code made;
+    if (const std::filesystem::path folder = std::filesystem::path(storePath_).parent_path();
+        !folder.empty())
+        std::filesystem::create_directories(folder, made);
+    if (made)
+        throw EFCreateError(failureText(what, made.message()));
     try {
         writeFileSafely(storePath_, formatRecentFiles(files_));
     } catch (const EFileSystemError& error) {
