@@ -132,14 +132,14 @@ echo "installed editor opened a file and ended cleanly as an ordinary user; valu
 if [ -f tools/send/CMakeLists.txt ]; then
     # The command-line sender as a user runs it: its manual page, and a dry run of a message
     # with the machine's settings and the start line and width that the editor just kept.
-    dpkg-deb -c "$deb" | grep -q '/usr/share/man/man1/lumavane-send.1.gz$' ||
+    dpkg-deb -c "$deb" | grep '/usr/share/man/man1/lumavane-send.1.gz$' >/dev/null ||
         { echo "the package has no manual page for lumavane-send" >&2; exit 1; }
     # (A machine whose dpkg leaves manual pages out, as small container images do, has none.)
     if [ -e /usr/share/man/man1/lumavane-send.1.gz ] && command -v man >/dev/null; then
         man -w lumavane-send >/dev/null || { echo "man lumavane-send finds no page" >&2; exit 1; }
     fi
     dump=$(run_as_user /usr/bin/lumavane-send --dry-run --hex "$user_home/open.lsm")
-    echo "$dump" | grep -q '^@0 line 01 pad 8/8: 02 30 31 20' ||
+    echo "$dump" | grep '^@0 line 01 pad 8/8: 02 30 31 20' >/dev/null ||
         { echo "the installed lumavane-send gave: $dump" >&2; exit 1; }
     echo "installed lumavane-send: manual page and a dry run: ok"
 fi
