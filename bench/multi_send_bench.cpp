@@ -12,7 +12,7 @@
 // Nothing but loopback sockets and a pseudo-terminal of its own.
 
 #include "bench_support.h"
-#include "sign/multi_send.h"
+#include "fleet/multi_send.h"
 #include "sign/send_buffer.h"
 #include "sign/sign_stream.h"
 #include "support/core/loopback_peer.h"

@@ -21,7 +21,7 @@
 #include "sign/ui/ask_send.h"
 #include "sign/ui/com_setup_dlg.h"
 #include "sign/ui/send_data.h"
-#include "sign/ui/spin_edit.h"
+#include "widgets/spin_edit.h"
 #include "widgets/modal_result.h"
 #include "widgets/run_command.h"
 #include "widgets/window_placement.h"

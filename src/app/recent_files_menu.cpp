@@ -3,7 +3,7 @@
 #include "app/application.h"
 #include "base/error_text.h"
 #include "base/state_dir.h"
-#include "model/errors.h"
+#include "files/file_errors.h"
 #include "model/ui/text_codec.h"
 #include "widgets/run_command.h"
 

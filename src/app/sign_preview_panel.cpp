@@ -10,7 +10,7 @@
 #include "settings/profile.h"
 #include "sign/ui/ask_send.h"
 #include "sign/ui/com_setup_dlg.h"
-#include "sign/ui/spin_edit.h"
+#include "widgets/spin_edit.h"
 
 #include <QAction>
 #include <QEvent>

@@ -1,6 +1,5 @@
 #include "editor/message_list_model.h"
 
-#include "model/errors.h"
 #include "model/ui/text_codec.h"
 
 #include <QMimeData>

@@ -2,8 +2,16 @@
 
 #include <QAbstractListModel>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+// The message list cannot take another line: "Unable to insert a line".
+class EStringListError : public std::runtime_error {
+public:
+    EStringListError()
+        : std::runtime_error("Unable to insert a line") {}
+};
 
 // The message list: the block lines in order, held as the bytes they are stored as. The list
 // control shows it; the file commands load and save it whole.

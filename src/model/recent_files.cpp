@@ -1,9 +1,9 @@
 #include "model/recent_files.h"
 
 #include "base/error_text.h"
-#include "model/errors.h"
-#include "model/safe_file.h"
-#include "model/whole_file.h"
+#include "files/file_errors.h"
+#include "files/safe_file.h"
+#include "files/whole_file.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -3,9 +3,9 @@
 #include "base/ascii_case.h"
 #include "base/error_text.h"
 #include "base/whole_number.h"
-#include "model/errors.h"
-#include "model/safe_file.h"
-#include "model/whole_file.h"
+#include "files/file_errors.h"
+#include "files/safe_file.h"
+#include "files/whole_file.h"
 
 #include <QDir>
 #include <QFile>

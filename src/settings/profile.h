@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/errors.h"
+#include "files/file_errors.h"
 
 #include <optional>
 #include <string>

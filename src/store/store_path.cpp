@@ -1,7 +1,7 @@
 #include "store/store_path.h"
 
 #include "base/state_dir.h"
-#include "model/safe_file.h"
+#include "files/safe_file.h"
 
 #include <cstdlib>
 #include <filesystem>

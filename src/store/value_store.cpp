@@ -3,8 +3,8 @@
 #include "base/ascii_case.h"
 #include "base/error_text.h"
 #include "base/whole_number.h"
-#include "model/safe_file.h"
-#include "model/whole_file.h"
+#include "files/safe_file.h"
+#include "files/whole_file.h"
 #include "store/store_errors.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 #include "sign/sign_stream.h"
 #include "sign/ui/ask_send.h"
 #include "sign/ui/send_data.h"
-#include "sign/ui/spin_edit.h"
+#include "widgets/spin_edit.h"
 #include "support/core/loopback_peer.h"
 #include "support/core/test_pty.h"
 #include "support/gui/app_fixture.h"

@@ -1,4 +1,4 @@
-#include "model/errors.h"
+#include "files/file_errors.h"
 #include "model/message_file.h"
 #include "support/core/test_env.h"
 #include "support/core/unprivileged.h"

@@ -1,4 +1,4 @@
-#include "model/errors.h"
+#include "files/file_errors.h"
 #include "model/recent_files.h"
 #include "support/core/test_env.h"
 

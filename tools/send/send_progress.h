@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sign/multi_send.h"
+#include "fleet/multi_send.h"
 
 #include <chrono>
 #include <cstdio>

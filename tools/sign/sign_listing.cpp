@@ -1,6 +1,6 @@
 #include "sign_listing.h"
 
-#include "sign/stream_listing.h"
+#include "common/stream_listing.h"
 
 #include <cstdio>
 #include <optional>

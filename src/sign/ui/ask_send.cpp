@@ -1,8 +1,8 @@
 #include "sign/ui/ask_send.h"
 
 #include "sign/send_address.h"
-#include "sign/ui/dialog_frame.h"
-#include "sign/ui/spin_edit.h"
+#include "widgets/dialog_frame.h"
+#include "widgets/spin_edit.h"
 #include "store/ui/ox_persist.h"
 #include "widgets/window_placement.h"
 

@@ -3,9 +3,9 @@
 #include "model/ui/single_line_validator.h"
 #include "model/ui/text_codec.h"
 #include "sign/comm_settings.h"
-#include "sign/ui/dialog_frame.h"
-#include "sign/ui/radio_group.h"
-#include "sign/ui/spin_edit.h"
+#include "widgets/dialog_frame.h"
+#include "widgets/radio_group.h"
+#include "widgets/spin_edit.h"
 #include "widgets/run_command.h"
 #include "widgets/window_placement.h"
 

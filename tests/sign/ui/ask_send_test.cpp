@@ -1,7 +1,7 @@
 #include "sign/ui/ask_send.h"
 #include "sign/ui/com_setup_dlg.h"
 #include "sign/ui/send_data.h"
-#include "sign/ui/spin_edit.h"
+#include "widgets/spin_edit.h"
 
 #include "support/core/test_env.h"
 #include "support/gui/modal.h"

@@ -1,7 +1,7 @@
 #include "settings/profile.h"
 #include "sign/comm_settings.h"
 #include "sign/ui/com_setup_dlg.h"
-#include "sign/ui/radio_group.h"
+#include "widgets/radio_group.h"
 
 #include "support/core/test_env.h"
 #include "support/gui/modal.h"

@@ -1,4 +1,4 @@
-#include "sign/ui/spin_edit.h"
+#include "widgets/spin_edit.h"
 
 #include <QLineEdit>
 

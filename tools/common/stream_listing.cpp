@@ -1,4 +1,4 @@
-#include "sign/stream_listing.h"
+#include "common/stream_listing.h"
 
 #include "model/block.h"
 #include "model/charset.h"

@@ -1,6 +1,6 @@
 // One message to many signs on the network: how many connections run side by side.
 
-#include "sign/multi_send.h"
+#include "fleet/multi_send.h"
 #include "support/core/loopback_peer.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "sign/multi_send.h"
+#include "fleet/multi_send.h"
 
 #include "model/block.h"
 #include "sign/send_buffer.h"

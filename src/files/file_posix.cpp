@@ -1,6 +1,6 @@
 // The file code's platform calls on POSIX systems.
-#include "model/errors.h"
-#include "model/file_platform.h"
+#include "files/file_errors.h"
+#include "files/file_platform.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,10 +1,10 @@
-#include "sign/sign_choice.h"
+#include "fleet/sign_choice.h"
 
 #include "base/ascii_case.h"
 #include "base/whole_number.h"
 #include "settings/profile.h"
 #include "sign/comm_settings.h"
-#include "sign/multi_send.h"
+#include "fleet/multi_send.h"
 #include "sign/send_address.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
-#include "model/whole_file.h"
+#include "files/whole_file.h"
 
-#include "model/errors.h"
-#include "model/file_platform.h"
+#include "files/file_errors.h"
+#include "files/file_platform.h"
 
 TReadResult readRegularFile(const std::string& path, std::string& data, std::string& reason) {
     TFileHandle file = 0;

@@ -1,4 +1,4 @@
-#include "sign/ui/dialog_frame.h"
+#include "widgets/dialog_frame.h"
 
 #include <QDialog>
 #include <QFrame>

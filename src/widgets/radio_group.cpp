@@ -1,4 +1,4 @@
-#include "sign/ui/radio_group.h"
+#include "widgets/radio_group.h"
 
 #include <QButtonGroup>
 #include <QRadioButton>

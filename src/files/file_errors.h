@@ -39,10 +39,3 @@ private:
     int error_;
     bool missing_;
 };
-
-// The message list cannot take another line: "Unable to insert a line".
-class EStringListError : public std::runtime_error {
-public:
-    EStringListError()
-        : std::runtime_error("Unable to insert a line") {}
-};

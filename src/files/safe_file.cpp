@@ -1,6 +1,6 @@
-#include "model/safe_file.h"
+#include "files/safe_file.h"
 
-#include "model/file_platform.h"
+#include "files/file_platform.h"
 
 #include <algorithm>
 #include <optional>

@@ -9,7 +9,7 @@
 // and remove files. One source file per operating system implements these; how a save stays
 // safe and how a read stays bounded (the order of the steps, what is undone on failure) is in
 // the portable part, safe_file.cpp and whole_file.cpp. A failed call throws EFileSystemError
-// (model/errors.h) with the platform's error and its text.
+// (files/file_errors.h) with the platform's error and its text.
 
 using TFileHandle = std::intptr_t;
 

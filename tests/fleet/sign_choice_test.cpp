@@ -1,7 +1,7 @@
 // Which signs a run of the command-line sender goes to, with which links and where on them.
 
-#include "model/errors.h"
-#include "sign/sign_choice.h"
+#include "files/file_errors.h"
+#include "fleet/sign_choice.h"
 #include "support/core/test_env.h"
 
 #include <gtest/gtest.h>
