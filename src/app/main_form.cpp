@@ -5,7 +5,6 @@
 #include "app/recent_files_menu.h"
 #include "app/send_command.h"
 #include "app/sign_preview_panel.h"
-#include "editor/block_editor.h"
 #include "editor/list_commands.h"
 #include "editor/message_edits.h"
 #include "editor/message_list_box.h"
@@ -13,8 +12,6 @@
 #include "editor/message_row.h"
 #include "editor/printing.h"
 #include "links/ui/port_select_dlg.h"
-#include "model/message_file.h"
-#include "model/ui/text_codec.h"
 #include "settings/port_map.h"
 #include "sign/ui/com_setup_dlg.h"
 #include "widgets/error_report.h"
@@ -23,9 +20,7 @@
 
 #include <QCloseEvent>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPrinter>
-#include <QPushButton>
 #include <QTimer>
 
 TForm1::TForm1(QWidget* parent)
@@ -41,6 +36,25 @@ TForm1::TForm1(QWidget* parent)
     resize(618, 412);
     centreWhenShown(this, TCentring::FirstShow);
 
+    CreateList();
+    // A message file dropped on the window from outside opens as with Open.
+    FileDrop_ = new TFileDrop(*this, [this](const std::string& path) { AskThenOpenFile(path); });
+
+    FileCommands_ = new TFileCommands(*this, Doc_, *Model_, *Edits_);
+    connect(FileCommands_, &TFileCommands::Changed, this, &TForm1::Refresh);
+    OpenDialog1 = FileCommands_->OpenDialog;
+    SaveDialog1 = FileCommands_->SaveDialog;
+
+    CreateFileMenu();
+    CreateEditMenu();
+    SignPreview_ = new TSignPreviewPanel(*this);
+    View1 = SignPreview_->View1;
+    SignPreview1 = SignPreview_->SignPreview1;
+
+    CreateLinks();
+}
+
+void TForm1::CreateList() {
     Model_ = new TMessageListModel(this);
     Edits_ = new TMessageEdits(*Model_, this);
     ListBox1 = new TMessageListBox(this);
@@ -58,20 +72,9 @@ TForm1::TForm1(QWidget* parent)
     // Undoing back to the list last opened or saved clears the modified flag; any other step
     // sets it.
     connect(Edits_, &TMessageEdits::SavedStateChanged, this, [this] { Refresh(); });
-    // A message file dropped on the window from outside opens as with Open.
-    FileDrop_ = new TFileDrop(*this, [this](const std::string& path) { AskThenOpenFile(path); });
+}
 
-    FileCommands_ = new TFileCommands(*this, Doc_, *Model_, *Edits_);
-    connect(FileCommands_, &TFileCommands::Changed, this, &TForm1::Refresh);
-    OpenDialog1 = FileCommands_->OpenDialog;
-    SaveDialog1 = FileCommands_->SaveDialog;
-
-    CreateFileMenu();
-    CreateEditMenu();
-    SignPreview_ = new TSignPreviewPanel(*this);
-    View1 = SignPreview_->View1;
-    SignPreview1 = SignPreview_->SignPreview1;
-
+void TForm1::CreateLinks() {
     // Serial port n is the device that the settings file maps it to; without a port number
     // the port asks the user with the Select Port dialog.
     const std::string settingsPath = BComm_->settingsPath();

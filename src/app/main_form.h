@@ -152,6 +152,10 @@ private:
     // A menu item named `name` that runs `handler` as a command of the user.
     QAction* AddItem(QMenu* menu, const char* name, const QString& caption,
                      const QKeySequence& shortcut, Handler handler);
+    // The list control with its model, its undo history and its commands.
+    void CreateList();
+    // The two links and the send command, with the settings that choose between them.
+    void CreateLinks();
     void CreateFileMenu();
     void CreateEditMenu();
     // The Edit menu's history, clipboard and move items.
