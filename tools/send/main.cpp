@@ -4,15 +4,15 @@
 #include "send_progress.h"
 
 #include "base/whole_number.h"
+#include "common/stream_listing.h"
 #include "files/file_errors.h"
+#include "fleet/multi_send.h"
+#include "fleet/sign_choice.h"
 #include "model/message_file.h"
 #include "settings/settings_path.h"
-#include "fleet/multi_send.h"
 #include "sign/send_address.h"
 #include "sign/send_buffer.h"
-#include "fleet/sign_choice.h"
 #include "sign/sign_stream.h"
-#include "common/stream_listing.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
