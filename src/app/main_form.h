@@ -28,6 +28,7 @@ class TFileDrop;
 class TRecentFilesMenu;
 class TListCommands;
 class TSendCommand;
+class TSendToCommand;
 class TMessageFileDialog;
 class TMessageEdits;
 class TMessageListBox;
@@ -98,6 +99,7 @@ public:
     QAction* SignPreview1 = nullptr;
     QAction* Configuration1 = nullptr;
     QAction* SendMessage1 = nullptr;
+    QMenu* SendTo1 = nullptr;
 
     // The two links to the sign.
     TComPort ComPort1;
@@ -154,7 +156,7 @@ private:
                      const QKeySequence& shortcut, Handler handler);
     // The list control with its model, its undo history and its commands.
     void CreateList();
-    // The two links and the send command, with the settings that choose between them.
+    // The two links and the send commands, with the settings that choose between them.
     void CreateLinks();
     void CreateFileMenu();
     void CreateEditMenu();
@@ -172,6 +174,7 @@ private:
     TFileCommands* FileCommands_ = nullptr;
     TListCommands* ListCommands_ = nullptr;
     TSendCommand* SendCommand_ = nullptr;
+    TSendToCommand* SendTo_ = nullptr;
     TSignPreviewPanel* SignPreview_ = nullptr;
     TRecentFilesMenu* RecentFiles_ = nullptr;
     TFileDrop* FileDrop_ = nullptr;

@@ -3,9 +3,12 @@
 
 #include "send_progress.h"
 
+#include "base/error_text.h"
 #include "base/whole_number.h"
 #include "common/stream_listing.h"
 #include "files/file_errors.h"
+#include "files/whole_file.h"
+#include "fleet/gateway_settings.h"
 #include "fleet/multi_send.h"
 #include "fleet/sign_choice.h"
 #include "model/message_file.h"
@@ -35,12 +38,13 @@ const char* kDescription =
     "Sends a message file (.lsm) to the sign as the editor's Send Message (F9) does: the same\n"
     "records, serial runs and waits, and network write. The link is the settings file's\n"
     "[Comm] section unless signs are named; --port, --baud, --device and --host change it for\n"
-    "this run only. One line per sign tells its name, link, bytes sent and result.\n"
+    "this run only. Signs whose section names a Gateway= are reached through the broker of the\n"
+    "[Gateway] section. One line per sign tells its name, link, bytes sent and result.\n"
     "\n"
     "Exit status: 0 every sign took every byte; 1 signs ended differently (some failed, the\n"
     "others were still sent to); 2 usage error; 3 the message file cannot be read; 4 a link\n"
-    "could not be opened; 5 a send broke off or timed out; 130 or 143 stopped by SIGINT or\n"
-    "SIGTERM.";
+    "could not be opened (a gateway offline or silent, a broker that refuses); 5 a send broke\n"
+    "off or timed out; 130 or 143 stopped by SIGINT or SIGTERM.";
 
 // A command line that cannot be used: told with the usage hint, exit status 2.
 class EUsage : public std::runtime_error {
@@ -166,14 +170,17 @@ bool writeOut(std::string_view bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
 }
 
-// The message's block lines; throws EFOpenError for a file that cannot be used whole.
-std::vector<std::string> readMessage(const std::string& path) {
-    std::optional<std::size_t> nul;
-    std::vector<std::string> lines = readMessageFile(path, &nul);
-    if (nul)
+// The message's block lines, read from the file's `bytes`; throws EFOpenError for a file that
+// cannot be used whole.
+std::vector<std::string> readMessage(const std::string& path, std::string& bytes) {
+    std::string reason;
+    if (readRegularFile(path, bytes, reason) != TReadResult::Ok)
+        throw EFOpenError(failureText("Cannot open file " + path, reason));
+    if (const std::size_t nul = bytes.find('\0'); nul != std::string::npos)
         throw EFOpenError("Cannot open file " + path + "\nIt holds a NUL byte at offset " +
-                          std::to_string(*nul) +
+                          std::to_string(nul) +
                           ": the editor would show it only up to there, so it is not sent.");
+    std::vector<std::string> lines = splitMessageLines(bytes);
     if (lines.empty())
         throw EFOpenError("Cannot open file " + path +
                           "\nIt holds no block line: there is nothing to send.");
@@ -191,7 +198,7 @@ int dryRun(const Options& options, const std::vector<TSignJob>& jobs,
                 break;
             continue;
         }
-        std::string text = "# " + job.name + "\t" + describeSignLink(job.link) + "\tline " +
+        std::string text = "# " + job.name + "\t" + describeJobLink(job) + "\tline " +
                            std::to_string(job.start) + ", width " + std::to_string(job.width) +
                            "\t" + std::to_string(lines.size()) + " records, " +
                            std::to_string(buffer.size()) + " bytes\n";
@@ -216,10 +223,12 @@ extern "C" void stopOnSignal(int signal) {
         run->Cancel();
 }
 
-int send(const Options& options, const std::vector<TSignJob>& jobs,
-         std::vector<std::string> lines) {
+int send(const Options& options, const std::vector<TSignJob>& jobs, std::vector<std::string> lines,
+         std::string message, const std::optional<TGatewaySettings>& gateway) {
     TMultiSend run(jobs, std::move(lines));
     run.MaxConnections = options.connections;
+    run.Gateway = gateway;
+    run.MessageFile = std::move(message);
     std::optional<TSendProgress> progress;
     if (!options.quiet && ::isatty(STDERR_FILENO))
         progress.emplace(stderr);
@@ -260,8 +269,11 @@ int run(const Options& options) {
     std::vector<std::string> notes;
     std::vector<TChosenSign> signs;
     TRememberedAddress remembered;
+    std::optional<TGatewaySettings> gateway;
     try {
         signs = chooseSigns(settings, options.signs, notes);
+        if (needsGateway(signs) && !options.dryRun)
+            gateway = readGatewaySettings(settings);
         if (needsRememberedAddress(signs, options.line, options.width)) {
             const std::string store = editorStoreFile(
                 QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
@@ -284,8 +296,9 @@ int run(const Options& options) {
         throw EUsage("--dry-run writes the stream of one sign; add --hex for several.");
 
     std::vector<std::string> lines;
+    std::string message;
     try {
-        lines = readMessage(options.file);
+        lines = readMessage(options.file, message);
     } catch (const std::exception& error) {
         tell(error.what());
         return kExitBadFile;
@@ -296,7 +309,7 @@ int run(const Options& options) {
         jobs.push_back(signJob(sign, options.line, options.width, remembered));
     if (options.dryRun)
         return dryRun(options, jobs, lines);
-    return send(options, jobs, std::move(lines));
+    return send(options, jobs, std::move(lines), std::move(message), gateway);
 }
 
 } // namespace
