@@ -49,7 +49,7 @@ struct TGatewayCommand {
     Kind kind = Kind::Send;
     std::string id;
     // A send: the message file's bytes and where the message goes on the sign.
-    std::string message;
+    std::string message = {};
     int start = 1;
     int width = 20;
 };
