@@ -35,6 +35,9 @@ TSendResults::TSendResults(const std::vector<TSignJob>& jobs, QWidget* parent)
     Results1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Results1->setSelectionBehavior(QAbstractItemView::SelectRows);
     Results1->horizontalHeader()->setStretchLastSection(true);
+    Results1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // A long reason wraps within its row rather than running off the window.
+    Results1->setWordWrap(true);
     for (int row = 0; row < Results1->rowCount(); ++row) {
         for (int column = 0; column < 4; ++column)
             Results1->setItem(row, column, new QTableWidgetItem);
@@ -54,6 +57,8 @@ TSendResults::TSendResults(const std::vector<TSignJob>& jobs, QWidget* parent)
     resize(760, std::min(160 + 30 * static_cast<int>(jobs.size()), 560));
     centreWhenShown(this, TCentring::EveryShow);
     Show(std::vector<TSignReport>(jobs.size()), false);
+    for (int column = 0; column < 3; ++column)
+        Results1->resizeColumnToContents(column);
 }
 
 QStringList TSendResults::RowTexts(const TSignJob& job, const TSignReport& report) {
@@ -85,12 +90,14 @@ void TSendResults::Show(const std::vector<TSignReport>& reports, bool ended) {
         done += reports[i].ended() ? 1 : 0;
         sent += reports[i].state == TSignReport::State::Sent ? 1 : 0;
     }
-    if (!ended_ && ended)
-        Results1->resizeColumnsToContents();
+    if (!ended_ && ended) {
+        for (int column = 0; column < 3; ++column)
+            Results1->resizeColumnToContents(column);
+        Results1->resizeRowsToContents();
+    }
     ended_ = ended;
-    const QString count = tr("%1 of %2 signs sent").arg(sent).arg(jobs_.size());
     if (ended)
-        Label1->setText(sent == jobs_.size() ? count + "." : count + tr("; the others failed."));
+        Label1->setText(tr("Sent to %1 of %2 signs.").arg(sent).arg(jobs_.size()));
     else if (cancelAsked_)
         Label1->setText(tr("Stopping... %1 of %2 signs ended.").arg(done).arg(jobs_.size()));
     else
