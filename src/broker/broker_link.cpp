@@ -357,5 +357,8 @@ void TBrokerLink::Stop(std::chrono::milliseconds wait) {
         impl_->stopping = true;
     }
     impl_->wake.notify_all();
+    // The goodbye goes after what was published before it, and wakes the thread at once.
+    if (impl_->connected)
+        mosquitto_disconnect_v5(impl_->client, MQTT_RC_NORMAL_DISCONNECTION, nullptr);
     impl_->thread.join();
 }

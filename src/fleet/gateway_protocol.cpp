@@ -2,7 +2,6 @@
 
 #include "base/whole_number.h"
 #include "model/charset.h"
-#include "model/message_file.h"
 #include "sign/send_address.h"
 
 #include <charconv>
@@ -52,7 +51,8 @@ std::string sendProblem(const TBrokerMessage& message, TGatewayCommand& command)
     const std::size_t nul = message.payload.find('\0');
     if (nul != std::string::npos)
         return "its message holds a NUL byte at offset " + std::to_string(nul);
-    if (splitMessageLines(message.payload).empty())
+    // Without a NUL, a message holds a block line unless it is empty.
+    if (message.payload.empty())
         return "its message holds no block line";
     command.start = *start;
     command.width = *width;

@@ -153,9 +153,14 @@ const std::string& TMultiSend::streamOf(std::size_t index) {
         TSendBuffer buffer;
         TBlock sendBlock;
         buildSignStream(buffer, sendBlock, lines_, job.start, job.width);
-        stream.bytes = buffer.bytes();
+        stream.bytes = std::make_shared<const std::string>(buffer.bytes());
     });
-    return stream.bytes;
+    return *stream.bytes;
+}
+
+void TMultiSend::ShareStream(int start, int width, std::shared_ptr<const std::string> bytes) {
+    Stream& stream = streams_[{start, width}];
+    std::call_once(stream.built, [&] { stream.bytes = std::move(bytes); });
 }
 
 void TMultiSend::sendThroughGateways(const std::vector<std::size_t>& indices) {

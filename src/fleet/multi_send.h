@@ -102,6 +102,10 @@ public:
     std::function<void()> OnTick;
     std::chrono::milliseconds TickInterval{100};
 
+    // The stream for `start` and `width`, built by the caller, who shares it with other runs
+    // (a gateway sends one message to many signs, each in a run of its own). Before Run.
+    void ShareStream(int start, int width, std::shared_ptr<const std::string> bytes);
+
     // Sends to every sign and returns when every send has ended. Once only.
     void Run();
     // Asks every send to stop after its current serial run or network piece and to close its
@@ -127,7 +131,7 @@ private:
     // is filled before the sends begin and only its entries change while they run.
     struct Stream {
         std::once_flag built;
-        std::string bytes;
+        std::shared_ptr<const std::string> bytes;
     };
     std::map<std::pair<int, int>, Stream> streams_;
     std::atomic<bool> cancel_ = false;

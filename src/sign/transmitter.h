@@ -16,7 +16,7 @@ class TTcpClient;
 constexpr std::size_t kSerialChunk = 200;
 // Bytes handed to the network link per piece: small enough for the progress to move and for a
 // cancel to be noticed between pieces, large enough to cost nothing.
-constexpr std::size_t kNetworkPiece = 16384;
+constexpr std::size_t kNetworkPiece = 65536;
 
 // What the sender needs of a serial port: put one byte into its output queue, count the bytes
 // not yet taken by the device, and yield to the port while waiting.

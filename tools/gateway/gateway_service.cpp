@@ -41,6 +41,17 @@ struct Place {
     std::string runningId;
 };
 
+// The stream of one message for one start line and width, built once for every sign that takes
+// it.
+struct SharedStream {
+    std::string message;
+    int start = 0;
+    int width = 0;
+    std::once_flag built;
+    std::shared_ptr<const std::string> bytes;
+    std::string sha256;
+};
+
 std::string sha256Of(const std::string& bytes) {
     const QByteArray data =
         QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
@@ -84,6 +95,8 @@ struct TGatewayService::State {
     std::set<std::string> inHand;
     std::map<int, TBrokerMessage> unconfirmed;
     std::map<std::size_t, TBrokerMessage> states;
+    // The streams of the latest messages, newest last.
+    std::deque<std::shared_ptr<SharedStream>> streams;
     bool stopping = false;
     bool cancelAll = false;
 
@@ -107,8 +120,10 @@ struct TGatewayService::State {
     void take(std::size_t sign, const TBrokerMessage& in);
     void cancel(std::size_t sign, const std::string& id);
     void serve(Place& place);
+    std::shared_ptr<const SharedStream> streamOf(const TGatewayCommand& command);
     void perform(Place& place, const Work& work);
-    TGatewayResult sendNow(Place& place, const Work& work, const std::string& stream);
+    TGatewayResult sendNow(Place& place, const Work& work,
+                           const std::shared_ptr<const std::string>& stream);
 };
 
 void TGatewayService::State::publish(TBrokerMessage message) {
@@ -170,7 +185,7 @@ void TGatewayService::State::onMessage(const TBrokerMessage& in) {
 }
 
 void TGatewayService::State::take(std::size_t sign, const TBrokerMessage& in) {
-    const TCommandCheck check = checkCommand(in);
+    TCommandCheck check = checkCommand(in);
     if (!check.command) {
         log(signs[sign].name + ": a command on " + in.topic + " is not acted on: " + check.refusal);
         // A retained message is nobody's live command: it is not answered.
@@ -178,7 +193,7 @@ void TGatewayService::State::take(std::size_t sign, const TBrokerMessage& in) {
             answer(sign, {check.id, std::string(result::kRefused), 0, 0, check.refusal});
         return;
     }
-    const TGatewayCommand& command = *check.command;
+    TGatewayCommand& command = *check.command;
     if (command.kind == TGatewayCommand::Kind::Cancel) {
         cancel(sign, command.id);
         return;
@@ -194,7 +209,7 @@ void TGatewayService::State::take(std::size_t sign, const TBrokerMessage& in) {
     if (!inHand.insert(command.id).second)
         return;
     const auto deadline = Clock::now() + std::chrono::seconds(in.expiry.value_or(0));
-    placeOfSign[sign]->queue.push_back({sign, command, deadline});
+    placeOfSign[sign]->queue.push_back({sign, std::move(command), deadline});
     changed.notify_all();
 }
 
@@ -248,14 +263,43 @@ void TGatewayService::State::serve(Place& place) {
     }
 }
 
+std::shared_ptr<const SharedStream>
+TGatewayService::State::streamOf(const TGatewayCommand& command) {
+    constexpr std::size_t kKept = 4;
+    std::shared_ptr<SharedStream> shared;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        for (const std::shared_ptr<SharedStream>& s : streams) {
+            if (s->start == command.start && s->width == command.width &&
+                s->message == command.message)
+                shared = s;
+        }
+        if (!shared) {
+            shared = std::make_shared<SharedStream>();
+            shared->message = command.message;
+            shared->start = command.start;
+            shared->width = command.width;
+            streams.push_back(shared);
+            if (streams.size() > kKept)
+                streams.pop_front();
+        }
+    }
+    std::call_once(shared->built, [&] {
+        TSendBuffer buffer;
+        TBlock block;
+        buildSignStream(buffer, block, splitMessageLines(command.message), command.start,
+                        command.width);
+        shared->bytes = std::make_shared<const std::string>(buffer.bytes());
+        shared->sha256 = sha256Of(*shared->bytes);
+    });
+    return shared;
+}
+
 void TGatewayService::State::perform(Place& place, const Work& work) {
     const TGatewayCommand& command = work.command;
     const TChosenSign& sign = signs[work.sign];
-    TSendBuffer buffer;
-    TBlock block;
-    buildSignStream(buffer, block, splitMessageLines(command.message), command.start,
-                    command.width);
-    const std::string stream(buffer.bytes());
+    const std::shared_ptr<const SharedStream> shared = streamOf(command);
+    const std::string& stream = *shared->bytes;
     if (Clock::now() > work.deadline) {
         std::lock_guard<std::mutex> lock(mutex);
         log(sign.name + ": command " + command.id + " expired while the sign was busy");
@@ -263,9 +307,9 @@ void TGatewayService::State::perform(Place& place, const Work& work) {
                            "it expired while the sign was busy with an earlier send"});
         return;
     }
-    TGatewayResult result = sendNow(place, work, stream);
+    TGatewayResult result = sendNow(place, work, shared->bytes);
     result.time = utcTime(std::time(nullptr));
-    result.sha256 = sha256Of(stream);
+    result.sha256 = shared->sha256;
     TBrokerMessage state;
     state.topic = topic(work.sign, "state");
     state.payload = stateJson(result);
@@ -277,15 +321,16 @@ void TGatewayService::State::perform(Place& place, const Work& work) {
 }
 
 TGatewayResult TGatewayService::State::sendNow(Place& place, const Work& work,
-                                               const std::string& stream) {
+                                               const std::shared_ptr<const std::string>& stream) {
     const TGatewayCommand& command = work.command;
     const TChosenSign& sign = signs[work.sign];
     TSignJob job{sign.name, sign.link, command.start, command.width};
-    TMultiSend run({job}, splitMessageLines(command.message));
+    TMultiSend run({job}, {});
+    run.ShareStream(command.start, command.width, stream);
     {
         std::lock_guard<std::mutex> lock(mutex);
-        TGatewayResult begun{command.id, std::string(result::kSending), 0, stream.size()};
-        begun.seconds = lineSeconds(sign.link, stream.size());
+        TGatewayResult begun{command.id, std::string(result::kSending), 0, stream->size()};
+        begun.seconds = lineSeconds(sign.link, stream->size());
         answer(work.sign, begun);
         place.running = &run;
         place.runningId = command.id;
