@@ -164,26 +164,37 @@ void TMultiSend::ShareStream(int start, int width, std::shared_ptr<const std::st
 }
 
 void TMultiSend::sendThroughGateways(const std::vector<std::size_t>& indices) {
-    std::vector<TGatewaySend::Job> jobs;
-    for (std::size_t index : indices) {
-        const TSignJob& job = jobs_[index];
-        const std::size_t total = streamOf(index).size();
-        update(index, [&](TSignReport& r) { r.total = total; });
-        jobs.push_back({index, job.gateway, job.name, job.start, job.width, total});
-    }
-    if (!Gateway) {
+    // Any failure ends the signs that have not ended, as not sent.
+    auto failAll = [&](const std::string& reason) {
         for (std::size_t index : indices)
-            update(index, [](TSignReport& r) {
-                r.state = TSignReport::State::OpenFailed;
-                r.reason = "No [Gateway] section names the broker of the gateway signs.";
+            update(index, [&](TSignReport& r) {
+                if (!r.ended()) {
+                    r.state = TSignReport::State::OpenFailed;
+                    r.reason = reason;
+                }
             });
-        return;
+    };
+    try {
+        std::vector<TGatewaySend::Job> jobs;
+        for (std::size_t index : indices) {
+            const TSignJob& job = jobs_[index];
+            const std::size_t total = streamOf(index).size();
+            update(index, [&](TSignReport& r) { r.total = total; });
+            jobs.push_back({index, job.gateway, job.name, job.start, job.width, total});
+        }
+        if (!Gateway) {
+            failAll("No [Gateway] section names the broker of the gateway signs.");
+            return;
+        }
+        TGatewaySend send(*Gateway, MessageFile ? *MessageFile : joinMessageLines(lines_),
+                          std::move(jobs),
+                          [this](std::size_t index, const std::function<void(TSignReport&)>& f) {
+                              update(index, f);
+                          });
+        send.Run(cancel_);
+    } catch (const std::exception& error) {
+        failAll(oneLine(error.what()));
     }
-    TGatewaySend send(*Gateway, MessageFile.value_or(joinMessageLines(lines_)), std::move(jobs),
-                      [this](std::size_t index, const std::function<void(TSignReport&)>& change) {
-                          update(index, change);
-                      });
-    send.Run(cancel_);
 }
 
 std::string linkPlace(const TSignLink& link) {
@@ -232,17 +243,7 @@ void TMultiSend::Run() {
     try {
         if (!gatewayJobs.empty()) {
             threads.emplace_back([this, &gatewayJobs, &finished] {
-                try {
-                    sendThroughGateways(gatewayJobs);
-                } catch (const std::exception& error) {
-                    for (std::size_t index : gatewayJobs)
-                        update(index, [&](TSignReport& r) {
-                            if (!r.ended()) {
-                                r.state = TSignReport::State::OpenFailed;
-                                r.reason = oneLine(error.what());
-                            }
-                        });
-                }
+                sendThroughGateways(gatewayJobs);
                 finished();
             });
         }

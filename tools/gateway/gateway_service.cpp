@@ -122,6 +122,11 @@ struct TGatewayService::State {
     void serve(Place& place);
     std::shared_ptr<const SharedStream> streamOf(const TGatewayCommand& command);
     void perform(Place& place, const Work& work);
+    // Waits until every place has ended its send (a second stop request cancels them), then
+    // ends the places' threads.
+    void finishSends(const std::atomic<int>& stop);
+    // Publishes "offline" and disconnects once the broker has taken what was published.
+    void goOffline();
     TGatewayResult sendNow(Place& place, const Work& work,
                            const std::shared_ptr<const std::string>& stream);
 };
@@ -349,6 +354,49 @@ TGatewayResult TGatewayService::State::sendNow(Place& place, const Work& work,
             report.reason};
 }
 
+void TGatewayService::State::finishSends(const std::atomic<int>& stop) {
+    for (bool busy = true; busy;) {
+        busy = false;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            if (stop.load() >= 2 && !cancelAll) {
+                cancelAll = true;
+                log("stopping now: the sends that run are cancelled");
+            }
+            for (auto& [key, place] : places) {
+                if (place.running && cancelAll)
+                    place.running->Cancel();
+                busy = busy || place.busy || !place.queue.empty();
+            }
+        }
+        if (busy)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    for (auto& [key, place] : places)
+        place.thread.join();
+}
+
+void TGatewayService::State::goOffline() {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        TBrokerMessage offline;
+        offline.topic = availabilityTopic(settings.name);
+        offline.payload = kOffline;
+        offline.retain = true;
+        publish(offline);
+    }
+    const auto deadline = Clock::now() + std::chrono::seconds(2);
+    while (link->Connected() && Clock::now() < deadline) {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            if (unconfirmed.empty())
+                break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    link->Stop();
+}
+
 TGatewayService::TGatewayService(TGatewaySettings settings, TBrokerOptions options,
                                  std::vector<TChosenSign> signs,
                                  std::function<void(const std::string&)> log)
@@ -392,42 +440,6 @@ void TGatewayService::Run(const std::atomic<int>& stop) {
         s.stopping = true;
     }
     s.changed.notify_all();
-    // The places end once their queues are empty; a second request stops what runs.
-    for (bool busy = true; busy;) {
-        busy = false;
-        {
-            std::lock_guard<std::mutex> lock(s.mutex);
-            if (stop.load() >= 2 && !s.cancelAll) {
-                s.cancelAll = true;
-                s.log("stopping now: the sends that run are cancelled");
-            }
-            for (auto& [key, place] : s.places) {
-                if (place.running && s.cancelAll)
-                    place.running->Cancel();
-                busy = busy || place.busy || !place.queue.empty();
-            }
-        }
-        if (busy)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    for (auto& [key, place] : s.places)
-        place.thread.join();
-    std::unique_lock<std::mutex> lock(s.mutex);
-    TBrokerMessage offline;
-    offline.topic = availabilityTopic(s.settings.name);
-    offline.payload = kOffline;
-    offline.retain = true;
-    s.publish(offline);
-    lock.unlock();
-    // The results and "offline" go out before the goodbye.
-    const auto deadline = Clock::now() + std::chrono::seconds(2);
-    while (s.link->Connected() && Clock::now() < deadline) {
-        {
-            std::lock_guard<std::mutex> guard(s.mutex);
-            if (s.unconfirmed.empty())
-                break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    s.link->Stop();
+    s.finishSends(stop);
+    s.goOffline();
 }

@@ -272,8 +272,11 @@ int run(const Options& options) {
     std::optional<TGatewaySettings> gateway;
     try {
         signs = chooseSigns(settings, options.signs, notes);
-        if (needsGateway(signs) && !options.dryRun)
+        if (needsGateway(signs) && !options.dryRun) {
             gateway = readGatewaySettings(settings);
+            // A password file that cannot be used is told before anything is sent.
+            brokerOptions(*gateway);
+        }
         if (needsRememberedAddress(signs, options.line, options.width)) {
             const std::string store = editorStoreFile(
                 QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());

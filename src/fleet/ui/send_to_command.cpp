@@ -95,8 +95,11 @@ void TSendToCommand::Run(const TSignRequest& request) {
 void TSendToCommand::Send(std::vector<TSignJob> jobs, const std::vector<std::string>& lines,
                           bool gateways) {
     TMultiSend run(jobs, lines);
-    if (gateways)
+    if (gateways) {
         run.Gateway = readGatewaySettings(settingsPath_);
+        // A password file that cannot be used is told before anything is sent.
+        brokerOptions(*run.Gateway);
+    }
     TSendResults window(jobs, &window_);
     results_ = &window;
     connect(&window, &TSendResults::CancelRequested, this, [&run] { run.Cancel(); });
@@ -115,18 +118,11 @@ void TSendToCommand::Send(std::vector<TSignJob> jobs, const std::vector<std::str
     });
     QTimer poll;
     connect(&poll, &QTimer::timeout, this, [&] {
-        const bool over = ended.load();
-        const std::vector<TSignReport> reports = run.Reports();
-        window.Show(reports, over);
-        if (!over)
-            return;
-        poll.stop();
-        for (std::size_t i = 0; i < jobs.size(); ++i) {
-            if (reports[i].state != TSignReport::State::Sent)
-                logError(QString::fromLocal8Bit(reportLine(jobs[i], reports[i])));
+        if (ShowProgress(window, run, ended.load())) {
+            poll.stop();
+            if (closeAfterSend_)
+                window.done(QDialog::Rejected);
         }
-        if (closeAfterSend_)
-            window.done(QDialog::Rejected);
     });
     poll.start(100);
     window.exec();
@@ -140,6 +136,18 @@ void TSendToCommand::Send(std::vector<TSignJob> jobs, const std::vector<std::str
         closeAfterSend_ = false;
         emit CloseAfterSend();
     }
+}
+
+bool TSendToCommand::ShowProgress(TSendResults& window, const TMultiSend& run, bool ended) {
+    const std::vector<TSignReport> reports = run.Reports();
+    window.Show(reports, ended);
+    if (!ended)
+        return false;
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+        if (reports[i].state != TSignReport::State::Sent)
+            logError(QString::fromLocal8Bit(reportLine(run.Jobs()[i], reports[i])));
+    }
+    return true;
 }
 
 void TSendToCommand::CancelAndClose() {

@@ -48,6 +48,9 @@ signals:
 private:
     // Lists the signs of the settings file as they are now.
     void Fill();
+    // Shows where the signs of `run` stand; once it has ended, logs the signs not sent and
+    // returns true.
+    static bool ShowProgress(TSendResults& window, const TMultiSend& run, bool ended);
     // Sends and shows the results window until the user closes it.
     void Send(std::vector<TSignJob> jobs, const std::vector<std::string>& lines, bool gateways);
 
