@@ -68,9 +68,10 @@ public:
     TSignSender(const TSignSender&) = delete;
     TSignSender& operator=(const TSignSender&) = delete;
 
-    // Told the bytes taken by the link so far and the total: 0 of m when the stream is built,
-    // then after each run or piece.
-    std::function<void(std::size_t taken, std::size_t total)> OnProgress;
+    // Told how far the send has come: 0 of m when the stream is built, then whenever the count
+    // grows. The count is of the bytes that the sign acknowledged, or where the link cannot know
+    // that (Handed()), of the bytes handed to the link (TSendCount).
+    std::function<void(std::size_t sent, std::size_t total)> OnProgress;
     // Called every 20 milliseconds or so while the link is written, for the caller's windows.
     std::function<void()> OnWait;
     // A send that gets no byte taken for this long has stalled.
@@ -85,6 +86,8 @@ public:
     // handler.
     void Cancel() noexcept { cancel_.store(true); }
     bool CancelRequested() const noexcept { return cancel_.load(); }
+    // Whether the counts of the running or last send are of bytes handed to the link.
+    bool Handed() const { return handed_; }
 
     const TSignLink& Link() const { return link_; }
     // describeSignLink of the link, with the port number that the port now has (its prompt may
@@ -116,6 +119,7 @@ private:
     std::atomic<bool> cancel_ = false;
     static_assert(std::atomic<bool>::is_always_lock_free, "Cancel() runs in signal handlers");
     bool failed_ = false;
+    bool handed_ = false;
     // The port's own device mapping while the link's device stands in for it.
     std::function<std::string(unsigned)> savedResolver_;
     bool resolverReplaced_ = false;
