@@ -12,6 +12,7 @@
 #include "editor/message_list_model.h"
 #include "editor/message_row.h"
 #include "editor/printing.h"
+#include "fleet/sign_choice.h"
 #include "links/ui/port_select_dlg.h"
 #include "model/message_file.h"
 #include "model/ui/text_codec.h"
@@ -21,9 +22,9 @@
 #include "sign/ui/ask_send.h"
 #include "sign/ui/com_setup_dlg.h"
 #include "sign/ui/send_data.h"
-#include "widgets/spin_edit.h"
 #include "widgets/modal_result.h"
 #include "widgets/run_command.h"
+#include "widgets/spin_edit.h"
 #include "widgets/window_placement.h"
 
 #include <QCloseEvent>
@@ -86,9 +87,13 @@ TForm1::TForm1(QWidget* parent)
     installPortSelectDialog(ComPort1, this);
     TCP1.Port = 23;
 
-    // A value out of range in the settings file is told once, when the window is up.
+    // A value out of range in the settings file, and a sign section that the command-line
+    // sender cannot use, are told once, when the window is up.
     std::string settingsReport;
-    for (const std::string& note : BComm_->Load())
+    std::vector<std::string> notes = BComm_->Load();
+    for (std::string& fault : signSectionFaults(BComm_->settingsPath()))
+        notes.push_back(std::move(fault));
+    for (const std::string& note : notes)
         settingsReport += (settingsReport.empty() ? "" : "\n") + note;
     if (!settingsReport.empty()) {
         QMetaObject::invokeMethod(

@@ -53,6 +53,8 @@ std::string describeSignLink(const TSignLink& link) {
         text = "Com port " + std::to_string(link.comNumber);
         if (!link.device.empty())
             text += " (" + link.device + ")";
+        if (link.defaultPort)
+            text += ", from the default Port,";
     }
     if (link.baud == 0)
         return text + " at the device's speed";

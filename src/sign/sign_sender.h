@@ -28,6 +28,8 @@ struct TSignLink {
     unsigned comNumber = 0;
     std::string device;
     std::int32_t baud = 0;
+    // The port number is the settings' default, the section naming none.
+    bool defaultPort = false;
     // Network: the sign's address (a dotted IPv4 address or a name) and its TCP port.
     std::string host;
     int tcpPort = 23;
@@ -44,7 +46,8 @@ TSignLink signLinkFromSettings(const TBComm& comm);
 
 // The link as messages name it: "IP address 10.0.0.5, port 23", "Com port 1 (/dev/ttyS0) at
 // 1200 baud", "Com port 0 at 1200 baud" (no device), "Serial device /dev/ttyUSB0 at 1200 baud"
-// (a device without a port number), "... at the device's speed" (baud 0).
+// (a device without a port number), "... at the device's speed" (baud 0), "Com port 2
+// (/dev/ttyS1), from the default Port, at 1200 baud" (defaultPort).
 std::string describeSignLink(const TSignLink& link);
 
 // One send of a message to the sign: opens the link, builds the sign data stream, writes it with
