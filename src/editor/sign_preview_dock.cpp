@@ -13,8 +13,10 @@ QString count(std::size_t n, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
 }
 
-QString known(int n) {
-    return n > 0 ? QString::number(n) : QStringLiteral("?");
+// A count of the sign's size, "?" while it is not known.
+QString known(int n, const char* one, const char* many) {
+    return n > 0 ? count(static_cast<std::size_t>(n), one, many)
+                 : QStringLiteral("? %1").arg(QLatin1String(many));
 }
 
 } // namespace
@@ -52,8 +54,9 @@ void TSignPreviewDock::ShowPreview(const TSignPreview& preview, int start, int w
     Board->setFace(preview.face);
     QString text = tr("Start line %1, width %2").arg(start).arg(width);
     if (preview.size.lines > 0 || preview.size.columns > 0) {
-        text += tr("  |  Sign: %1 lines of %2 characters")
-                    .arg(known(preview.size.lines), known(preview.size.columns));
+        text += tr("  |  Sign: %1 of %2")
+                    .arg(known(preview.size.lines, "line", "lines"),
+                         known(preview.size.columns, "character", "characters"));
     } else {
         text += tr("  |  Sign size not set (Send > Configuration)");
     }
