@@ -21,6 +21,7 @@
 #include "sign/sign_sender.h"
 #include "sign/ui/ask_send.h"
 #include "sign/ui/com_setup_dlg.h"
+#include "sign/ui/control_byte_question.h"
 #include "sign/ui/send_data.h"
 #include "widgets/modal_result.h"
 #include "widgets/run_command.h"
@@ -557,6 +558,8 @@ void showSendMessage(QWidget* parent, const QString& text) {
 
 void TForm1::SendMessage1Click() {
     if (sending_ || Model_->Count() == 0 || !AskSend1_ || !SendData1_)
+        return;
+    if (!askToSendControlBytes(this, TApplication::Title(), Model_->Lines()))
         return;
     if (AskSend1_->ShowModal() == kModalResultCancel)
         return;

@@ -5,12 +5,12 @@
 #include "sign/sign_stream.h"
 #include "sign/ui/ask_send.h"
 #include "sign/ui/send_data.h"
-#include "widgets/spin_edit.h"
 #include "support/core/loopback_peer.h"
 #include "support/core/test_pty.h"
 #include "support/gui/app_fixture.h"
 #include "support/gui/modal.h"
 #include "support/gui/modal_guard.h"
+#include "widgets/spin_edit.h"
 
 #include <QLineEdit>
 #include <QMessageBox>
@@ -322,7 +322,9 @@ TEST_F(SendCommandTest, EscapeCancelsASlowSerialSendAndTheSignGetsWhatIsCounted)
         errorBox()(box);
     }));
 
-    const QRegularExpression counted("^Sending cancelled: (\\d+) of (\\d+) bytes were sent\\.$");
+    // A pseudo-terminal cannot tell what its reader took.
+    const QRegularExpression counted(
+        "^Sending cancelled: (\\d+) of (\\d+) bytes were handed to the link\\.$");
     const QRegularExpressionMatch match = counted.match(boxText);
     ASSERT_TRUE(match.hasMatch()) << boxText.toStdString();
     const std::size_t sent = match.captured(1).toULongLong();
@@ -336,6 +338,37 @@ TEST_F(SendCommandTest, EscapeCancelsASlowSerialSendAndTheSignGetsWhatIsCounted)
     EXPECT_TRUE(pty.read(sent, 10000) == expected.substr(0, sent)) << "what was counted, no more";
     EXPECT_TRUE(QString::fromUtf8(readFileBytes(TApplication::ErrorLogPath().toStdString()))
                     .contains("  " + boxText + "\n"));
+}
+
+TEST_F(SendCommandTest, AControlByteInATextIsAskedAboutOnceBeforeTheSend) {
+    LoopbackPeer sign;
+    useNetwork(sign.port());
+    const std::vector<std::string> lines = {"NotCentered,AB",
+                                            "NotCentered,CTL\x02"
+                                            "05EVIL",
+                                            "Centered,\x17"};
+    load(lines);
+    QString question;
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        ModalScript script;
+        script.expect<QMessageBox>([&](QMessageBox* box) {
+            question = box->text();
+            clickButton(box, answer);
+        });
+        if (answer == QMessageBox::Yes)
+            script.expect<TAskSend1>(address("", ""));
+        press(Qt::Key_F9);
+        ASSERT_TRUE(script.wait()) << script.pending();
+        EXPECT_EQ(question.toStdString(),
+                  "Block 2 holds the control byte 0x02 at column 4: the sign reads it as the start "
+                  "of a record. 1 more block holds one too. Send anyway?");
+        // No sends nothing; Yes sends the message as it stands.
+        if (answer == QMessageBox::No) {
+            EXPECT_EQ(sign.accepted(), 0);
+        }
+    }
+    ASSERT_TRUE(sign.waitForFinished(1));
+    EXPECT_TRUE(sign.received() == expectedStream(lines, 1, 20));
 }
 
 TEST_F(SendCommandTest, CancelSendsNothingAndKeepsTheTypedValues) {

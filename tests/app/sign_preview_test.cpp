@@ -5,10 +5,10 @@
 #include "editor/sign_preview_dock.h"
 #include "sign/ui/ask_send.h"
 #include "sign/ui/com_setup_dlg.h"
-#include "widgets/spin_edit.h"
 #include "signview/sign_board.h"
 #include "support/gui/app_fixture.h"
 #include "support/gui/modal.h"
+#include "widgets/spin_edit.h"
 
 #include <QAction>
 #include <QImage>
@@ -178,6 +178,39 @@ TEST_F(SignPreviewTest, WhatDoesNotFitIsToldBeforeASend) {
     press(Qt::Key_E, Qt::ControlModifier);
     ASSERT_TRUE(edit.wait());
     EXPECT_EQ(counts, QStringList({"10 of 10 characters", "11 of 10 characters"}));
+}
+
+TEST_F(SignPreviewTest, ABlockWithAControlByteIsMarkedInTheListAndOnTheSign) {
+    setSignSize(1, 1);
+    load({"NotCentered,OK", "NotCentered,CTL\x02"
+                            "05EVIL"});
+    press(Qt::Key_F8);
+    QApplication::processEvents();
+
+    // The list: a mark at the right edge of the second row only.
+    const QImage list = form().ListBox1->viewport()->grab().toImage();
+    const auto marked = [&list](int row) {
+        int n = 0;
+        for (int y = row * TMessageListBox::kRowHeight; y < (row + 1) * TMessageListBox::kRowHeight;
+             ++y)
+            for (int x = list.width() - kOverflowMarkWidth - kControlMarkWidth; x < list.width();
+                 ++x)
+                n += list.pixelColor(x, y).rgb() == QColor(230, 60, 230).rgb();
+        return n;
+    };
+    EXPECT_EQ(marked(0), 0);
+    EXPECT_GT(marked(1), 20);
+
+    // The status line counts the block, in right plurals, and its tooltip says which byte.
+    EXPECT_TRUE(dock().Status->text().contains("Sign: 1 line of 1 character  |  ")) << "plural";
+    EXPECT_TRUE(dock().Status->text().contains("1 line with a control byte"));
+    EXPECT_EQ(dock().Status->toolTip().toStdString(),
+              "Block 2 holds the control byte 0x02 at column 4: the sign reads it as the start of "
+              "a record.");
+    // A sign of unknown size shows line 05, which the block's bytes wrote: marked.
+    setSignSize(0, 0);
+    ASSERT_EQ(addresses(), (std::vector<std::string>{"01:OK", "05:EVIL"}));
+    EXPECT_EQ(dock().Board->lineNotes(), (std::vector<QString>{"", dock().Status->toolTip()}));
 }
 
 TEST_F(SignPreviewTest, ThePanelStaysWhereTheUserLeftIt) {

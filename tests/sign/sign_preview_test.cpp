@@ -176,4 +176,55 @@ TEST(SignPreviewTest, LinesThatDoNotFit) {
     EXPECT_EQ(fitNote(wrapped), "2 lines will not be shown (the sign has 99 lines).");
 }
 
+// A text byte that the sign reads as framing, a colour or a flash toggle: which, and where in
+// the block's text; only the text that a send takes counts.
+TEST(SignPreviewTest, ControlBytesInATextAreNamedWithTheirColumn) {
+    const std::string kept(kMaxBlockText, 'a');
+    const struct {
+        std::string line;
+        const char* warning; // of the line as the message's second block; "" for none
+    } cases[] = {
+        {"NotCentered,CTL\x02 05EVIL\x03X", "Block 2 holds the control byte 0x02 at column 4: the "
+                                            "sign reads it as the start of a record."},
+        {"NotCentered,\x03",
+         "Block 2 holds the control byte 0x03 at column 1: the sign reads it as "
+         "the end of a record."},
+        {"Centered,^G^A\x0F"
+         "B",
+         "Block 2 holds the control byte 0x0F at column 5: the sign reads it as a flash toggle."},
+        {"NotCentered,x\x17", "Block 2 holds the control byte 0x17 at column 2: the sign reads it "
+                              "as the colour red."},
+        {"NotCentered,\x05\x06", "Block 2 holds the control byte 0x05 at column 1: the sign reads "
+                                 "it as the colour green."},
+        {"NotCentered,\x06",
+         "Block 2 holds the control byte 0x06 at column 1: the sign reads it as "
+         "the colour yellow."},
+        {"NotCentered,\x01\x7F\x81 TAB\t^R^", ""},
+        {"NotCentered," + kept + "\x02", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const std::vector<std::string> warnings = controlByteWarnings({"NotCentered,fine", c.line});
+        EXPECT_EQ(warnings,
+                  *c.warning ? std::vector<std::string>{c.warning} : std::vector<std::string>{});
+    }
+
+    // The preview marks the block, also the record that its start byte begins (on line 05),
+    // and says why.
+    const TSignPreview preview = previewSignMessage({"NotCentered,fine", "NotCentered,CTL\x02"
+                                                                         "05EVIL\x03"
+                                                                         "X"},
+                                                    1, 20, {0, 0});
+    ASSERT_TRUE(preview.blocks[1].control);
+    EXPECT_EQ(preview.controlCount(), 1u);
+    EXPECT_EQ(blockFitNote(preview.blocks[1], preview.size),
+              "Its text holds bytes that break the sign's record: the sign does not show it.\n"
+              "Holds the control byte 0x02 at column 4: the sign reads it as the start of a "
+              "record.");
+    ASSERT_EQ(preview.face.lines.size(), 2u);
+    EXPECT_EQ(preview.face.lines[1].address, "05");
+    EXPECT_EQ(preview.blockAt(preview.face.lines[0].record->offset), 0u);
+    EXPECT_EQ(preview.blockAt(preview.face.lines[1].record->offset), 1u);
+}
+
 } // namespace

@@ -10,6 +10,7 @@
 #include "fleet/sign_choice.h"
 #include "model/message_file.h"
 #include "settings/settings_path.h"
+#include "sign/control_bytes.h"
 #include "sign/send_address.h"
 #include "sign/send_buffer.h"
 #include "sign/sign_stream.h"
@@ -329,6 +330,10 @@ int run(const Options& options) {
         tell(error.what());
         return kExitBadFile;
     }
+    // Sent as they stand, as the editor sends them after asking; said, since the sign reads
+    // such bytes as framing or colours.
+    for (const std::string& warning : controlByteWarnings(lines))
+        tell("warning: " + warning);
 
     std::vector<TSignJob> jobs;
     for (const TChosenSign& sign : signs)
