@@ -382,7 +382,11 @@ void TForm1::EditSelection1Click() {
     // The editor gets the whole text, also past what a block keeps: confirmed unchanged it
     // stays whole, and an edited one is shortened only after the editor has asked.
     EditBlock_->Text = wholeLineText(line);
+    const TBlock before = *EditBlock_;
     if (!EditBlockInEditor())
+        return;
+    // OK on a block left as it was is no change: no step to undo, no " *".
+    if (EditBlock_->Text == before.Text && EditBlock_->Centered == before.Centered)
         return;
     Edits_->Replace(row, EditBlock_->BuildLine(), "Edit Selection");
     ListBox1->SetItemIndex(row);
