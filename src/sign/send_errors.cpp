@@ -24,20 +24,6 @@ std::string TSendCount::sentText() const {
            (handed ? "handed to the link" : "sent");
 }
 
-std::string oneLine(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-            out += ' ';
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 ESendError::ESendError(const std::string& headline, const std::string& detail,
                        const TSendCount& count)
     : std::runtime_error(failureText(headline, detail))

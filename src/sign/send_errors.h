@@ -71,6 +71,3 @@ class ESendPeerClosed : public ESendBrokeOff {
 public:
     ESendPeerClosed(const TSendCount& count, const std::string& link, std::string_view reason);
 };
-
-// `text` on one line: line breaks (CR LF, CR or LF) become single spaces.
-std::string oneLine(std::string_view text);

@@ -1,6 +1,7 @@
 #include "sign/ui/control_byte_question.h"
 
 #include "sign/control_bytes.h"
+#include "widgets/error_report.h"
 
 #include <QMessageBox>
 
@@ -15,13 +16,12 @@ QString controlBytesQuestion(const std::vector<std::string>& lines) {
     return text + QStringLiteral(" Send anyway?");
 }
 
-bool askToSendControlBytes(QWidget* parent, const QString& title,
-                           const std::vector<std::string>& lines) {
+bool askToSendControlBytes(QWidget* parent, const std::vector<std::string>& lines) {
     const QString question = controlBytesQuestion(lines);
     if (question.isEmpty())
         return true;
-    QMessageBox box(QMessageBox::Warning, title, question, QMessageBox::Yes | QMessageBox::No,
-                    parent);
+    QMessageBox box(QMessageBox::Warning, programTitle(), question,
+                    QMessageBox::Yes | QMessageBox::No, parent);
     box.setObjectName(QStringLiteral("ControlBytesBox"));
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
