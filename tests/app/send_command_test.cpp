@@ -322,34 +322,24 @@ TEST_F(SendCommandTest, EscapeCancelsASlowSerialSendAndTheSignGetsWhatIsCounted)
 }
 
 TEST_F(SendCommandTest, AControlByteInATextIsAskedAboutOnceBeforeTheSend) {
-    LoopbackPeer sign;
-    useNetwork(sign.port());
-    const std::vector<std::string> lines = {"NotCentered,AB",
-                                            "NotCentered,CTL\x02"
-                                            "05EVIL",
-                                            "Centered,\x17"};
-    load(lines);
-    QString question;
+    load({"NotCentered,AB",
+          "NotCentered,CTL\x02"
+          "05EVIL",
+          "Centered,\x17"});
     for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
         ModalScript script;
-        script.expect<QMessageBox>([&](QMessageBox* box) {
-            question = box->text();
+        script.expect<QMessageBox>([answer](QMessageBox* box) {
+            EXPECT_EQ(box->text().toStdString(),
+                      "Block 2 holds the control byte 0x02 at column 4: the sign reads it as the "
+                      "start of a record. 1 more block holds one too. Send anyway?");
             clickButton(box, answer);
         });
+        // No ends the command; Yes goes on to Select Address (cancelled here).
         if (answer == QMessageBox::Yes)
-            script.expect<TAskSend1>(address("", ""));
+            script.expect<TAskSend1>(address("", "", false));
         press(Qt::Key_F9);
         ASSERT_TRUE(script.wait()) << script.pending();
-        EXPECT_EQ(question.toStdString(),
-                  "Block 2 holds the control byte 0x02 at column 4: the sign reads it as the start "
-                  "of a record. 1 more block holds one too. Send anyway?");
-        // No sends nothing; Yes sends the message as it stands.
-        if (answer == QMessageBox::No) {
-            EXPECT_EQ(sign.accepted(), 0);
-        }
     }
-    ASSERT_TRUE(sign.waitForFinished(1));
-    EXPECT_TRUE(sign.received() == expectedStream(lines, 1, 20));
 }
 
 TEST_F(SendCommandTest, CancelSendsNothingAndKeepsTheTypedValues) {

@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QDataStream>
+#include <QIODevice>
+#include <QString>
 
 #include <filesystem>
 #include <iostream>
@@ -202,10 +205,9 @@ int panelFlags(const std::string& viewIni) {
     const std::size_t at = viewIni.find("State=");
     const QByteArray state = QByteArray::fromBase64(
         QByteArray::fromStdString(viewIni.substr(at == std::string::npos ? 0 : at + 6)));
-    // The name as the state holds it: UTF-16, high byte first.
-    QByteArray name;
-    for (const char c : std::string("SignPreviewDock"))
-        name.append('\0').append(c);
+    QByteArray name; // as the state holds it
+    QDataStream stream(&name, QIODevice::WriteOnly);
+    stream << QStringLiteral("SignPreviewDock");
     const qsizetype found = state.indexOf(name);
     return found < 0 || found + name.size() >= state.size() ? -1 : state[found + name.size()];
 }

@@ -194,17 +194,14 @@ TEST(SendToolTest, TheExitStatusTellsHowTheSendEnded) {
         args.push_back(c.blocks > 0 ? messageFile(dir, c.blocks) : dir.file("none.lsm"));
 
         bool signalled = false;
-        const SendRun run = runSend(
-            dir, args,
-            [&](pid_t pid) {
-                const bool taken =
-                    pty ? pty->read(0, 0).size() >= 2000 : peer && peer->finished() > 0;
-                if (c.signal && !signalled && taken) {
-                    signalled = true;
-                    ::kill(pid, c.signal);
-                }
-            },
-            c.out ? c.out : "");
+        const auto signal = [&](pid_t pid) {
+            const bool taken = pty ? pty->read(0, 0).size() >= 2000 : peer && peer->finished() > 0;
+            if (c.signal && !signalled && taken) {
+                signalled = true;
+                ::kill(pid, c.signal);
+            }
+        };
+        const SendRun run = runSend(dir, args, signal, c.out ? c.out : "");
         if (lock >= 0)
             ::close(lock);
 
