@@ -1,4 +1,5 @@
 #include "links/comport_errors.h"
+#include "support/core/case_name.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +18,6 @@ struct PlatformCase {
 };
 
 // Test names and failures show the case by its name, not its bytes.
-void PrintTo(const PlatformCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class PlatformErrorTest : public testing::TestWithParam<PlatformCase> {};
 
 TEST_P(PlatformErrorTest, RaisesTheFamilyMemberWithItsText) {
@@ -48,6 +45,6 @@ INSTANTIATE_TEST_SUITE_P(
                                  "Unspecified serial port error", false},
                     PlatformCase{"AboveTheRangeOwnCode", 2001, "text", -2001,
                                  "Specified comport doesn't exist", false}),
-    [](const testing::TestParamInfo<PlatformCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 } // namespace

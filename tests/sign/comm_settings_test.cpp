@@ -2,6 +2,7 @@
 #include "settings/settings_path.h"
 #include "sign/comm_settings.h"
 
+#include "support/core/case_name.h"
 #include "support/core/test_env.h"
 
 #include <gtest/gtest.h>
@@ -24,10 +25,6 @@ struct LoadCase {
     int signLines = 0;
     int signColumns = 0;
 };
-
-void PrintTo(const LoadCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class CommLoadTest : public testing::TestWithParam<LoadCase> {};
 
@@ -105,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "192.168.1.100",
                  {"SignLines=100 is out of range; 0 is used instead.",
                   "SignColumns=-3 is out of range; 0 is used instead."}}),
-    [](const testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(CommSettingsTest, NewObjectIsZeroAndEmpty) {
     const TBComm comm("unused");

@@ -2,6 +2,7 @@
 #include "sign/sign_stream.h"
 #include "sign/stream_decoder.h"
 
+#include "support/core/case_name.h"
 #include "support/core/random_message.h"
 
 #include <gtest/gtest.h>
@@ -95,10 +96,6 @@ struct ExampleCase {
     std::size_t trailing;
 };
 
-void PrintTo(const ExampleCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class DecodeExampleTest : public testing::TestWithParam<ExampleCase> {};
 
 TEST_P(DecodeExampleTest, GivesBackTheBlock) {
@@ -130,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExampleCase{"WiderThanLine", "Centered,ABCDEFG", 5, "ABCDEFG", "0000000", "0000000", 0, 0},
         ExampleCase{"SpacesInsideText", "NotCentered,^G^A B", 20, "A B", "111", "000", 0, 0},
         ExampleCase{"LeadingSpacesAreText", "NotCentered,  A", 20, "  A", "000", "000", 0, 0}),
-    [](const testing::TestParamInfo<ExampleCase>& info) { return info.param.name; });
+    CaseName());
 
 TEST(StreamDecoderTest, AddressesFollowTheStartLineAndWrap) {
     const auto records = recordsOf(decodeAll(build({"A", "B", "C"}, 99, 20)));
@@ -233,10 +230,6 @@ struct MalformedCase {
     std::vector<std::string> expected;
 };
 
-void PrintTo(const MalformedCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class MalformedStreamTest : public testing::TestWithParam<MalformedCase> {};
 
 TEST_P(MalformedStreamTest, ReportsAndSkips) {
@@ -304,7 +297,7 @@ INSTANTIATE_TEST_SUITE_P(
                                       std::string(kMaxRecordBytes - 3, 'A') + "\x03",
                                   {"01@0+" + std::to_string(kMaxRecordBytes + 1) + " pad 0/0 '" +
                                    std::string(kMaxRecordBytes - 3, 'A') + "'"}}),
-    [](const testing::TestParamInfo<MalformedCase>& info) { return info.param.name; });
+    CaseName());
 
 TEST(StreamDecoderTest, ErrorReportsKeepOnlyTheFirstBytes) {
     const auto events = decodeAll(std::string(1000, 'z') + kGood);
