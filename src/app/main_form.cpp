@@ -11,6 +11,7 @@
 #include "editor/message_list_model.h"
 #include "editor/message_row.h"
 #include "editor/printing.h"
+#include "fleet/sign_choice.h"
 #include "fleet/ui/send_to_command.h"
 #include "links/ui/port_select_dlg.h"
 #include "settings/port_map.h"
@@ -92,9 +93,13 @@ void TForm1::CreateLinks() {
     connect(SendTo_, &TSendToCommand::CloseAfterSend, this,
             [this] { QTimer::singleShot(0, this, [this] { close(); }); });
 
-    // A value out of range in the settings file is told once, when the window is up.
+    // A value out of range in the settings file, and a sign section that the command-line
+    // sender cannot use, are told once, when the window is up.
+    std::vector<std::string> notes = BComm_->Load();
+    for (std::string& fault : signSectionFaults(BComm_->settingsPath()))
+        notes.push_back(std::move(fault));
     QString settingsReport;
-    for (const std::string& note : BComm_->Load())
+    for (const std::string& note : notes)
         settingsReport += (settingsReport.isEmpty() ? "" : "\n") + QString::fromLocal8Bit(note);
     if (!settingsReport.isEmpty())
         QTimer::singleShot(0, this, [settingsReport] { reportError(settingsReport); });

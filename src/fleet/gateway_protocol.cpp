@@ -235,6 +235,7 @@ std::string commonJson(const TGatewayResult& r) {
     appendField(out, "result", r.result);
     appendNumber(out, "bytes", std::to_string(r.bytes));
     appendNumber(out, "total", std::to_string(r.total));
+    appendNumber(out, "handed", r.handed ? "true" : "false");
     appendField(out, "reason", r.reason);
     return out;
 }
@@ -359,6 +360,7 @@ std::optional<TGatewayResult> readResult(std::string_view json) {
     r.bytes = countOf(*values, "bytes");
     r.total = countOf(*values, "total");
     r.reason = textOf(*values, "reason");
+    r.handed = textOf(*values, "handed") == "true";
     r.time = textOf(*values, "time");
     r.sha256 = textOf(*values, "sha256");
     const std::string seconds = textOf(*values, "seconds");

@@ -83,6 +83,9 @@ struct TGatewayResult {
     std::size_t bytes = 0;
     std::size_t total = 0;
     std::string reason = {};
+    // The bytes were handed to a link that cannot tell what the sign acknowledged (a serial
+    // line): `bytes` counts those.
+    bool handed = false;
     // kSending: the line time of the message on the sign's link, in seconds.
     double seconds = 0;
     // States only: when the send ended (UTC, ISO 8601) and the SHA-256 of the bytes, in hex.
@@ -92,8 +95,8 @@ struct TGatewayResult {
     bool final() const { return result != result::kSending; }
 };
 
-// The JSON of a result (id, result, bytes, total, reason; seconds while sending) and of a state
-// (the same, and time and sha256).
+// The JSON of a result (id, result, bytes, total, handed, reason; seconds while sending) and of
+// a state (the same, and time and sha256).
 std::string resultJson(const TGatewayResult& result);
 std::string stateJson(const TGatewayResult& state);
 // A result or a state read back; none when the text is no such JSON object.

@@ -87,7 +87,8 @@ struct TGatewaySend::State {
     void onResult(Pending& p, const TGatewayResult& result);
     void onPublished(const Event& event);
     void publish(Pending& p);
-    void end(Pending& p, TSignReport::State state, const std::string& reason, std::size_t sent = 0);
+    void end(Pending& p, TSignReport::State state, const std::string& reason, std::size_t sent = 0,
+             bool handed = false);
     void endAll(TSignReport::State state, const std::string& reason);
     void checkDeadlines(Clock::time_point now);
     void startCancel(Clock::time_point now);
@@ -291,9 +292,9 @@ void TGatewaySend::State::onResult(Pending& p, const TGatewayResult& result) {
         return;
     }
     if (result.result == result::kSent)
-        end(p, S::Sent, {}, result.bytes);
+        end(p, S::Sent, {}, result.bytes, result.handed);
     else if (result.result == result::kStopped)
-        end(p, S::Stopped, result.reason, result.bytes);
+        end(p, S::Stopped, result.reason, result.bytes, result.handed);
     else if (result.result == result::kNotOpened)
         end(p, S::OpenFailed, result.reason);
     else if (result.result == result::kRefused)
@@ -303,11 +304,11 @@ void TGatewaySend::State::onResult(Pending& p, const TGatewayResult& result) {
         end(p, S::BrokeOff,
             result.reason.empty() ? "The gateway answered \"" + result.result + "\"."
                                   : result.reason,
-            result.bytes);
+            result.bytes, result.handed);
 }
 
 void TGatewaySend::State::end(Pending& p, TSignReport::State state, const std::string& reason,
-                              std::size_t sent) {
+                              std::size_t sent, bool handed) {
     if (p.phase == Pending::Phase::Ended)
         return;
     p.phase = Pending::Phase::Ended;
@@ -315,6 +316,7 @@ void TGatewaySend::State::end(Pending& p, TSignReport::State state, const std::s
     update(p.job.index, [&](TSignReport& r) {
         r.state = state;
         r.sent = sent;
+        r.handed = handed;
         r.reason = reason;
     });
 }

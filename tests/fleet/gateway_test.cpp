@@ -87,6 +87,7 @@ TEST(GatewayTest, ResultsAndStatesReadBackAsWritten) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TGatewayResult state{"id-1", "broke-off", 4096, 9000, c.reason};
+        state.handed = std::string(c.name) == "Quotes";
         state.time = utcTime(1743299999);
         state.sha256 = std::string(64, 'a');
         for (const std::string& json : {resultJson(state), stateJson(state)}) {
@@ -96,6 +97,7 @@ TEST(GatewayTest, ResultsAndStatesReadBackAsWritten) {
             EXPECT_EQ(read->result, "broke-off");
             EXPECT_EQ(read->bytes, 4096u);
             EXPECT_EQ(read->total, 9000u);
+            EXPECT_EQ(read->handed, state.handed);
             EXPECT_EQ(read->reason, c.readBack.empty() ? c.reason : c.readBack);
         }
         EXPECT_EQ(readResult(stateJson(state))->time, "2025-03-30T01:59:59Z");

@@ -350,8 +350,10 @@ TGatewayResult TGatewayService::State::sendNow(Place& place, const Work& work,
         place.runningId.clear();
         log(reportLine(job, report) + "\t(command " + command.id + ")");
     }
-    return {command.id, std::string(resultWord(report.state)), report.sent, report.total,
-            report.reason};
+    TGatewayResult result{command.id, std::string(resultWord(report.state)), report.sent,
+                          report.total, report.reason};
+    result.handed = report.handed;
+    return result;
 }
 
 void TGatewayService::State::finishSends(const std::atomic<int>& stop) {

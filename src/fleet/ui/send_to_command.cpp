@@ -1,7 +1,6 @@
 #include "fleet/ui/send_to_command.h"
 
 #include "base/error_text.h"
-#include "files/file_errors.h"
 #include "fleet/multi_send.h"
 #include "fleet/ui/send_results.h"
 #include "sign/send_address.h"
@@ -44,7 +43,8 @@ void TSendToCommand::Fill() {
     std::vector<std::string> names;
     try {
         names = namedSigns(settingsPath_);
-    } catch (const EFOpenError& error) {
+    } catch (const std::exception& error) {
+        // A file that cannot be read, or a sign section that cannot be used, is named here.
         QAction* note = SendTo1->addAction(QString::fromLocal8Bit(failureLineOf(error.what())));
         note->setEnabled(false);
     }
