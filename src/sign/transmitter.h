@@ -19,7 +19,7 @@ class TTcpClient;
 constexpr std::size_t kSerialChunk = 200;
 // Bytes handed to the network link per piece: small enough for the progress to move and for a
 // cancel to be noticed between pieces, large enough to cost nothing.
-constexpr std::size_t kNetworkPiece = 65536;
+constexpr std::size_t kNetworkPiece = 16384;
 // After a cancel, the longest wait for the network peer to acknowledge what it was handed.
 constexpr std::chrono::milliseconds kCancelAckWait{1000};
 

@@ -25,8 +25,8 @@ protected:
     void writeSigns(const std::vector<std::pair<std::string, const LoopbackPeer*>>& signs) {
         std::string text = "[Comm]\r\nPort=5\r\nIP=127.0.0.1\r\n";
         for (const auto& [name, peer] : signs)
-            text += "[Sign " + name + "]\r\nPort=5\r\nIP=127.0.0.1:" +
-                    std::to_string(peer->port()) + "\r\n";
+            text += "[Sign " + name +
+                    "]\r\nPort=5\r\nIP=127.0.0.1:" + std::to_string(peer->port()) + "\r\n";
         writeFileBytes(std::getenv("LUMAVANE_INI"), text);
     }
     QStringList menuTexts() {
@@ -36,9 +36,10 @@ protected:
             texts << (action->isSeparator() ? "-" : action->text());
         return texts;
     }
-    // Chooses `item` of Send To, confirms Select Address, lets `meanwhile` act on the results
-    // window, waits until every sign has ended and closes the window; the rows it showed.
-    std::vector<QStringList> sendTo(QAction* item,
+    // Chooses the item named `item` of Send To, confirms Select Address, lets `meanwhile` act on
+    // the results window, waits until every sign has ended and closes the window; the rows it
+    // showed.
+    std::vector<QStringList> sendTo(const char* item,
                                     const std::function<void(TSendResults*)>& meanwhile = {}) {
         std::vector<QStringList> rows;
         ModalScript script;
@@ -55,7 +56,12 @@ protected:
             }
             window->CancelBtn->click();
         });
-        item->trigger();
+        // The menu lists the signs as it opens.
+        emit form().SendTo1->aboutToShow();
+        for (QAction* action : form().SendTo1->actions()) {
+            if (action->objectName() == item)
+                action->trigger();
+        }
         EXPECT_TRUE(script.wait()) << script.pending();
         return rows;
     }
@@ -77,14 +83,15 @@ TEST_F(SendToTest, SendsToTheChosenSignsAndShowsAndLogsHowEachEnded) {
     load(kMessage);
     EXPECT_EQ(menuTexts(), QStringList({"&1 good", "&2 dead && gone", "-", "&All Signs"}));
 
-    const std::vector<QStringList> rows = sendTo(form().findChild<QAction*>("AllSigns1"));
+    const std::vector<QStringList> rows = sendTo("AllSigns1");
     const QString size = QString::number(streamOf(kMessage).size());
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0], QStringList({"good", "IP address 127.0.0.1, port " +
-                                                QString::number(good.port()),
-                                    size + " of " + size + " bytes", "sent"}));
+    EXPECT_EQ(rows[0],
+              QStringList({"good", "IP address 127.0.0.1, port " + QString::number(good.port()),
+                           size + " of " + size + " bytes", "sent"}));
     EXPECT_EQ(rows[1][2], "0 of " + size + " bytes");
-    EXPECT_TRUE(rows[1][3].startsWith("failed: ERROR Connecting to IP Address.")) << rows[1][3].toStdString();
+    EXPECT_TRUE(rows[1][3].startsWith("failed: ERROR Connecting to IP Address."))
+        << rows[1][3].toStdString();
     ASSERT_TRUE(good.waitForFinished(1));
     EXPECT_TRUE(good.received() == streamOf(kMessage));
 
@@ -95,7 +102,7 @@ TEST_F(SendToTest, SendsToTheChosenSignsAndShowsAndLogsHowEachEnded) {
     EXPECT_EQ(log.find("good\t"), std::string::npos) << log;
 
     // One sign alone.
-    const std::vector<QStringList> one = sendTo(form().findChild<QAction*>("SendToSign1"));
+    const std::vector<QStringList> one = sendTo("SendToSign1");
     ASSERT_EQ(one.size(), 1u);
     EXPECT_EQ(one[0][3], "sent");
 }
@@ -106,11 +113,10 @@ TEST_F(SendToTest, CancelStopsEverySign) {
     writeSigns({{"first", &first}, {"second", &second}});
     // Far more than the two connections' buffers take.
     load(std::vector<std::string>(2000, "NotCentered," + std::string(250, 'X')));
-    const std::vector<QStringList> rows =
-        sendTo(form().findChild<QAction*>("AllSigns1"), [&](TSendResults* window) {
-            EXPECT_TRUE(QTest::qWaitFor([&] { return first.accepted() + second.accepted() == 2; }));
-            window->CancelBtn->click();
-        });
+    const std::vector<QStringList> rows = sendTo("AllSigns1", [&](TSendResults* window) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return first.accepted() + second.accepted() == 2; }));
+        window->CancelBtn->click();
+    });
     ASSERT_EQ(rows.size(), 2u);
     for (const QStringList& row : rows)
         EXPECT_TRUE(row[3].startsWith("stopped")) << row.join('|').toStdString();
