@@ -4,6 +4,7 @@
 #include "app/file_dialogs.h"
 #include "app/file_drop.h"
 #include "app/recent_files_menu.h"
+#include "app/send_record.h"
 #include "app/sign_preview_panel.h"
 #include "editor/block_clipboard.h"
 #include "editor/block_editor.h"
@@ -21,9 +22,9 @@
 #include "sign/ui/ask_send.h"
 #include "sign/ui/com_setup_dlg.h"
 #include "sign/ui/send_data.h"
-#include "widgets/spin_edit.h"
 #include "widgets/modal_result.h"
 #include "widgets/run_command.h"
+#include "widgets/spin_edit.h"
 #include "widgets/window_placement.h"
 
 #include <QCloseEvent>
@@ -597,6 +598,9 @@ void TForm1::SendMessage1Click() {
         cancelQuestion_->close();
     SendData1_->EndSend();
     PaintPending();
+    // What the sign took goes in its ledger, as lumavane-send's sends do.
+    recordEditorSend(Doc_, Model_->Lines(), AskSend1_->SpinEdit1->Value(),
+                     AskSend1_->SpinEdit2->Value(), outcome, failure);
 
     if (failure) {
         try {

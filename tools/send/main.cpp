@@ -1,18 +1,21 @@
 // lumavane-send: sends a message file to one sign or to several, from a script or a timer,
 // exactly as the editor's Send Message (F9) sends it.
 
+#include "schedule_options.h"
+#include "schedule_run.h"
 #include "send_progress.h"
 
 #include "base/whole_number.h"
+#include "common/stream_listing.h"
 #include "files/file_errors.h"
+#include "fleet/multi_send.h"
+#include "fleet/schedule_pass.h"
+#include "fleet/sign_choice.h"
 #include "model/message_file.h"
 #include "settings/settings_path.h"
-#include "fleet/multi_send.h"
 #include "sign/send_address.h"
 #include "sign/send_buffer.h"
-#include "fleet/sign_choice.h"
 #include "sign/sign_stream.h"
-#include "common/stream_listing.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -57,6 +60,7 @@ struct Options {
     bool dryRun = false;
     bool hex = false;
     bool quiet = false;
+    TModeOptions modes;
 };
 
 int wholeNumber(const QCommandLineParser& parser, const QCommandLineOption& option, long long low,
@@ -96,6 +100,8 @@ Options parseOptions(const QCoreApplication& app) {
                                    "No progress and no line for a sign that was sent.");
     parser.addOptions(
         {line, width, port, baud, device, host, sign, allSigns, connections, dryRun, hex, quiet});
+    const TModeCommandLine modeLine;
+    modeLine.add(parser);
     parser.addPositionalArgument("FILE.lsm", "The message file to send.");
 
     if (!parser.parse(app.arguments()))
@@ -106,11 +112,20 @@ Options parseOptions(const QCoreApplication& app) {
         parser.showVersion();
 
     Options o;
+    try {
+        o.modes = modeLine.read(parser);
+    } catch (const std::invalid_argument& error) {
+        throw EUsage(error.what());
+    }
     const QStringList files = parser.positionalArguments();
-    if (files.size() != 1)
+    if (o.modes.mode != TModeOptions::Mode::Send) {
+        if (!files.isEmpty())
+            throw EUsage("No message file goes with --schedule, --status, --hold or --release.");
+    } else if (files.size() != 1)
         throw EUsage(files.isEmpty() ? "Give the message file to send."
                                      : "Give one message file; more were given.");
-    o.file = QFile::encodeName(files.constFirst()).toStdString();
+    if (!files.isEmpty())
+        o.file = QFile::encodeName(files.constFirst()).toStdString();
     if (parser.isSet(line))
         o.line = wholeNumber(parser, line, kMinStartLine, kMaxStartLine);
     if (parser.isSet(width))
@@ -218,6 +233,11 @@ extern "C" void stopOnSignal(int signal) {
 
 int send(const Options& options, const std::vector<TSignJob>& jobs,
          std::vector<std::string> lines) {
+    // Sends to the signs of the settings file go in their ledgers.
+    const std::vector<TLedgerMessage> ledgered =
+        options.signs.change.namesAPlace()
+            ? std::vector<TLedgerMessage>{}
+            : oneOffMessages(jobs, lines, options.file, options.modes.fields);
     TMultiSend run(jobs, std::move(lines));
     run.MaxConnections = options.connections;
     std::optional<TSendProgress> progress;
@@ -242,6 +262,7 @@ int send(const Options& options, const std::vector<TSignJob>& jobs,
         progress->clear();
 
     const std::vector<TSignReport> reports = run.Reports();
+    recordOneOffSends(jobs, ledgered, reports);
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         const std::string line = reportLine(jobs[i], reports[i]) + "\n";
         if (!options.quiet)
@@ -256,6 +277,16 @@ int send(const Options& options, const std::vector<TSignJob>& jobs,
 }
 
 int run(const Options& options) {
+    if (options.modes.mode != TModeOptions::Mode::Send) {
+        const TModeRun mode{options.modes,       options.signs,  options.line, options.width,
+                            options.connections, options.dryRun, options.hex,  options.quiet};
+        try {
+            checkModeRun(mode);
+        } catch (const std::invalid_argument& error) {
+            throw EUsage(error.what());
+        }
+        return runMode(mode);
+    }
     const std::string settings = settingsFilePath();
     std::vector<std::string> notes;
     std::vector<TChosenSign> signs;
@@ -286,6 +317,8 @@ int run(const Options& options) {
     std::vector<std::string> lines;
     try {
         lines = readMessage(options.file);
+        if (options.modes.fields)
+            lines = messageToSend(options.file, true, options.modes.at.value_or(momentNow())).lines;
     } catch (const std::exception& error) {
         tell(error.what());
         return kExitBadFile;
