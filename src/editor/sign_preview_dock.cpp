@@ -42,7 +42,7 @@ TSignPreviewDock::TSignPreviewDock(QWidget* parent)
     Status->setTextFormat(Qt::PlainText);
     // A narrow panel wraps the line rather than grow.
     Status->setWordWrap(true);
-    ShowFieldValues = new QCheckBox(tr("Show &Field Values"), content);
+    ShowFieldValues = new QCheckBox(tr("Show Fiel&d Values"), content);
     ShowFieldValues->setObjectName(QStringLiteral("ShowFieldValues"));
     ShowFieldValues->setToolTip(
         tr("Show {time:...}, {date:...} and {file:...} with their values now, as a schedule "

@@ -50,7 +50,12 @@ int commonStatus(const std::vector<int>& statuses) {
 } // namespace
 
 void tellProblem(const std::string& message) {
-    std::fprintf(stderr, "lumavane-send: %s\n", oneLine(message).c_str());
+    // What failed, then why, on one line.
+    const std::size_t reason = message.find('\n');
+    const std::string line = reason == std::string::npos
+                                 ? message
+                                 : message.substr(0, reason) + ": " + message.substr(reason + 1);
+    std::fprintf(stderr, "lumavane-send: %s\n", oneLine(line).c_str());
     std::fflush(stderr);
 }
 
