@@ -2,9 +2,9 @@
 
 #include "base/ascii_case.h"
 #include "base/whole_number.h"
+#include "fleet/multi_send.h"
 #include "settings/profile.h"
 #include "sign/comm_settings.h"
-#include "fleet/multi_send.h"
 #include "sign/send_address.h"
 
 #include <algorithm>

@@ -262,8 +262,15 @@ void writeLedger(const std::string& name, const TSignLedger& ledger) {
     }
     const std::string path = ledgerPath(name);
     try {
-        std::filesystem::create_directories(ledgerFolder());
-        writeFileSafely(path, out.text());
+        try {
+            writeFileSafely(path, out.text());
+        } catch (const EFileSystemError& error) {
+            // The first record of this user: the folder is made.
+            if (!error.missing() && error.error() != ENOENT)
+                throw;
+            std::filesystem::create_directories(ledgerFolder());
+            writeFileSafely(path, out.text());
+        }
     } catch (const std::exception& error) {
         throw EFCreateError(failureText("Cannot create file " + path, error.what()));
     }
@@ -298,9 +305,12 @@ TSendDecision decideSend(const TSignLedger& ledger, std::string_view sha256, TMo
 
 TSignLock::TSignLock(const std::string& name, bool wait) {
     const std::string path = ledgerFolder() + "/." + encodedName(name) + ".lock";
-    std::error_code ignored;
-    std::filesystem::create_directories(ledgerFolder(), ignored);
     fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd_ < 0 && errno == ENOENT) {
+        std::error_code ignored;
+        std::filesystem::create_directories(ledgerFolder(), ignored);
+        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    }
     if (fd_ < 0)
         throw EFCreateError(failureText("Cannot create file " + path, std::strerror(errno)));
     int rc;

@@ -41,8 +41,9 @@ std::optional<std::vector<TChosenSign>> chosenSigns(const TModeRun& run, bool wi
     }
 }
 
-std::string holdShow(TMoment until) {
-    return "hold until " + wallText(until);
+// When a hold ends, to the second where it does not end on a minute.
+std::string holdEnd(TMoment until) {
+    return wallText(until, until % 60 != 0);
 }
 
 } // namespace
@@ -77,7 +78,7 @@ int runStatus(const TModeRun& run) {
         }
         row.push_back(ledger.last ? wallText(ledger.last->time) + " " + ledger.last->result : "-");
         row.push_back(ledger.hold && ledger.hold->activeAt(now)
-                          ? "until " + wallText(ledger.hold->until) + " (" +
+                          ? "until " + holdEnd(ledger.hold->until) + " (" +
                                 ledger.hold->what.message + ")"
                           : "-");
         rows.push_back(std::move(row));
@@ -171,8 +172,8 @@ int runHold(const TModeRun& run) {
             tellProblem("warning: " + std::string(error.what()));
         }
         const std::string report = reportLine(parts[i].job, reports[i]);
-        const std::string line = parts[i].job.name + "\t" + holdShow(until) + "\t" + file + "\t" +
-                                 report.substr(parts[i].job.name.size() + 1);
+        const std::string line = parts[i].job.name + "\t" + "hold until " + holdEnd(until) + "\t" +
+                                 file + "\t" + report.substr(parts[i].job.name.size() + 1);
         if (!run.quiet)
             tellLine(line);
         else if (reports[i].state != TSignReport::State::Sent)

@@ -54,8 +54,9 @@ private:
     int fd_;
 };
 
-// Keeps `watcher` on the folders of `files` and on those files that exist.
-void watch(QFileSystemWatcher& watcher, const std::vector<std::string>& files,
+// Keeps `watcher` on the folders of `files` and on those files that exist; whether it watches a
+// path now that it did not before.
+bool watch(QFileSystemWatcher& watcher, const std::vector<std::string>& files,
            const std::string& folder) {
     QStringList folders = {QString::fromStdString(folder)};
     QStringList present;
@@ -67,6 +68,7 @@ void watch(QFileSystemWatcher& watcher, const std::vector<std::string>& files,
     }
     folders.removeDuplicates();
     present.removeDuplicates();
+    bool added = false;
     for (const QStringList& wanted : {folders, present}) {
         QStringList missing;
         for (const QString& path : wanted) {
@@ -75,7 +77,7 @@ void watch(QFileSystemWatcher& watcher, const std::vector<std::string>& files,
                 missing.append(path);
         }
         if (!missing.isEmpty())
-            watcher.addPaths(missing);
+            added = watcher.addPaths(missing).size() < missing.size() || added;
     }
     QStringList gone;
     for (const QString& path : watcher.files() + watcher.directories()) {
@@ -84,6 +86,7 @@ void watch(QFileSystemWatcher& watcher, const std::vector<std::string>& files,
     }
     if (!gone.isEmpty())
         watcher.removePaths(gone);
+    return added;
 }
 
 } // namespace
@@ -108,27 +111,41 @@ int followSchedule(TScheduleRunner& runner) {
     // A save or a burst of ledger writes is several changes at once: one pass for them.
     soon.setInterval(30);
     bool reload = false;
+    // Something other than a ledger asks for a pass.
+    bool due = false;
 
     auto pass = [&] {
         if (stopSignalSeen() != 0)
             return;
+        due = false;
         if (reload)
             runner.Reload();
         reload = false;
-        runner.Pass(momentNow());
+        // The files known before the pass are watched during it; a file that it found first (a
+        // field's) was read before it was watched, so one more pass looks at it again.
         watch(watcher, runner.WatchedFiles(), ledgers);
+        runner.Pass(momentNow());
+        if (watch(watcher, runner.WatchedFiles(), ledgers)) {
+            due = true;
+            soon.start();
+        }
         timer.setFor(runner.NextChange().value_or(momentNow() + kFarAhead));
     };
     auto changed = [&](const QString& path) {
         // The ledger changes with every send: a pass looks at holds and other programs' sends,
         // while the schedule and the settings are read again only when their files change.
         if (path != QString::fromStdString(ledgers))
-            reload = true;
+            reload = due = true;
         soon.start();
+    };
+    // A ledger folder that changed only by this program's own writes needs no pass.
+    auto passIfDue = [&] {
+        if (due || runner.LedgersChanged())
+            pass();
     };
     QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, changed);
     QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, changed);
-    QObject::connect(&soon, &QTimer::timeout, pass);
+    QObject::connect(&soon, &QTimer::timeout, passIfDue);
     QObject::connect(&timerNote, &QSocketNotifier::activated, [&] {
         timer.take();
         pass();

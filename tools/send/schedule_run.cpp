@@ -14,14 +14,21 @@
 #include "sign/send_buffer.h"
 #include "sign/sign_stream.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+// A follower sends to at most this many network signs at once (fewer with --connections): its
+// passes are small and frequent, and a thread for each of many signs at every pass costs more
+// processor time than the waits that it saves.
+constexpr std::size_t kFollowConnections = 16;
 
 std::atomic<TMultiSend*> runningSend = nullptr;
 volatile std::sig_atomic_t stopSignal = 0;
@@ -35,6 +42,16 @@ extern "C" void stopModeOnSignal(int signal) {
         const char byte = 1;
         [[maybe_unused]] const ssize_t ignored = ::write(stopWakeFd, &byte, 1);
     }
+}
+
+// The identity, size and time of a file: changed when the file has.
+std::string fileStamp(const std::string& path) {
+    struct stat info = {};
+    if (::stat(path.c_str(), &info) != 0)
+        return "-";
+    return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino) + ":" +
+           std::to_string(info.st_size) + ":" + std::to_string(info.st_mtim.tv_sec) + "." +
+           std::to_string(info.st_mtim.tv_nsec);
 }
 
 // The exit status of signs that ended with these statuses (0, 3, 4 or 5): theirs when alike,
@@ -144,6 +161,7 @@ TScheduleRunner::TScheduleRunner(const TModeRun& run)
 
 void TScheduleRunner::Load() {
     const TMoment now = momentNow();
+    readFiles_ = fileStamp(run_.mode.schedule) + "|" + fileStamp(settings_);
     const std::vector<std::string> names = namedSigns(settings_);
     TSchedule schedule =
         readSchedule(run_.mode.schedule, names, [&](const std::string& message, bool fields) {
@@ -172,6 +190,10 @@ void TScheduleRunner::Load() {
 }
 
 void TScheduleRunner::Reload() {
+    // A message's or a field's change needs no reading of the schedule: each pass reads them.
+    if (fileStamp(run_.mode.schedule) + "|" + fileStamp(settings_) == readFiles_ &&
+        loadProblem_.empty())
+        return;
     try {
         Load();
         loadProblem_.clear();
@@ -192,6 +214,15 @@ std::vector<std::string> TScheduleRunner::WatchedFiles() const {
     if (schedule_.otherwise)
         files.push_back(schedule_.otherwise->message);
     return files;
+}
+
+bool TScheduleRunner::LedgersChanged() const {
+    for (const TChosenSign& sign : signs_) {
+        const auto known = ledgers_.find(sign.name);
+        if (known == ledgers_.end() || known->second.first != fileStamp(ledgerPath(sign.name)))
+            return true;
+    }
+    return false;
 }
 
 void TScheduleRunner::Print(const TPassSign& sign, const std::string& rest, bool always) {
@@ -274,11 +305,19 @@ int TScheduleRunner::Pass(TMoment moment) {
                 tellProblem(error.what());
             }
         }
-        try {
-            ledgers[sign.name] = readLedger(sign.name);
-        } catch (const std::exception& error) {
-            tellProblem("warning: " + std::string(error.what()) + " (taken as empty)");
+        const std::string stamp = fileStamp(ledgerPath(sign.name));
+        auto& [known, ledger] = ledgers_[sign.name];
+        if (known != stamp) {
+            try {
+                ledger = readLedger(sign.name);
+                known = stamp;
+            } catch (const std::exception& error) {
+                tellProblem("warning: " + std::string(error.what()) + " (taken as empty)");
+                ledger = TSignLedger{};
+                known.clear();
+            }
         }
+        ledgers[sign.name] = ledger;
         ready.push_back(sign);
     }
     plan_ = planPass(schedule_, ready, remembered_, ledgers, moment, run_.mode.force, follow);
@@ -296,7 +335,11 @@ int TScheduleRunner::Pass(TMoment moment) {
         }
     }
     const std::vector<TSignReport> reports =
-        jobs.empty() ? std::vector<TSignReport>{} : sendSigns(jobs, run_.connections, run_.quiet);
+        jobs.empty()
+            ? std::vector<TSignReport>{}
+            : sendSigns(jobs,
+                        follow ? std::min(run_.connections, kFollowConnections) : run_.connections,
+                        run_.quiet);
     const TMoment recorded = run_.mode.at ? *run_.mode.at : momentNow();
     std::vector<int> statuses;
     for (std::size_t i = 0; i < sent.size(); ++i) {
@@ -304,8 +347,10 @@ int TScheduleRunner::Pass(TMoment moment) {
         ledger.record(ledgerSend(*sent[i], reports[i], recorded));
         try {
             writeLedger(sent[i]->job.name, ledger);
+            ledgers_[sent[i]->job.name] = {fileStamp(ledgerPath(sent[i]->job.name)), ledger};
         } catch (const std::exception& error) {
             tellProblem("warning: " + std::string(error.what()));
+            ledgers_.erase(sent[i]->job.name);
         }
         statuses.push_back(runExitStatus({reports[i]}));
     }

@@ -50,8 +50,8 @@ public:
 
     // Reads the settings and the schedule; throws what makes them unusable.
     void Load();
-    // Reads them again after a change; a schedule that cannot be used now is told, and the one
-    // read before stays in force.
+    // Reads them again when either file has changed; a schedule that cannot be used now is
+    // told, and the one read before stays in force.
     void Reload();
     // Works out the pass at `moment`, sends and records; its exit status.
     int Pass(TMoment moment);
@@ -61,6 +61,9 @@ public:
     std::vector<std::string> WatchedFiles() const;
     // When the last pass's answer changes by the clock next.
     std::optional<TMoment> NextChange() const { return plan_.nextChange; }
+    // Whether a sign's ledger has changed since the last pass wrote or read it (another
+    // program's send or hold).
+    bool LedgersChanged() const;
 
 private:
     void Print(const TPassSign& sign, const std::string& rest, bool always);
@@ -73,6 +76,11 @@ private:
     TRememberedAddress remembered_;
     TPassPlan plan_;
     std::string loadProblem_;
+    // The schedule and the settings file as last read: their identity, size and time.
+    std::string readFiles_;
+    // Each sign's ledger as this program last read or wrote it, with the stamp of its file:
+    // read again only when another program has changed it.
+    std::map<std::string, std::pair<std::string, TSignLedger>> ledgers_;
     bool clockProblemTold_ = false;
     // Follow: the last line told of each sign that was not a send.
     std::map<std::string, std::string> told_;
