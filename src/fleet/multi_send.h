@@ -29,7 +29,7 @@ struct TSignJob {
     int width = kDefaultLineWidth;
     // The stream to send, when the caller built it (each sign a message of its own); otherwise
     // the run's message is built for `start` and `width`.
-    std::optional<std::string> stream;
+    std::optional<std::string> stream = {};
 };
 
 // Where one sign's send stands, and how it ended.

@@ -371,7 +371,7 @@ int TScheduleRunner::Pass(TMoment moment) {
             Print(sign, "failed: " + oneLine(sign.reason), false);
             break;
         case Action::Wait:
-            Print(sign, "failed before: tried again at " + wallText(*sign.retryAt, true), false);
+            Print(sign, "last send failed: tries again at " + wallText(*sign.retryAt, true), false);
             break;
         case Action::Unchanged: {
             const auto ledger = ledgers.find(sign.job.name);
