@@ -19,6 +19,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -323,6 +324,49 @@ TEST(SendToolTest, ASchedulePassSendsEachSignItsShowOnlyWhenItChanged) {
                             0),
               0u)
         << bad.err;
+}
+
+TEST(SendToolTest, AFollowerSendsWhenAFieldsFileChangesAndWhenAHoldEnds) {
+    TempDir dir;
+    LoopbackPeer hall;
+    writeSettings("[Sign hall]\r\nPort=5\r\nIP=127.0.0.1:" + std::to_string(hall.port()) +
+                  "\r\nLine=1\r\nWidth=20\r\n");
+    writeMessageFile(dir.file("queue.lsm"), {"Centered,NEXT {file:queue.txt|3}"});
+    writeMessageFile(dir.file("urgent.lsm"), {"Centered,^F^CLOSED"});
+    writeFileBytes(dir.file("queue.txt"), "1\n");
+    writeFileBytes(dir.file("schedule.ini"), "[Otherwise]\nSigns=hall\nMessage=queue.lsm\n");
+
+    // Each step once the sign has been sent to that many times.
+    const TempDir holdDir;
+    SendRun hold;
+    int done = 0;
+    const SendRun run =
+        runSend(dir, {"--schedule", dir.file("schedule.ini"), "--follow"}, [&](pid_t pid) {
+            if (hall.finished() == 1 && done == 0) {
+                // Saved as editors save: a new file renamed over the old one.
+                writeFileBytes(dir.file("queue.new"), "2\n");
+                std::rename(dir.file("queue.new").c_str(), dir.file("queue.txt").c_str());
+                ++done;
+            } else if (hall.finished() == 2 && done == 1) {
+                hold = runSend(holdDir,
+                               {"--hold", dir.file("urgent.lsm"), "--for", "2s", "--sign", "hall"});
+                ++done;
+            } else if (hall.finished() == 4 && done == 2) {
+                ::kill(pid, SIGTERM);
+                ++done;
+            }
+        });
+    EXPECT_EQ(run.status, 128 + SIGTERM) << run.out << run.err;
+    EXPECT_EQ(hold.status, 0) << hold.out << hold.err;
+    const std::vector<std::string> sent = {
+        streamOf({"Centered,NEXT 1  "}, 1, 20), streamOf({"Centered,NEXT 2  "}, 1, 20),
+        streamOf({"Centered,^F^CLOSED"}, 1, 20), streamOf({"Centered,NEXT 2  "}, 1, 20)};
+    const std::vector<LoopbackPeer::Connection> connections = hall.connections();
+    ASSERT_EQ(connections.size(), sent.size()) << run.out;
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        EXPECT_TRUE(connections[i].received == sent[i]) << i;
+    // Three sends of the follower's own, each a line.
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 5) << run.out;
 }
 
 TEST(SendToolTest, DryRunWritesTheStreamThatASendWrites) {
