@@ -10,7 +10,8 @@
 // keeps pointing where it did and its target is replaced. An existing file that this process
 // may not write is refused (EACCES), as a direct write would be. An existing file that may be
 // written in a directory that takes no new files is rewritten in place (rewriteFileInPlace).
-// Throws EFileSystemError (files/file_errors.h), whose message is the system's text for the failure.
+// Throws EFileSystemError (files/file_errors.h), whose message is the system's text for the
+// failure.
 void writeFileSafely(const std::string& path, std::string_view bytes);
 
 // Rewrites the existing file at `path` in place with `bytes`: for a file that may be written

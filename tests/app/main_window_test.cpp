@@ -1,4 +1,3 @@
-#include "app/application.h"
 #include "app/file_dialogs.h"
 #include "editor/block_editor.h"
 #include "editor/message_list_box.h"
@@ -6,6 +5,7 @@
 #include "support/gui/app_fixture.h"
 #include "support/gui/modal.h"
 #include "support/gui/modal_guard.h"
+#include "widgets/error_report.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -20,8 +20,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -44,17 +42,6 @@ protected:
     static std::function<void(TBEDlg*)> cancelBlock() {
         return [](TBEDlg* dialog) { QTest::keyClick(dialog->Edit1, Qt::Key_Escape); };
     }
-    static std::function<void(QMessageBox*)> answer(QMessageBox::StandardButton button,
-                                                    QString* text = nullptr,
-                                                    QString* caption = nullptr) {
-        return [button, text, caption](QMessageBox* box) {
-            if (text)
-                *text = box->text();
-            if (caption)
-                *caption = box->windowTitle();
-            clickButton(box, button);
-        };
-    }
     static std::function<void(QFileDialog*)> chooseFile(const std::string& path) {
         return [path](QFileDialog* dialog) { typeFileName(dialog, QString::fromStdString(path)); };
     }
@@ -74,7 +61,7 @@ struct MenuItem {
 TEST_F(MainWindowTest, StartsUntitledWithTheWholeMenu) {
     EXPECT_EQ(title(), kNewTitle);
     EXPECT_TRUE(lines().empty());
-    EXPECT_EQ(TApplication::Title(), "Lumavane Static Message Editor");
+    EXPECT_EQ(programTitle(), "Lumavane Static Message Editor");
 
     const MenuItem items[] = {
         {"New1", "File1", "&New", "Ctrl+N"},
@@ -152,7 +139,7 @@ TEST_F(MainWindowTest, SaveAsWritesExactBytesAndAsksBeforeCreating) {
     QString prompt;
     ModalScript script;
     script.expect<QFileDialog>(chooseFile(path))
-        .expect<QMessageBox>(answer(QMessageBox::Yes, &prompt));
+        .expect<QMessageBox>(answerBox(QMessageBox::Yes, &prompt));
     press(Qt::Key_A, Qt::ControlModifier);
     ASSERT_TRUE(script.wait()) << script.pending();
     EXPECT_TRUE(prompt.contains("does not exist")) << prompt.toStdString();
@@ -165,7 +152,7 @@ TEST_F(MainWindowTest, SaveAsRefusingToCreateWritesNothing) {
     const std::string path = dir.file("refused.lsm");
     ModalScript script;
     script.expect<QFileDialog>(chooseFile(path))
-        .expect<QMessageBox>(answer(QMessageBox::No))
+        .expect<QMessageBox>(answerBox(QMessageBox::No))
         .expect<QFileDialog>(cancelFile());
     press(Qt::Key_A, Qt::ControlModifier);
     ASSERT_TRUE(script.wait()) << script.pending();
@@ -179,7 +166,7 @@ TEST_F(MainWindowTest, SaveAsAddsTheDefaultExtensionAndAsksBeforeOverwriting) {
     QString question;
     ModalScript script;
     script.expect<QFileDialog>(chooseFile(dir.file("exists")))
-        .expect<QMessageBox>(answer(QMessageBox::Yes, &question));
+        .expect<QMessageBox>(answerBox(QMessageBox::Yes, &question));
     press(Qt::Key_A, Qt::ControlModifier);
     ASSERT_TRUE(script.wait()) << script.pending();
     EXPECT_TRUE(question.contains("already exists")) << question.toStdString();
@@ -221,7 +208,7 @@ TEST_F(MainWindowTest, DeleteAsksAndRemovesOnlyOnOk) {
     QString text;
     QString caption;
     ModalScript cancel;
-    cancel.expect<QMessageBox>(answer(QMessageBox::Cancel, &text, &caption));
+    cancel.expect<QMessageBox>(answerBox(QMessageBox::Cancel, &text, &caption));
     press(Qt::Key_Delete);
     ASSERT_TRUE(cancel.wait()) << cancel.pending();
     EXPECT_EQ(text, "Are you sure you wish to delete the selection?");
@@ -230,7 +217,7 @@ TEST_F(MainWindowTest, DeleteAsksAndRemovesOnlyOnOk) {
     EXPECT_EQ(title().back(), 'm'); // still unmodified: ends with the file name
 
     ModalScript ok;
-    ok.expect<QMessageBox>(answer(QMessageBox::Ok));
+    ok.expect<QMessageBox>(answerBox(QMessageBox::Ok));
     press(Qt::Key_Delete);
     ASSERT_TRUE(ok.wait()) << ok.pending();
     EXPECT_EQ(lines(), Lines({"NotCentered,1", "NotCentered,3"}));
@@ -263,7 +250,7 @@ TEST_F(MainWindowTest, NewWithUnsavedChangesAnsweredNoEmptiesTheList) {
     QString question;
     QString caption;
     ModalScript script;
-    script.expect<QMessageBox>(answer(QMessageBox::No, &question, &caption));
+    script.expect<QMessageBox>(answerBox(QMessageBox::No, &question, &caption));
     press(Qt::Key_N, Qt::ControlModifier);
     ASSERT_TRUE(script.wait()) << script.pending();
     EXPECT_EQ(question.toStdString(), "Do you wish to save " + dir.file("loaded.lsm") + "?");
@@ -300,10 +287,10 @@ TEST_F(MainWindowTest, OpenAfterYesSavesFirstEvenWhenOpenIsCancelled) {
     const std::string path = dir.file("saved.lsm");
     QString question;
     ModalScript script;
-    script.expect<QMessageBox>(answer(QMessageBox::Yes, &question))
+    script.expect<QMessageBox>(answerBox(QMessageBox::Yes, &question))
         .expect<QFileDialog>(chooseFile(path))
-        .expect<QMessageBox>(answer(QMessageBox::Yes)) // create the file
-        .expect<QFileDialog>(cancelFile());            // the open dialog
+        .expect<QMessageBox>(answerBox(QMessageBox::Yes)) // create the file
+        .expect<QFileDialog>(cancelFile());               // the open dialog
     press(Qt::Key_O, Qt::ControlModifier);
     ASSERT_TRUE(script.wait()) << script.pending();
     EXPECT_EQ(question, "Do you wish to save [new file]?");
@@ -320,7 +307,7 @@ TEST_F(MainWindowTest, ClosingModifiedListAsksAndStaysOpenWhenSaveIsCancelled) {
 
     QString question;
     ModalScript script;
-    script.expect<QMessageBox>(answer(QMessageBox::Yes, &question))
+    script.expect<QMessageBox>(answerBox(QMessageBox::Yes, &question))
         .expect<QFileDialog>(cancelFile());
     EXPECT_FALSE(form().close());
     ASSERT_TRUE(script.wait()) << script.pending();
@@ -328,7 +315,7 @@ TEST_F(MainWindowTest, ClosingModifiedListAsksAndStaysOpenWhenSaveIsCancelled) {
     EXPECT_TRUE(form().isVisible());
 
     ModalScript no;
-    no.expect<QMessageBox>(answer(QMessageBox::No));
+    no.expect<QMessageBox>(answerBox(QMessageBox::No));
     EXPECT_TRUE(form().close());
     ASSERT_TRUE(no.wait());
 }
@@ -490,12 +477,12 @@ TEST_F(MainWindowTest, FileCutByANulIsShownWithAWarningAndNeverSavedOverSilently
     QString warning, caption;
     ModalScript open;
     open.expect<QFileDialog>(chooseFile(path))
-        .expect<QMessageBox>(answer(QMessageBox::Ok, &warning, &caption));
+        .expect<QMessageBox>(answerBox(QMessageBox::Ok, &warning, &caption));
     press(Qt::Key_O, Qt::ControlModifier);
     ASSERT_TRUE(open.wait()) << open.pending();
     EXPECT_EQ(warning.toStdString(),
               path + " holds a NUL byte at offset 32: the text after it is not shown.");
-    EXPECT_EQ(caption, TApplication::Title());
+    EXPECT_EQ(caption, programTitle());
     EXPECT_EQ(lines(), Lines({"NotCentered,BEFORE", "Centered,HAS"}));
     EXPECT_EQ(title(), "Lumavane Message Editor V1.0 -- " + path);
 
@@ -526,7 +513,7 @@ TEST_F(MainWindowTest, FileCutByANulIsShownWithAWarningAndNeverSavedOverSilently
     ModalScript saveAs;
     saveAs.expect<QMessageBox>(clickText("Save &As..."))
         .expect<QFileDialog>(chooseFile(copy))
-        .expect<QMessageBox>(answer(QMessageBox::Yes));
+        .expect<QMessageBox>(answerBox(QMessageBox::Yes));
     press(Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(saveAs.wait()) << saveAs.pending();
     EXPECT_EQ(readFileBytes(copy), "NotCentered,BEFORE\r\nCentered,HAS\r\n");
@@ -542,7 +529,8 @@ TEST_F(MainWindowTest, FileCutByANulIsShownWithAWarningAndNeverSavedOverSilently
 
     // Replace, chosen on purpose, writes over the file.
     ModalScript replace;
-    replace.expect<QMessageBox>(answer(QMessageBox::Ok)).expect<QMessageBox>(clickText("&Replace"));
+    replace.expect<QMessageBox>(answerBox(QMessageBox::Ok))
+        .expect<QMessageBox>(clickText("&Replace"));
     form().OpenFile(path);
     press(Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(replace.wait()) << replace.pending();
@@ -564,7 +552,7 @@ TEST_F(MainWindowTest, FileTheUserMayNotWriteIsRefusedAndStaysModified) {
 
     QString message;
     ModalScript save;
-    save.expect<QMessageBox>(answer(QMessageBox::Ok, &message));
+    save.expect<QMessageBox>(answerBox(QMessageBox::Ok, &message));
     press(Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(save.wait()) << save.pending();
     EXPECT_EQ(message.toStdString(), "Cannot create file " + path + "\nPermission denied");
@@ -607,16 +595,16 @@ TEST_F(MainWindowTest, UnreadableFileIsReportedAndNothingIsLost) {
     QString caption;
     ModalScript script;
     script.expect<QFileDialog>(chooseFile(fifo))
-        .expect<QMessageBox>(answer(QMessageBox::Ok, &message, &caption));
+        .expect<QMessageBox>(answerBox(QMessageBox::Ok, &message, &caption));
     press(Qt::Key_O, Qt::ControlModifier);
     ASSERT_TRUE(script.wait()) << script.pending();
     EXPECT_TRUE(message.startsWith(QString::fromStdString("Cannot open file " + fifo)))
         << message.toStdString();
-    EXPECT_EQ(caption, TApplication::Title());
+    EXPECT_EQ(caption, programTitle());
     EXPECT_EQ(lines(), Lines({"NotCentered,kept"}));
     EXPECT_EQ(title(), "Lumavane Message Editor V1.0 -- " + dir.file("loaded.lsm"));
     // The report also went to the error log.
-    const std::string log = readFileBytes(TApplication::ErrorLogPath().toStdString());
+    const std::string log = readFileBytes(errorLogPath().toStdString());
     EXPECT_NE(log.find("Cannot open file " + fifo), std::string::npos);
 }
 
@@ -630,20 +618,15 @@ TEST_F(MainWindowTest, FailedSaveKeepsOldFileAndModifiedFlag) {
     for (int i = 0; i < 40; ++i)
         form().Lines().Append(lines()[0]);
 
-    // A file size limit makes the write fail part way, as a full disk would.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     QString message;
     ModalScript script;
-    script.expect<QMessageBox>(answer(QMessageBox::Ok, &message));
-    press(Qt::Key_S, Qt::ControlModifier);
-    const bool served = script.wait();
-    setrlimit(RLIMIT_FSIZE, &old);
-    ASSERT_TRUE(served) << script.pending();
+    script.expect<QMessageBox>(answerBox(QMessageBox::Ok, &message));
+    {
+        // A file size limit makes the write fail part way, as a full disk would.
+        const FileSizeLimit limit(1024);
+        press(Qt::Key_S, Qt::ControlModifier);
+        ASSERT_TRUE(script.wait()) << script.pending();
+    }
 
     EXPECT_TRUE(
         message.startsWith(QString::fromStdString("Cannot create file " + dir.file("loaded.lsm"))))
@@ -654,7 +637,7 @@ TEST_F(MainWindowTest, FailedSaveKeepsOldFileAndModifiedFlag) {
     // Closing still asks, so the changes are not lost silently.
     QString question;
     ModalScript close;
-    close.expect<QMessageBox>(answer(QMessageBox::Cancel, &question));
+    close.expect<QMessageBox>(answerBox(QMessageBox::Cancel, &question));
     EXPECT_FALSE(form().close());
     ASSERT_TRUE(close.wait());
     EXPECT_TRUE(question.startsWith("Do you wish to save"));

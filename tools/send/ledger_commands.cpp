@@ -2,6 +2,7 @@
 
 #include "schedule_run.h"
 
+#include "base/error_text.h"
 #include "fleet/schedule_pass.h"
 #include "fleet/sign_ledger.h"
 #include "settings/settings_path.h"

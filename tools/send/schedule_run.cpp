@@ -2,6 +2,7 @@
 
 #include "send_progress.h"
 
+#include "base/error_text.h"
 #include "common/stream_listing.h"
 #include "files/file_errors.h"
 #include "settings/settings_path.h"

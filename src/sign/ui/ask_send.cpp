@@ -1,9 +1,9 @@
 #include "sign/ui/ask_send.h"
 
 #include "sign/send_address.h"
+#include "store/ui/ox_persist.h"
 #include "widgets/dialog_frame.h"
 #include "widgets/spin_edit.h"
-#include "store/ui/ox_persist.h"
 #include "widgets/window_placement.h"
 
 #include <QFrame>
