@@ -122,6 +122,7 @@ public:
                 if (value.empty())
                     fail("the message file is missing.");
                 show.message = value[0] == '/' ? value : folder_ + "/" + value;
+                show.messageLine = key.line;
             } else if (canonical == "line") {
                 show.start = numberOf(value, kMinStartLine, kMaxStartLine, "the start line");
             } else if (canonical == "width") {
@@ -327,8 +328,10 @@ TSchedule readSchedule(const std::string& path, const std::vector<std::string>& 
             try {
                 checkMessage(show.message, show.fields);
             } catch (const std::exception& error) {
-                reader.at(show.line, show.otherwise() ? "[Otherwise]" : "[Show " + show.name + "]");
-                reader.fail("Message=" + show.message + ": " + error.what());
+                reader.at(show.messageLine,
+                          (show.otherwise() ? "[Otherwise]" : "[Show " + show.name + "]") +
+                              " Message=" + show.message);
+                reader.fail(error.what());
             }
         };
         for (const TShow& show : schedule.shows)

@@ -43,6 +43,7 @@ public:
 struct TShow {
     std::string name; // NAME of [Show NAME]; empty for [Otherwise]
     int line = 0;     // of its section header
+    int messageLine = 0;
     std::vector<std::string> signs;
     std::string message;
     std::array<bool, 7> days{true, true, true, true, true, true, true}; // Monday first

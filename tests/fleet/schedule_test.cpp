@@ -160,7 +160,7 @@ TEST_F(ScheduleTest, AScheduleThatCannotBeUsedIsRefusedWithItsLineAndKey) {
          "4: [Show a] Dates=2026-12-26..2026-12-24: the range ends before it begins."},
         {"[Show a]\nSigns=hall\nMessage=a.lsm\nFrom=07:00\nFrom=08:00\n",
          "5: [Show a] From=08:00: the key"},
-        {"[Show a]\nSigns=hall\nMessage=gone.lsm\n", "1: [Show a]: Message="},
+        {"[Show a]\nSigns=hall\nMessage=gone.lsm\n", "3: [Show a] Message="},
         {"[Otherwise]\nMessage=a.lsm\nFrom=07:00\n",
          "3: [Otherwise] From=07:00: [Otherwise] takes"},
         {"[Show a]\nMessage=a.lsm\n", "1: [Show a]: no Signs="},
