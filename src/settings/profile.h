@@ -53,6 +53,18 @@ struct TProfileSection {
 // Keys before the first section are passed over, as the reads pass over them.
 std::vector<TProfileSection> parseProfileText(const std::string& data);
 
+// A section header line of the file as it stands.
+struct TProfileHeader {
+    std::size_t line = 0; // counted from 1
+    std::string name;     // the section's name as reads take it: up to the first "]", trimmed
+    std::string text;     // the whole line, trimmed
+    bool closed = false;  // a "]" ends the name, and nothing but a comment follows it
+};
+
+// Every section header of the file, in file order, repeated names included. None when the file
+// is missing; throws EFOpenError as readProfileSections does.
+std::vector<TProfileHeader> readProfileHeaders(const std::string& path);
+
 // The integer of `key`: decimal, or hexadecimal after "0x" / "0X" when the text is longer than
 // two characters; `def` when the key is missing or its text is not such a number.
 int readProfileInt(const std::string& path, const std::string& section, const std::string& key,

@@ -6,6 +6,7 @@
 #include "common/stream_listing.h"
 #include "files/file_errors.h"
 #include "settings/settings_path.h"
+#include "sign/control_bytes.h"
 #include "sign/send_errors.h"
 
 #include <QCoreApplication>
@@ -164,10 +165,17 @@ void TScheduleRunner::Load() {
     const TMoment now = momentNow();
     readFiles_ = fileStamp(run_.mode.schedule) + "|" + fileStamp(settings_);
     const std::vector<std::string> names = namedSigns(settings_);
+    std::vector<std::string> warnings;
     TSchedule schedule =
         readSchedule(run_.mode.schedule, names, [&](const std::string& message, bool fields) {
             messageToSend(message, fields, now);
+            // Sent as they stand, as a one-off send sends them; said, since the sign reads such
+            // bytes as framing or colours.
+            for (const std::string& warning : controlByteWarnings(readMessageToSend(message)))
+                warnings.push_back(message + ": " + warning);
         });
+    for (const std::string& warning : warnings)
+        tellProblem("warning: " + warning);
     TSignRequest request;
     request.names = schedule.signs;
     std::vector<std::string> notes;
