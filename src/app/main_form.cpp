@@ -3,7 +3,9 @@
 #include "app/application.h"
 #include "app/file_dialogs.h"
 #include "app/file_drop.h"
+#include "app/open_file_watch.h"
 #include "app/recent_files_menu.h"
+#include "app/recovery_keeper.h"
 #include "app/sign_preview_panel.h"
 #include "editor/block_clipboard.h"
 #include "editor/block_editor.h"
@@ -21,9 +23,9 @@
 #include "sign/ui/ask_send.h"
 #include "sign/ui/com_setup_dlg.h"
 #include "sign/ui/send_data.h"
-#include "widgets/spin_edit.h"
 #include "widgets/modal_result.h"
 #include "widgets/run_command.h"
+#include "widgets/spin_edit.h"
 #include "widgets/window_placement.h"
 
 #include <QCloseEvent>
@@ -73,6 +75,9 @@ TForm1::TForm1(QWidget* parent)
     SaveDialog1 = new TMessageFileDialog(TMessageFileDialog::SaveKind, this);
 
     CreateMenu();
+    // Other programs may change the file; unsaved changes outlive a crash.
+    FileWatch_ = new TOpenFileWatch(*this);
+    Recovery_ = new TRecoveryKeeper(*this);
     SignPreview_ = new TSignPreviewPanel(*this);
     View1 = SignPreview_->View1;
     SignPreview1 = SignPreview_->SignPreview1;
@@ -210,6 +215,8 @@ void TForm1::Refresh() {
     setWindowTitle(QString::fromStdString(Doc_.Title()));
     ListBox1->viewport()->update();
     update();
+    if (Recovery_)
+        Recovery_->DocumentChanged();
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -234,13 +241,41 @@ void TForm1::SetModified() {
     Refresh();
 }
 
-void TForm1::AdoptFile(const std::string& path, std::optional<std::size_t> nulOffset) {
+void TForm1::AdoptFile(const std::string& path, std::optional<std::size_t> nulOffset,
+                       const TDiskVersion& version) {
     Doc_.FileName = path;
     Doc_.Modified = false;
     Doc_.NulOffset = nulOffset;
+    FileWatch_->Follow(path, version);
     Refresh();
-    if (!Doc_.IsUntitled() && RecentFiles_)
+    // A name given for a file that is not written yet is no recent file.
+    if (!Doc_.IsUntitled() && version.exists && RecentFiles_)
         RecentFiles_->Note(path);
+}
+
+void TForm1::StartNewFile(const std::string& path) {
+    Model_->Clear();
+    Edits_->Clear();
+    AdoptFile(path);
+}
+
+void TForm1::ReloadFromDisk(std::vector<std::string> lines, std::optional<std::size_t> nulOffset,
+                            const TDiskVersion& version) {
+    Edits_->ReplaceAll(std::move(lines), "Reload");
+    Edits_->MarkSaved();
+    AdoptFile(Doc_.FileName, nulOffset, version);
+}
+
+void TForm1::RecoverMessage(const std::string& fileName, std::vector<std::string> lines,
+                            const TDiskVersion& base) {
+    Model_->SetLines(std::move(lines));
+    Edits_->Clear();
+    AdoptFile(fileName, std::nullopt, base);
+    MarkUnsaved();
+}
+
+void TForm1::MarkUnsaved() {
+    Edits_->MarkUnsaved();
 }
 
 bool TForm1::SaveQuestion() {
@@ -260,17 +295,25 @@ bool TForm1::SaveQuestion() {
 bool TForm1::SaveStep() {
     std::string path = Doc_.FileName;
     if (Doc_.IsUntitled()) {
-        QString chosen;
-        if (!SaveDialog1->Execute(chosen))
+        if (!SaveDialog1->Execute(path))
             return false;
-        path = pathFromQString(chosen);
-    } else if (Doc_.NulOffset) {
-        switch (AskOverPartlyReadFile()) {
-        case OverwriteAnswer::Cancel:
+    } else {
+        if (Doc_.NulOffset) {
+            switch (AskOverPartlyReadFile()) {
+            case OverwriteAnswer::Cancel:
+                return false;
+            case OverwriteAnswer::SaveAs:
+                return SaveAsStep();
+            case OverwriteAnswer::Replace:
+                break;
+            }
+        }
+        switch (FileWatch_->BeforeSave()) {
+        case TOpenFileWatch::TSaveAnswer::Cancel:
             return false;
-        case OverwriteAnswer::SaveAs:
+        case TOpenFileWatch::TSaveAnswer::SaveAs:
             return SaveAsStep();
-        case OverwriteAnswer::Replace:
+        case TOpenFileWatch::TSaveAnswer::Write:
             break;
         }
     }
@@ -280,9 +323,9 @@ bool TForm1::SaveStep() {
 
 void TForm1::WriteList(const std::string& path) {
     // Written first: a failed write keeps the old file, the old name and the modified flag.
-    writeMessageFile(path, Model_->Lines());
+    const TDiskVersion written = writeMessageFile(path, Model_->Lines());
     Edits_->MarkSaved();
-    AdoptFile(path);
+    AdoptFile(path, std::nullopt, written);
 }
 
 TForm1::OverwriteAnswer TForm1::AskOverPartlyReadFile() {
@@ -317,10 +360,10 @@ void TForm1::New1Click() {
 void TForm1::Open1Click() {
     if (!SaveQuestion())
         return;
-    QString chosen;
+    std::string chosen;
     if (!OpenDialog1->Execute(chosen))
         return;
-    OpenFile(pathFromQString(chosen));
+    OpenFile(chosen);
 }
 
 void TForm1::AskThenOpenFile(const std::string& path) {
@@ -332,11 +375,12 @@ void TForm1::AskThenOpenFile(const std::string& path) {
 void TForm1::OpenFile(const std::string& path) {
     // Read first: a file that cannot be read leaves the list, the name and the flag as they were.
     std::optional<std::size_t> nulOffset;
-    std::vector<std::string> lines = readMessageFile(path, &nulOffset);
+    TDiskVersion version;
+    std::vector<std::string> lines = readMessageFile(path, &nulOffset, &version);
     Model_->SetLines(std::move(lines));
     // However a file is opened, what was done to the list before cannot be undone into it.
     Edits_->Clear();
-    AdoptFile(path, nulOffset);
+    AdoptFile(path, nulOffset, version);
     if (nulOffset) {
         QMessageBox box(QMessageBox::Warning, TApplication::Title(),
                         QString("%1 holds a NUL byte at offset %2: the text after it is not shown.")
@@ -356,10 +400,10 @@ void TForm1::SaveAs1Click() {
 }
 
 bool TForm1::SaveAsStep() {
-    QString chosen;
+    std::string chosen;
     if (!SaveDialog1->Execute(chosen))
         return false;
-    WriteList(pathFromQString(chosen));
+    WriteList(chosen);
     return true;
 }
 
@@ -509,6 +553,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
         if (!Doc_.Modified || SaveQuestion())
             event->accept();
     });
+    // Closed without saving (No), or saved: no copy is left to recover.
+    if (event->isAccepted())
+        Recovery_->Discard();
 }
 
 void TForm1::AskToCancelSend() {
@@ -555,6 +602,8 @@ void TForm1::SendMessage1Click() {
         return;
     if (AskSend1_->ShowModal() == kModalResultCancel)
         return;
+    // Should the send bring the machine down, the changes are kept.
+    Recovery_->WriteNow();
 
     const TSignLink link =
         UsesNetwork() ? TSignLink::Network(BComm_->IP, TCP1.Port)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/disk_version.h"
 #include "links/comport.h"
 #include "links/tcpclient.h"
 #include "model/block.h"
@@ -16,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -29,6 +31,8 @@ class TMessageFileDialog;
 class TMessageEdits;
 class TMessageListBox;
 class TMessageListModel;
+class TOpenFileWatch;
+class TRecoveryKeeper;
 class TAskSend1;
 class TSendData1;
 class TSignPreviewPanel;
@@ -139,9 +143,25 @@ public:
     void AskThenOpenFile(const std::string& path);
 
     // Writes the list to its file, asking for a name first when it has none. A file whose
-    // reading stopped at a NUL byte is not written over without asking: Save As is offered.
-    // False when the user cancelled.
+    // reading stopped at a NUL byte, or that changed on disk since it was read or saved, is
+    // not written over without asking: Save As is offered. False when the user cancelled.
     bool SaveStep();
+
+    // The list's file as other programs change it, and the recovery copy of unsaved changes.
+    TOpenFileWatch& FileWatch() { return *FileWatch_; }
+    TRecoveryKeeper& Recovery() { return *Recovery_; }
+    // An empty message under `path`, where no file stands yet: Save writes it there.
+    void StartNewFile(const std::string& path);
+    // Replaces the list by the lines of its own file as read again (`version`), as one step
+    // that Undo takes back; the list is then the one in its file.
+    void ReloadFromDisk(std::vector<std::string> lines, std::optional<std::size_t> nulOffset,
+                        const TDiskVersion& version);
+    // Opens a recovered message: `lines` under `fileName`, modified; `base` is the version of
+    // the file that the changes were made to.
+    void RecoverMessage(const std::string& fileName, std::vector<std::string> lines,
+                        const TDiskVersion& base);
+    // The list is no longer the one in its file (the file was deleted): it counts as modified.
+    void MarkUnsaved();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -164,7 +184,9 @@ private:
     // Makes `path` the list's file, as just opened or saved: the one place that sets the file
     // name, clears the modified flag and sets the title. `nulOffset`: the reading of the file
     // stopped at a NUL byte there.
-    void AdoptFile(const std::string& path, std::optional<std::size_t> nulOffset = std::nullopt);
+    // `version`: the file as read or written.
+    void AdoptFile(const std::string& path, std::optional<std::size_t> nulOffset = std::nullopt,
+                   const TDiskVersion& version = {});
     enum class OverwriteAnswer { SaveAs, Replace, Cancel };
     // Asks before the list is written over a file that holds more than it.
     OverwriteAnswer AskOverPartlyReadFile();
@@ -188,6 +210,8 @@ private:
     TSignPreviewPanel* SignPreview_ = nullptr;
     TRecentFilesMenu* RecentFiles_ = nullptr;
     TFileDrop* FileDrop_ = nullptr;
+    TOpenFileWatch* FileWatch_ = nullptr;
+    TRecoveryKeeper* Recovery_ = nullptr;
     TBEDlg* BEDlg_ = nullptr;
     TComSetupDlg* ComSetupDlg_ = nullptr;
     std::unique_ptr<QPrinter> Printer_;
