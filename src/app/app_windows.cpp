@@ -1,6 +1,5 @@
 #include "app/app_windows.h"
 
-#include "app/application.h"
 #include "app/main_form.h"
 #include "app/sign_preview_panel.h"
 #include "editor/block_editor.h"
@@ -8,6 +7,7 @@
 #include "sign/ui/com_setup_dlg.h"
 #include "sign/ui/send_data.h"
 #include "store/ui/ox_persist.h"
+#include "widgets/error_report.h"
 
 TAppWindows::TAppWindows() {
     Form1 = std::make_unique<TForm1>();
@@ -19,9 +19,7 @@ TAppWindows::TAppWindows() {
     // A store that fails at the end of the run goes to the error log only: the main window has
     // closed, and a box now would hold the ending program. (A store file that cannot be read
     // has been reported with a box at start-up already.)
-    AskSend1->oxPersist1->OnError = [](const std::exception& error) {
-        TApplication::LogException(error);
-    };
+    AskSend1->oxPersist1->OnError = [](const std::exception& error) { logError(error); };
     SendData1 = std::make_unique<TSendData1>(Form1.get());
     Form1->SetSendDialogs(AskSend1.get(), SendData1.get());
     Form1->SignPreview().Attach(*AskSend1, *ComSetupDlg, *BEDlg);

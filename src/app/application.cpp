@@ -1,14 +1,9 @@
 #include "app/application.h"
 
-#include "base/state_dir.h"
+#include "widgets/error_report.h"
 #include "widgets/run_command.h"
 
-#include <QDateTime>
 #include <QDialog>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QMessageBox>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QWidget>
@@ -48,11 +43,7 @@ TApplication::TApplication(int& argc, char** argv)
     setApplicationName("lumavane");
     setApplicationVersion("1.0");
     setDesktopFileName("lumavane");
-    setCommandErrorReport(&TApplication::ReportException);
-}
-
-QString TApplication::Title() {
-    return QStringLiteral("Lumavane Static Message Editor");
+    setCommandErrorReport([](const std::exception& error) { reportError(error); });
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
@@ -65,33 +56,6 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
             activateOwnerOfClosedDialog(receiver);
     });
     return done;
-}
-
-QString TApplication::ErrorLogPath() {
-    return QFile::decodeName(programStateDirectory().c_str()) + "/errors.log";
-}
-
-void TApplication::ReportException(const std::exception& error) {
-    const QString message = QString::fromLocal8Bit(error.what());
-    LogError(message);
-    QMessageBox box(QMessageBox::Critical, Title(), message, QMessageBox::Ok);
-    box.exec();
-}
-
-void TApplication::LogException(const std::exception& error) {
-    LogError(QString::fromLocal8Bit(error.what()));
-}
-
-void TApplication::LogError(const QString& message) {
-    // The log is a convenience: failing to write it must not hide the error itself.
-    const QString logPath = ErrorLogPath();
-    QDir().mkpath(QFileInfo(logPath).path());
-    QFile log(logPath);
-    if (log.open(QIODevice::Append | QIODevice::Text)) {
-        QString line = QDateTime::currentDateTime().toString(Qt::ISODate) + "  " + message;
-        line.replace('\r', ' ').replace('\n', ' ');
-        log.write(line.toUtf8() + "\n");
-    }
 }
 
 void TApplication::CloseOnTerminationSignals(QWidget* window) {

@@ -1,9 +1,10 @@
 #include "app/command_line.h"
 
-#include "app/application.h"
+#include "app/file_commands.h"
 #include "app/main_form.h"
 #include "files/safe_file.h"
 #include "model/ui/text_codec.h"
+#include "widgets/error_report.h"
 #include "widgets/run_command.h"
 
 #include <QCommandLineParser>
@@ -108,7 +109,7 @@ void openFileAtStart(TForm1& form, const std::string& path) {
         // A name that nothing stands at yet, in a folder that exists: a new message under
         // that name, as text editors start a new file.
         if (newFileCanBeMadeAt(path))
-            target->StartNewFile(path);
+            target->FileCommands().StartNewFile(path);
         else
             runCommand([&] { target->OpenFile(path); });
     });
@@ -131,6 +132,6 @@ void tellRefusal(const std::string& output, bool hasTerminal) {
         text = text.mid(10);
     if (!text.isEmpty())
         text[0] = text[0].toUpper();
-    QMessageBox box(QMessageBox::Critical, TApplication::Title(), text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, programTitle(), text, QMessageBox::Ok);
     box.exec();
 }

@@ -1,11 +1,12 @@
 #include "app/open_file_watch.h"
 
-#include "app/application.h"
-#include "app/main_form.h"
+#include "app/file_commands.h"
 #include "base/error_text.h"
 #include "files/file_errors.h"
+#include "model/document.h"
 #include "model/message_file.h"
 #include "model/ui/text_codec.h"
+#include "widgets/error_report.h"
 #include "widgets/run_command.h"
 
 #include <QApplication>
@@ -21,9 +22,10 @@ constexpr int kRetryMs = 500;
 
 } // namespace
 
-TOpenFileWatch::TOpenFileWatch(TForm1& form)
-    : QObject(&form)
-    , form_(form) {
+TOpenFileWatch::TOpenFileWatch(QWidget& window, TFileCommands& files)
+    : QObject(&window)
+    , window_(window)
+    , files_(files) {
     settle_.setSingleShot(true);
     connect(&settle_, &QTimer::timeout, this, [this] {
         runCommand([this] {
@@ -78,7 +80,8 @@ void TOpenFileWatch::Check(bool userHere) {
     if (path_.empty() || checking_)
         return;
     // Not under a dialog, a menu or a send: the list must not change beneath them.
-    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || form_.Sending()) {
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() ||
+        (Busy && Busy())) {
         activated_ = activated_ || userHere;
         settle_.start(kRetryMs);
         return;
@@ -97,35 +100,36 @@ void TOpenFileWatch::Check(bool userHere) {
 void TOpenFileWatch::React(TDiskCheck check, bool userHere) {
     const QString file = pathToQString(path_);
     if (check.change == TDiskChange::Deleted) {
-        form_.MarkUnsaved();
+        files_.MarkUnsaved();
         deletionToTell_ = true;
     } else if (check.change != TDiskChange::Unchanged) {
-        if (form_.Document().Modified && !userHere)
+        if (files_.Unsaved() && !userHere)
             return; // asked when the user comes back, or by Save
         known_ = check.now;
         if (!check.bytes)
             throw EFOpenError(failureText("Cannot open file " + path_, check.problem));
-        if (form_.Document().Modified && !AskReload(file))
+        if (files_.Unsaved() && !AskReload(file))
             return;
-        form_.ReloadFromDisk(splitMessageLines(*check.bytes), messageNulOffset(*check.bytes),
-                             check.now);
+        files_.ReloadFromDisk(splitMessageLines(*check.bytes), messageNulOffset(*check.bytes),
+                              check.now);
         return;
     }
     known_ = check.now;
-    if (deletionToTell_ && (userHere || form_.isActiveWindow())) {
+    if (deletionToTell_ && (userHere || window_.isActiveWindow())) {
         deletionToTell_ = false;
-        QMessageBox box(QMessageBox::Warning, TApplication::Title(),
-                        file + " was deleted; Save will write it again.", QMessageBox::Ok, &form_);
+        QMessageBox box(QMessageBox::Warning, programTitle(),
+                        file + " was deleted; Save will write it again.", QMessageBox::Ok,
+                        &window_);
         box.exec();
     }
 }
 
 bool TOpenFileWatch::AskReload(const QString& file) {
-    QMessageBox box(QMessageBox::Question, TApplication::Title(),
+    QMessageBox box(QMessageBox::Question, programTitle(),
                     file + " was changed on disk by another program.\n"
                            "Reload it and put your changes aside (Undo brings them back), "
                            "or keep yours and write them over it with the next Save?",
-                    QMessageBox::NoButton, &form_);
+                    QMessageBox::NoButton, &window_);
     QPushButton* reload = box.addButton("&Reload", QMessageBox::AcceptRole);
     QPushButton* keep = box.addButton("&Keep Mine", QMessageBox::RejectRole);
     box.setDefaultButton(keep);
@@ -140,10 +144,10 @@ TOpenFileWatch::TSaveAnswer TOpenFileWatch::BeforeSave() {
     const TDiskCheck check = checkDiskVersion(known_, path_, true);
     if (check.change == TDiskChange::Unchanged || check.change == TDiskChange::Deleted)
         return TSaveAnswer::Write;
-    QMessageBox box(QMessageBox::Warning, TApplication::Title(),
+    QMessageBox box(QMessageBox::Warning, programTitle(),
                     pathToQString(path_) + " was changed on disk since it was opened or saved.\n"
                                            "Saving now writes over those changes.",
-                    QMessageBox::NoButton, &form_);
+                    QMessageBox::NoButton, &window_);
     QPushButton* overwrite = box.addButton("&Overwrite", QMessageBox::DestructiveRole);
     QPushButton* saveAs = box.addButton("Save &As...", QMessageBox::AcceptRole);
     box.addButton(QMessageBox::Cancel);

@@ -6,9 +6,11 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
 #include <string>
 
-class TForm1;
+class QWidget;
+class TFileCommands;
 
 // Keeps the main window's list true to its file while other programs use the file too: a
 // colleague's editor, a script that rewrites it. It watches the file and its folder (a save by
@@ -24,7 +26,11 @@ class TForm1;
 class TOpenFileWatch : public QObject {
     Q_OBJECT
 public:
-    explicit TOpenFileWatch(TForm1& form);
+    // Watches the file of `files`, whose list `window` shows.
+    TOpenFileWatch(QWidget& window, TFileCommands& files);
+
+    // True while the list must not change (a send runs); the watch looks again shortly.
+    std::function<bool()> Busy;
 
     // The list's file is `path` as `version` (read, saved or reloaded); an untitled list
     // (TDocumentState::kNewFile) has none and nothing is watched.
@@ -48,7 +54,8 @@ private:
     bool AskReload(const QString& file);
     void Watch();
 
-    TForm1& form_;
+    QWidget& window_;
+    TFileCommands& files_;
     QFileSystemWatcher watcher_;
     // Gathers the watcher's signals of one write into one look.
     QTimer settle_;

@@ -1,14 +1,13 @@
 #include "app/recent_files_menu.h"
 
-#include "app/application.h"
 #include "base/error_text.h"
 #include "base/state_dir.h"
 #include "files/file_errors.h"
 #include "model/ui/text_codec.h"
+#include "widgets/error_report.h"
 #include "widgets/run_command.h"
 
 #include <QMenu>
-#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 
@@ -41,10 +40,10 @@ void TRecentFilesMenu::Rebuild() {
         files_.DropMissing(recentFileExists);
     } catch (const EFOpenError& error) {
         problem = QString::fromLocal8Bit(error.what());
-        TApplication::LogError(problem);
+        logError(problem);
     } catch (const EFCreateError& error) {
         // The missing files are gone from the menu; the file keeps them until a write works.
-        TApplication::LogError(QString::fromLocal8Bit(error.what()));
+        logError(QString::fromLocal8Bit(error.what()));
     }
 
     for (QAction* action : RecentFiles1->actions()) {
@@ -53,8 +52,8 @@ void TRecentFilesMenu::Rebuild() {
             action->deleteLater();
     }
     if (!problem.isEmpty()) {
-        QAction* note = RecentFiles1->addAction(problem.section('\n', 0, 0) + ": " +
-                                                problem.section('\n', 1).replace('\n', ' '));
+        QAction* note = RecentFiles1->addAction(
+            QString::fromLocal8Bit(failureLineOf(problem.toLocal8Bit().toStdString())));
         note->setEnabled(false);
     }
     int number = 0;
@@ -90,17 +89,15 @@ void TRecentFilesMenu::ClearList1Click() {
 }
 
 void TRecentFilesMenu::TellWriteFailure(const std::exception& error) {
-    const QString message =
-        "The list of recent files could not be kept.\n" + QString::fromLocal8Bit(error.what());
-    TApplication::LogError(message);
-    if (writeFailureTold_)
+    const QString message = QString::fromLocal8Bit(
+        failureText("The list of recent files could not be kept.", error.what()));
+    if (writeFailureTold_) {
+        logError(message);
         return;
+    }
     writeFailureTold_ = true;
     // Told after the command that opened or saved the file has ended, over its window.
     QPointer<QWidget> owner(owner_);
-    QTimer::singleShot(0, this, [owner, message] {
-        QMessageBox box(QMessageBox::Warning, TApplication::Title(), message, QMessageBox::Ok,
-                        owner);
-        box.exec();
-    });
+    QTimer::singleShot(0, this,
+                       [owner, message] { reportError(message, owner, TReportLook::Warning); });
 }

@@ -1,11 +1,12 @@
 #include "app/recovery_keeper.h"
 
-#include "app/application.h"
+#include "app/file_commands.h"
 #include "app/main_form.h"
 #include "app/open_file_watch.h"
 #include "editor/message_list_model.h"
 #include "files/file_platform.h"
 #include "model/ui/text_codec.h"
+#include "widgets/error_report.h"
 #include "widgets/run_command.h"
 
 #include <QDateTime>
@@ -43,7 +44,7 @@ TRecoveryKeeper::~TRecoveryKeeper() {
 }
 
 void TRecoveryKeeper::DocumentChanged() {
-    if (!form_.Document().Modified) {
+    if (!form_.FileCommands().Unsaved()) {
         timer_.stop();
         if (hasCopy_)
             store_.Remove();
@@ -60,21 +61,21 @@ void TRecoveryKeeper::DocumentChanged() {
 
 void TRecoveryKeeper::WriteNow() {
     timer_.stop();
-    if (!form_.Document().Modified)
+    if (!form_.FileCommands().Unsaved())
         return;
     try {
-        store_.Write(form_.Document().FileName, form_.Lines().Lines(), form_.FileWatch().Known());
+        store_.Write(form_.Document().FileName, form_.Lines().Lines(),
+                     form_.FileCommands().Watch().Known());
         hasCopy_ = true;
     } catch (const std::exception& error) {
         const QString message = "Unsaved changes cannot be kept for recovery after a crash.\n" +
                                 QString::fromLocal8Bit(error.what());
-        TApplication::LogError(message);
-        if (failureTold_)
+        if (failureTold_) {
+            logError(message);
             return;
+        }
         failureTold_ = true;
-        QMessageBox box(QMessageBox::Warning, TApplication::Title(), message, QMessageBox::Ok,
-                        &form_);
-        box.exec();
+        reportError(message, &form_, TReportLook::Warning);
     }
 }
 
@@ -87,11 +88,11 @@ void TRecoveryKeeper::Discard() {
 void TRecoveryKeeper::OfferCopies() {
     for (const TRecoveryCopy& copy : store_.FindOrphans()) {
         // Changes made here already are not put aside for a copy: it waits for the next start.
-        if (form_.Document().Modified)
+        if (form_.FileCommands().Unsaved())
             return;
         const QString when =
             QDateTime::fromSecsSinceEpoch(copy.savedAt).toString("yyyy-MM-dd HH:mm:ss");
-        QMessageBox box(QMessageBox::Question, TApplication::Title(),
+        QMessageBox box(QMessageBox::Question, programTitle(),
                         "Unsaved changes to " + pathToQString(copy.fileName) + " from " + when +
                             " were found.",
                         QMessageBox::NoButton, &form_);
@@ -107,7 +108,7 @@ void TRecoveryKeeper::OfferCopies() {
         if (box.clickedButton() == discard) {
             TRecoveryStore::Discard(copy);
         } else if (box.clickedButton() == recover) {
-            form_.RecoverMessage(copy.fileName, copy.lines, copy.base);
+            form_.FileCommands().RecoverMessage(copy.fileName, copy.lines, copy.base);
             // Kept as this editor's own copy before the found one goes.
             WriteNow();
             if (hasCopy_)

@@ -1,6 +1,5 @@
 #include "app/sign_preview_panel.h"
 
-#include "app/application.h"
 #include "app/main_form.h"
 #include "base/state_dir.h"
 #include "editor/block_editor.h"
@@ -10,6 +9,7 @@
 #include "settings/profile.h"
 #include "sign/ui/ask_send.h"
 #include "sign/ui/com_setup_dlg.h"
+#include "widgets/error_report.h"
 #include "widgets/spin_edit.h"
 
 #include <QAction>
@@ -177,6 +177,6 @@ void TSignPreviewPanel::SaveViewState() {
     try {
         writeProfileString(ViewStatePath(), kViewSection, kViewKey, state);
     } catch (const std::exception& error) {
-        TApplication::LogException(error);
+        logError(error);
     }
 }

@@ -15,6 +15,13 @@ std::string failureText(std::string_view what, std::string_view reason);
 // messages of the remembered values. Just `what` when the reason is not known.
 std::string failureLine(std::string_view what, std::string_view reason);
 
+// A failureText on one line, as failureLine would have put it: the first line break becomes
+// ": ", any later one a space.
+std::string failureLineOf(std::string_view text);
+
+// `text` on one line: line breaks (CR LF, CR or LF) become single spaces.
+std::string oneLine(std::string_view text);
+
 // One row of a table that gives numbered error codes their texts.
 struct TCodeText {
     int code;

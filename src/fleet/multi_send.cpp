@@ -1,5 +1,7 @@
 #include "fleet/multi_send.h"
 
+#include "base/error_text.h"
+
 #include "model/block.h"
 #include "sign/send_buffer.h"
 #include "sign/send_errors.h"

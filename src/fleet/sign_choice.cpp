@@ -2,9 +2,9 @@
 
 #include "base/ascii_case.h"
 #include "base/whole_number.h"
+#include "fleet/multi_send.h"
 #include "settings/profile.h"
 #include "sign/comm_settings.h"
-#include "fleet/multi_send.h"
 #include "sign/send_address.h"
 
 #include <algorithm>
@@ -67,10 +67,10 @@ TChosenSign readSign(const std::string& path, const std::string& name, const std
     if (change.host && change.device)
         throw ESignChoiceError("A sign is reached either over the network or over a serial "
                                "device, not both.");
-    if (change.host && change.port && *change.port < 5)
+    if (change.host && change.port && *change.port < kFirstNetworkPort)
         throw ESignChoiceError("Port " + std::to_string(*change.port) +
                                " is a serial port; a host is reached over the network.");
-    if (change.device && change.port && *change.port >= 5)
+    if (change.device && change.port && *change.port >= kFirstNetworkPort)
         throw ESignChoiceError("Port " + std::to_string(*change.port) +
                                " is the network; a serial device needs a port from 1 to 4.");
 
@@ -79,7 +79,7 @@ TChosenSign readSign(const std::string& path, const std::string& name, const std
         notes.push_back(std::move(note));
     const bool editors = section == kCommSection;
     std::string device = editors ? "" : readProfileString(path, section, "Device", "");
-    if (!device.empty() && comm.Port >= 5 && !change.port && !change.host && !change.device)
+    if (!device.empty() && comm.usesNetwork() && !change.port && !change.host && !change.device)
         throw ESignChoiceError(path + ": [" + section + "] names the serial device " + device +
                                " but Port=" + std::to_string(comm.Port) + " chooses the network.");
     if (change.port) {
@@ -100,7 +100,7 @@ TChosenSign readSign(const std::string& path, const std::string& name, const std
     } else if (!device.empty()) {
         sign.link = TSignLink::Serial(change.port ? static_cast<unsigned>(*change.port) : 0,
                                       comm.Baud, device);
-    } else if (comm.Port >= 5 && !editors) {
+    } else if (comm.usesNetwork() && !editors) {
         const auto [host, port] = splitHostPort(comm.IP);
         sign.link = TSignLink::Network(host, port);
     } else {
@@ -120,7 +120,7 @@ TChosenSign readSign(const std::string& path, const std::string& name, const std
 std::pair<std::string, int> splitHostPort(std::string_view text) {
     const std::size_t colon = text.rfind(':');
     if (colon == std::string_view::npos)
-        return {std::string(text), 23};
+        return {std::string(text), kSignTcpPort};
     const std::string_view digits = text.substr(colon + 1);
     const std::optional<long long> port = parseWholeNumber(digits, TNumberForm::Digits);
     if (!port || *port < 1 || *port > 65535)

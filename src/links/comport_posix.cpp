@@ -106,10 +106,10 @@ void TComDevice::configure(const TLineSettings& s) {
 
     // Raw binary: no input or output processing, parity not checked, every byte (NUL and the
     // break and control characters included) passed through as it is.
-    t.c_iflag &=
-        ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY | INPCK);
-    t.c_oflag &= ~OPOST;
-    t.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
+                                        IXON | IXOFF | IXANY | INPCK);
+    t.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    t.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     t.c_cflag &= ~(kFrameBits | CRTSCTS);
     t.c_cflag |= CREAD | CLOCAL;
 
@@ -189,7 +189,8 @@ void TComDevice::configure(const TLineSettings& s) {
     // Pseudo-terminals have no modem lines; they answer ENOTTY or EINVAL.
     int raise = (s.dtr ? TIOCM_DTR : 0) | (s.rts && !(t.c_cflag & CRTSCTS) ? TIOCM_RTS : 0);
     int lower = (s.dtr ? 0 : TIOCM_DTR) | (s.rts || (t.c_cflag & CRTSCTS) ? 0 : TIOCM_RTS);
-    for (auto [request, bits] : {std::pair{TIOCMBIS, raise}, std::pair{TIOCMBIC, lower}}) {
+    for (auto [request, bits] : {std::pair<unsigned long, int>{TIOCMBIS, raise},
+                                 std::pair<unsigned long, int>{TIOCMBIC, lower}}) {
         if (bits && ::ioctl(fd_, request, &bits) != 0 && errno != ENOTTY && errno != EINVAL)
             throwOpenError(errno);
     }

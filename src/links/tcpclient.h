@@ -2,12 +2,15 @@
 
 #include "links/tcpclient_platform.h"
 
-class ESocketError;
-
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+
+class ESocketError;
+
+// The TCP port on which the sign takes its data stream.
+constexpr std::int32_t kSignTcpPort = 23;
 
 // The network link: a TCP client that writes the sign data stream to the sign. It only sends;
 // nothing is ever read from the connection. Every operation blocks the calling thread until it
@@ -22,7 +25,7 @@ public:
     // The remote host: "LOCALHOST", a dotted IPv4 address (or its short forms) or a name.
     std::string Host;
     // The remote TCP port.
-    std::int32_t Port = 23;
+    std::int32_t Port = kSignTcpPort;
     // Local address and port to bind to; empty and 0 mean any.
     std::string BoundIP;
     std::int32_t BoundPort = 0;

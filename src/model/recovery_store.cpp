@@ -155,4 +155,11 @@ std::vector<TRecoveryCopy> TRecoveryStore::FindOrphans() const {
 
 void TRecoveryStore::Discard(const TRecoveryCopy& copy) {
     fileRemoveQuietly(copy.copyPath);
+    // With the temporary files of its writes that its editor left when it stopped.
+    const std::size_t slash = copy.copyPath.rfind('/');
+    const std::string folder = copy.copyPath.substr(0, slash + 1);
+    for (const std::string& entry : fileFolderEntries(folder)) {
+        if (tempFileWriter(entry, copy.copyPath.substr(slash + 1)) == copy.writer.pid)
+            fileRemoveQuietly(folder + entry);
+    }
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+// The port numbers from this one on choose the network link; those below, a serial port.
+constexpr int kFirstNetworkPort = 5;
 // Most characters of the sign's network address.
 constexpr std::size_t kMaxCommIP = 40;
 // The settings file's section of the editor's link.
@@ -54,6 +56,8 @@ public:
     void Save();
 
     TSignSize signSize() const { return {SignLines, SignColumns}; }
+    // Whether `Port` chooses the network link.
+    bool usesNetwork() const { return Port >= kFirstNetworkPort; }
 
     const std::string& settingsPath() const { return path_; }
     const std::string& section() const { return section_; }

@@ -18,20 +18,6 @@ std::string secondsIn(std::chrono::milliseconds span) {
 
 } // namespace
 
-std::string oneLine(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-            out += ' ';
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 ESendError::ESendError(const std::string& headline, const std::string& detail, std::size_t sent,
                        std::size_t total)
     : std::runtime_error(failureText(headline, detail))

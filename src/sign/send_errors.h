@@ -60,6 +60,3 @@ public:
     ESendPeerClosed(std::size_t sent, std::size_t total, const std::string& link,
                     std::string_view reason);
 };
-
-// `text` on one line: line breaks (CR LF, CR or LF) become single spaces.
-std::string oneLine(std::string_view text);

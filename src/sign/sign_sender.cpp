@@ -33,9 +33,9 @@ TSignLink TSignLink::Network(std::string host, int tcpPort) {
     return link;
 }
 
-TSignLink signLinkFromSettings(const TBComm& comm) {
-    if (comm.Port >= 5)
-        return TSignLink::Network(comm.IP);
+TSignLink signLinkFromSettings(const TBComm& comm, int tcpPort) {
+    if (comm.usesNetwork())
+        return TSignLink::Network(comm.IP, tcpPort);
     // The port number is 16 bits wide, as the serial port takes it.
     const unsigned number = static_cast<std::uint16_t>(comm.Port);
     return TSignLink::Serial(number, comm.Baud,

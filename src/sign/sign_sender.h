@@ -1,5 +1,6 @@
 #pragma once
 
+#include "links/tcpclient.h"
 #include "sign/transmitter.h"
 
 #include <atomic>
@@ -30,17 +31,17 @@ struct TSignLink {
     std::int32_t baud = 0;
     // Network: the sign's address (a dotted IPv4 address or a name) and its TCP port.
     std::string host;
-    int tcpPort = 23;
+    int tcpPort = kSignTcpPort;
 
     static TSignLink Serial(unsigned comNumber, std::int32_t baud, std::string device = {});
-    static TSignLink Network(std::string host, int tcpPort = 23);
+    static TSignLink Network(std::string host, int tcpPort = kSignTcpPort);
     bool network() const { return kind == Kind::Network; }
 };
 
 // The link that the communication settings choose: port 5 or more the network link to their
-// address on port 23; otherwise the serial port of that number at their speed, on the device
+// address on `tcpPort`; otherwise the serial port of that number at their speed, on the device
 // that the settings file's section "Ports" maps it to (/dev/ttyS<n-1> when it maps none).
-TSignLink signLinkFromSettings(const TBComm& comm);
+TSignLink signLinkFromSettings(const TBComm& comm, int tcpPort = kSignTcpPort);
 
 // The link as messages name it: "IP address 10.0.0.5, port 23", "Com port 1 (/dev/ttyS0) at
 // 1200 baud", "Com port 0 at 1200 baud" (no device), "Serial device /dev/ttyUSB0 at 1200 baud"

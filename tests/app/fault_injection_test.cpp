@@ -13,8 +13,8 @@
 #include "support/core/loopback_peer.h"
 #include "support/core/process_counts.h"
 #include "support/core/test_pty.h"
-#include "support/gui/app_fixture.h"
 #include "support/gui/modal.h"
+#include "support/gui/send_fixture.h"
 
 #include <QLineEdit>
 #include <QMessageBox>
@@ -37,44 +37,28 @@ namespace {
 
 using Peer = LoopbackPeer::Behaviour;
 
-class FaultInjectionTest : public AppFixture {
+class FaultInjectionTest : public SendFixture {
 protected:
     void SetUp() override {
         writeFileBytes(std::getenv("LUMAVANE_INI"), "[Comm]\r\nPort=5\r\nIP=127.0.0.1\r\n");
         AppFixture::SetUp();
     }
 
-    void useNetwork(int tcpPort) {
-        form().Comm().Port = 5;
-        form().Comm().IP = "127.0.0.1";
-        form().TCP1.Port = tcpPort;
-    }
-    void useSerial(const std::string& device) {
-        form().Comm().Port = 1;
-        form().Comm().Baud = 115200;
-        form().ComPort1.DeviceResolver = [device](unsigned) { return device; };
-    }
     // Presses F9, confirms the Select Address dialog as it stands and, when `box` is set,
     // records the error box that follows and closes it.
     bool send(bool box) {
-        ModalScript script(20000);
-        script.expect<TAskSend1>([](TAskSend1* dlg) {
-            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : dlg,
-                            Qt::Key_Return);
-        });
-        if (box) {
-            script.expect<QMessageBox>([this](QMessageBox* b) {
+        if (!box)
+            return pressSend(confirmAddress, nullptr, 20000);
+        return pressSend(
+            confirmAddress,
+            [this](QMessageBox* b) {
                 boxText = b->text();
                 boxCaption = b->windowTitle();
                 sendingShownUnderBox = windows->SendData1->isVisible();
                 linkOpenUnderBox = form().ComPort1.Open() || form().TCP1.Connected();
                 clickButton(b, QMessageBox::Ok);
-            });
-        }
-        press(Qt::Key_F9);
-        const bool served = script.wait();
-        EXPECT_TRUE(served) << "still waiting for " << script.pending();
-        return served;
+            },
+            20000);
     }
 
     QString boxText, boxCaption;
@@ -144,7 +128,7 @@ TEST_F(FaultInjectionTest, SaveOntoAFullFileSystemKeepsTheOldFileAndTheModifiedF
 
 TEST_F(FaultInjectionTest, ASerialDeviceThatVanishesMidSendIsReportedAndClosed) {
     PtyReader pty(300);
-    useSerial(pty.path());
+    useSerial(pty.path(), 115200);
     load(std::vector<std::string>(60, "NotCentered,^G^a line of the message to the sign"));
     ASSERT_TRUE(send(true));
     EXPECT_TRUE(pty.gone()) << "the device went away during the send";

@@ -1,4 +1,3 @@
-#include "app/application.h"
 #include "app/file_dialogs.h"
 #include "editor/block_editor.h"
 #include "editor/message_list_box.h"
@@ -6,6 +5,7 @@
 #include "support/gui/app_fixture.h"
 #include "support/gui/modal.h"
 #include "support/gui/modal_guard.h"
+#include "widgets/error_report.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -74,7 +74,7 @@ struct MenuItem {
 TEST_F(MainWindowTest, StartsUntitledWithTheWholeMenu) {
     EXPECT_EQ(title(), kNewTitle);
     EXPECT_TRUE(lines().empty());
-    EXPECT_EQ(TApplication::Title(), "Lumavane Static Message Editor");
+    EXPECT_EQ(programTitle(), "Lumavane Static Message Editor");
 
     const MenuItem items[] = {
         {"New1", "File1", "&New", "Ctrl+N"},
@@ -496,7 +496,7 @@ TEST_F(MainWindowTest, FileCutByANulIsShownWithAWarningAndNeverSavedOverSilently
     ASSERT_TRUE(open.wait()) << open.pending();
     EXPECT_EQ(warning.toStdString(),
               path + " holds a NUL byte at offset 32: the text after it is not shown.");
-    EXPECT_EQ(caption, TApplication::Title());
+    EXPECT_EQ(caption, programTitle());
     EXPECT_EQ(lines(), Lines({"NotCentered,BEFORE", "Centered,HAS"}));
     EXPECT_EQ(title(), "Lumavane Message Editor V1.0 -- " + path);
 
@@ -613,11 +613,11 @@ TEST_F(MainWindowTest, UnreadableFileIsReportedAndNothingIsLost) {
     ASSERT_TRUE(script.wait()) << script.pending();
     EXPECT_TRUE(message.startsWith(QString::fromStdString("Cannot open file " + fifo)))
         << message.toStdString();
-    EXPECT_EQ(caption, TApplication::Title());
+    EXPECT_EQ(caption, programTitle());
     EXPECT_EQ(lines(), Lines({"NotCentered,kept"}));
     EXPECT_EQ(title(), "Lumavane Message Editor V1.0 -- " + dir.file("loaded.lsm"));
     // The report also went to the error log.
-    const std::string log = readFileBytes(TApplication::ErrorLogPath().toStdString());
+    const std::string log = readFileBytes(errorLogPath().toStdString());
     EXPECT_NE(log.find("Cannot open file " + fifo), std::string::npos);
 }
 

@@ -1,16 +1,16 @@
-#include "app/application.h"
 #include "editor/message_list_box.h"
 #include "links/ui/port_select_dlg.h"
 #include "sign/send_buffer.h"
 #include "sign/sign_stream.h"
 #include "sign/ui/ask_send.h"
 #include "sign/ui/send_data.h"
-#include "widgets/spin_edit.h"
 #include "support/core/loopback_peer.h"
 #include "support/core/test_pty.h"
-#include "support/gui/app_fixture.h"
 #include "support/gui/modal.h"
 #include "support/gui/modal_guard.h"
+#include "support/gui/send_fixture.h"
+#include "widgets/error_report.h"
+#include "widgets/spin_edit.h"
 
 #include <QLineEdit>
 #include <QMessageBox>
@@ -52,7 +52,7 @@ const std::vector<std::string> kMessage = {
     "Centered,^Y^Caf\xE9 ^R^open",
 };
 
-class SendCommandTest : public AppFixture {
+class SendCommandTest : public SendFixture {
 protected:
     void SetUp() override {
         setenv("LUMAVANE_STORE", store.c_str(), 1);
@@ -69,17 +69,6 @@ protected:
                                                         "\r\nBaud=" + std::to_string(baud) +
                                                         "\r\nIP=127.0.0.1\r\n");
     }
-    void useNetwork(int tcpPort) {
-        form().Comm().Port = 5;
-        form().Comm().IP = "127.0.0.1";
-        form().TCP1.Port = tcpPort;
-    }
-    void useSerial(const std::string& device, int baud = 19200) {
-        form().Comm().Port = 1;
-        form().Comm().Baud = baud;
-        form().ComPort1.DeviceResolver = [device](unsigned) { return device; };
-    }
-
     // Answers the Select Address dialog: types the two values (empty: leaves the field) and
     // confirms with Enter or cancels with Escape; records what the fields showed first.
     std::function<void(TAskSend1*)> address(const QString& start, const QString& width,
@@ -111,17 +100,9 @@ protected:
             clickButton(box, QMessageBox::Ok);
         };
     }
-    // Presses F9 with the dialog answered by `answer` and any further dialogs by `more`.
     bool send(std::function<void(TAskSend1*)> answer,
               std::function<void(QMessageBox*)> more = nullptr) {
-        ModalScript script;
-        script.expect<TAskSend1>(std::move(answer));
-        if (more)
-            script.expect<QMessageBox>(std::move(more));
-        press(Qt::Key_F9);
-        const bool served = script.wait();
-        EXPECT_TRUE(served) << "still waiting for " << script.pending();
-        return served;
+        return pressSend(std::move(answer), std::move(more));
     }
     // Restarts the program's windows as a new run would.
     void restart() {
@@ -334,7 +315,7 @@ TEST_F(SendCommandTest, EscapeCancelsASlowSerialSendAndTheSignGetsWhatIsCounted)
     EXPECT_FALSE(sendingShownUnderBox);
     EXPECT_FALSE(portOpenUnderBox);
     EXPECT_TRUE(pty.read(sent, 10000) == expected.substr(0, sent)) << "what was counted, no more";
-    EXPECT_TRUE(QString::fromUtf8(readFileBytes(TApplication::ErrorLogPath().toStdString()))
+    EXPECT_TRUE(QString::fromUtf8(readFileBytes(errorLogPath().toStdString()))
                     .contains("  " + boxText + "\n"));
 }
 
@@ -431,7 +412,7 @@ TEST_F(SendCommandTest, AStoreThatCannotBeWrittenAtTheEndIsLoggedWithoutABox) {
     NoModalGuard guard;
     AppFixture::TearDown();
     EXPECT_TRUE(guard.Seen().isEmpty()) << guard.Seen().join(",").toStdString();
-    const std::string log = readFileBytes(TApplication::ErrorLogPath().toStdString());
+    const std::string log = readFileBytes(errorLogPath().toStdString());
     EXPECT_NE(log.find("Cannot write the remembered values to " + store), std::string::npos);
 }
 

@@ -5,10 +5,10 @@
 #include "editor/sign_preview_dock.h"
 #include "sign/ui/ask_send.h"
 #include "sign/ui/com_setup_dlg.h"
-#include "widgets/spin_edit.h"
 #include "signview/sign_board.h"
 #include "support/gui/app_fixture.h"
 #include "support/gui/modal.h"
+#include "widgets/spin_edit.h"
 
 #include <QAction>
 #include <QImage>

@@ -1,5 +1,4 @@
 #include "app/app_windows.h"
-#include "app/application.h"
 #include "app/main_form.h"
 #include "editor/block_editor.h"
 #include "links/ui/port_select_dlg.h"
@@ -9,6 +8,7 @@
 #include "support/gui/app_fixture.h"
 #include "support/gui/modal.h"
 #include "support/gui/modal_guard.h"
+#include "widgets/error_report.h"
 
 #include <QMessageBox>
 #include <QRadioButton>
@@ -117,7 +117,7 @@ TEST(StartupReportTest, AStoreFileThatIsAFolderIsReportedAtStartUpAndOnlyLoggedA
     std::filesystem::create_directory(store);
     const std::string ownStore = std::getenv("LUMAVANE_STORE");
     setenv("LUMAVANE_STORE", store.c_str(), 1);
-    const std::string log = TApplication::ErrorLogPath().toStdString();
+    const std::string log = errorLogPath().toStdString();
     const std::string logBefore = fileExists(log) ? readFileBytes(log) : "";
 
     QString text;

@@ -295,9 +295,16 @@ TEST_F(DesktopTest, ChangesOfAKilledEditorAreRecoveredAtTheNextStart) {
     ASSERT_TRUE(desk->startEditor(shop));
     ASSERT_NO_FATAL_FAILURE(addBlock("NEW", shop));
     const std::string copies = dir.file("session/state/lumavane/recovery");
-    ASSERT_TRUE(waitUntil(
-        [&] { return std::filesystem::exists(copies) && !std::filesystem::is_empty(copies); },
-        10s));
+    // The copy itself, not the safe writer's temporary file on its way.
+    const auto written = [&] {
+        std::error_code none;
+        for (const auto& entry : std::filesystem::directory_iterator(copies, none)) {
+            if (entry.path().extension() == ".recovery")
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(waitUntil(written, 10s));
     desk->editor().stop(SIGKILL, 1s);
 
     desk->launchEditor({});

@@ -1,4 +1,3 @@
-#include "app/application.h"
 #include "editor/block_editor.h"
 #include "editor/block_text_edit.h"
 #include "editor/message_list_box.h"
@@ -8,6 +7,7 @@
 #include "support/gui/app_fixture.h"
 #include "support/gui/modal.h"
 #include "support/gui/modal_guard.h"
+#include "widgets/error_report.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -403,7 +403,7 @@ TEST_F(BlockEditorTest, UnusableClipboardIsReportedAndLeavesTheText) {
     QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
     ASSERT_TRUE(script.wait()) << script.pending();
     EXPECT_EQ(message, "Cannot open clipboard");
-    EXPECT_EQ(caption, TApplication::Title());
+    EXPECT_EQ(caption, programTitle());
     EXPECT_EQ(dialog.Edit1->text(), "keep");
 }
 

@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "widgets/error_report.h"
 #include "widgets/run_command.h"
 #include "widgets/window_placement.h"
 
@@ -24,7 +25,9 @@ public:
         setCommandErrorReport(
             [this](const std::exception& error) { reports.push_back(error.what()); });
     }
-    ~ReportRecorder() { setCommandErrorReport(&TApplication::ReportException); }
+    ~ReportRecorder() {
+        setCommandErrorReport([](const std::exception& error) { reportError(error); });
+    }
     std::vector<std::string> reports;
 };
 
@@ -58,7 +61,7 @@ TEST(RunCommandTest, AnErrorEndsTheCommandAndGoesToTheReport) {
 TEST(RunCommandTest, WithoutAReportTheErrorGoesToTheCaller) {
     setCommandErrorReport(nullptr);
     EXPECT_THROW(runCommand([] { throw std::runtime_error("no report"); }), std::runtime_error);
-    setCommandErrorReport(&TApplication::ReportException);
+    setCommandErrorReport([](const std::exception& error) { reportError(error); });
 }
 
 QPoint screenCentre(const QWidget& window) {

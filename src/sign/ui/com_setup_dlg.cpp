@@ -5,8 +5,8 @@
 #include "sign/comm_settings.h"
 #include "widgets/dialog_frame.h"
 #include "widgets/radio_group.h"
-#include "widgets/spin_edit.h"
 #include "widgets/run_command.h"
+#include "widgets/spin_edit.h"
 #include "widgets/window_placement.h"
 
 #include <QFrame>
