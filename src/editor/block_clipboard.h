@@ -27,8 +27,8 @@ QString blockLinesText(const std::vector<std::string>& lines);
 // holds a character that the character set has no byte for, or a NUL.
 std::vector<std::string> pastedBlockLines(const QString& text);
 
-// Puts `lines` on the clipboard as text (EClipboardError when it cannot be used).
+// Puts `lines` on the clipboard as text (an error when it cannot be used).
 void copyBlockLines(QClipboard* clipboard, const std::vector<std::string>& lines);
 
-// The block lines of the clipboard's text (EClipboardError, EPasteRefused).
+// The block lines of the clipboard's text (an error when there is no clipboard; EPasteRefused).
 std::vector<std::string> pasteBlockLines(QClipboard* clipboard);

@@ -3,19 +3,21 @@
 #include <QClipboard>
 #include <QMimeData>
 
+#include <stdexcept>
+
 void putClipboardText(QClipboard* clipboard, const QString& text) {
     if (!clipboard)
-        throw EClipboardError();
+        throw std::runtime_error("Cannot open clipboard");
     clipboard->clear(QClipboard::Clipboard);
     clipboard->setText(text, QClipboard::Clipboard);
     // A desktop without a usable clipboard takes the text and keeps nothing.
     if (clipboard->text(QClipboard::Clipboard) != text)
-        throw EClipboardError();
+        throw std::runtime_error("Cannot open clipboard");
 }
 
 QString clipboardText(QClipboard* clipboard) {
     if (!clipboard)
-        throw EClipboardError();
+        throw std::runtime_error("Cannot open clipboard");
     return clipboard->text(QClipboard::Clipboard);
 }
 

@@ -3,23 +3,15 @@
 #include <QString>
 
 #include <memory>
-#include <stdexcept>
 
 class QClipboard;
 class QMimeData;
 
-// The system clipboard could not be used: "Cannot open clipboard".
-class EClipboardError : public std::runtime_error {
-public:
-    EClipboardError()
-        : std::runtime_error("Cannot open clipboard") {}
-};
-
-// Empties `clipboard` and puts `text` on it as plain text. Throws EClipboardError when there is
-// no clipboard or it does not hold the text afterwards.
+// Empties `clipboard` and puts `text` on it as plain text. Throws "Cannot open clipboard" when
+// there is no clipboard or it does not hold the text afterwards.
 void putClipboardText(QClipboard* clipboard, const QString& text);
 
-// The plain text on `clipboard`; throws EClipboardError when there is no clipboard.
+// The plain text on `clipboard`; throws "Cannot open clipboard" when there is no clipboard.
 QString clipboardText(QClipboard* clipboard);
 
 // Keeps what `clipboard` holds, in every format it offers, and puts it back when it goes: for

@@ -2,16 +2,8 @@
 
 #include <QAbstractListModel>
 
-#include <stdexcept>
 #include <string>
 #include <vector>
-
-// The message list cannot take another line: "Unable to insert a line".
-class EStringListError : public std::runtime_error {
-public:
-    EStringListError()
-        : std::runtime_error("Unable to insert a line") {}
-};
 
 // The message list: the block lines in order, held as the bytes they are stored as. The list
 // control shows it; the file commands load and save it whole.
@@ -39,7 +31,7 @@ public:
     // Replaces every line at once.
     void SetLines(std::vector<std::string> lines);
     void Clear();
-    // Appends or inserts one line; throws EStringListError when the list cannot take it.
+    // Appends or inserts one line; throws "Unable to insert a line" when the list cannot take it.
     void Append(const std::string& line);
     void Insert(int row, const std::string& line);
     // Inserts `lines` in order so that the first one stands at `row`.

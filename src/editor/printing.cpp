@@ -14,6 +14,7 @@
 #include <QPushButton>
 
 #include <cmath>
+#include <stdexcept>
 
 namespace {
 
@@ -27,7 +28,7 @@ QString printerDescription(const QPrinter& printer) {
 }
 
 [[noreturn]] void fail(const char* what, const QPrinter& printer) {
-    throw EPrintError(std::string(what) + " " + printerDescription(printer).toStdString());
+    throw std::runtime_error(std::string(what) + " " + printerDescription(printer).toStdString());
 }
 
 // Brings the dialog in line with the printer each time it is shown, after the dialog has

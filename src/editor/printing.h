@@ -2,18 +2,11 @@
 
 #include <QFont>
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 class QPrinter;
 class QWidget;
-
-// The printer could not start, continue or finish the document.
-class EPrintError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // The list window's own font as the listing uses it on paper: "System", regular, 22 pixels at
 // 96 pixels per inch, that is 16.5 points, which the printer rounds to 17. Where the desktop has
@@ -25,7 +18,7 @@ QString listingJobName(const std::string& fileName);
 
 // Prints `lines` as they are stored (Windows-1252 bytes), one printed line each, under a header
 // with `fileName` (a path in the file system's encoding, or "[new file]") and the page number.
-// Prints nothing for an empty list. Throws EPrintError when the printer refuses the document.
+// Prints nothing for an empty list. Throws, naming the printer, when it refuses the document.
 void printListing(QPrinter& printer, const std::vector<std::string>& lines,
                   const std::string& fileName);
 

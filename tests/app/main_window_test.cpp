@@ -20,8 +20,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -43,17 +41,6 @@ protected:
     }
     static std::function<void(TBEDlg*)> cancelBlock() {
         return [](TBEDlg* dialog) { QTest::keyClick(dialog->Edit1, Qt::Key_Escape); };
-    }
-    static std::function<void(QMessageBox*)> answer(QMessageBox::StandardButton button,
-                                                    QString* text = nullptr,
-                                                    QString* caption = nullptr) {
-        return [button, text, caption](QMessageBox* box) {
-            if (text)
-                *text = box->text();
-            if (caption)
-                *caption = box->windowTitle();
-            clickButton(box, button);
-        };
     }
     static std::function<void(QFileDialog*)> chooseFile(const std::string& path) {
         return [path](QFileDialog* dialog) { typeFileName(dialog, QString::fromStdString(path)); };
@@ -152,7 +139,7 @@ TEST_F(MainWindowTest, SaveAsWritesExactBytesAndAsksBeforeCreating) {
     QString prompt;
     ModalScript script;
     script.expect<QFileDialog>(chooseFile(path))
-        .expect<QMessageBox>(answer(QMessageBox::Yes, &prompt));
+        .expect<QMessageBox>(answerBox(QMessageBox::Yes, &prompt));
     press(Qt::Key_A, Qt::ControlModifier);
     ASSERT_TRUE(script.wait()) << script.pending();
     EXPECT_TRUE(prompt.contains("does not exist")) << prompt.toStdString();
@@ -165,7 +152,7 @@ TEST_F(MainWindowTest, SaveAsRefusingToCreateWritesNothing) {
     const std::string path = dir.file("refused.lsm");
     ModalScript script;
     script.expect<QFileDialog>(chooseFile(path))
-        .expect<QMessageBox>(answer(QMessageBox::No))
+        .expect<QMessageBox>(answerBox(QMessageBox::No))
         .expect<QFileDialog>(cancelFile());
     press(Qt::Key_A, Qt::ControlModifier);
     ASSERT_TRUE(script.wait()) << script.pending();
@@ -179,7 +166,7 @@ TEST_F(MainWindowTest, SaveAsAddsTheDefaultExtensionAndAsksBeforeOverwriting) {
     QString question;
     ModalScript script;
     script.expect<QFileDialog>(chooseFile(dir.file("exists")))
-        .expect<QMessageBox>(answer(QMessageBox::Yes, &question));
+        .expect<QMessageBox>(answerBox(QMessageBox::Yes, &question));
     press(Qt::Key_A, Qt::ControlModifier);
     ASSERT_TRUE(script.wait()) << script.pending();
     EXPECT_TRUE(question.contains("already exists")) << question.toStdString();
@@ -222,7 +209,7 @@ TEST_F(MainWindowTest, DeleteAsksAndRemovesOnlyOnOk) {
     QString text;
     QString caption;
     ModalScript cancel;
-    cancel.expect<QMessageBox>(answer(QMessageBox::Cancel, &text, &caption));
+    cancel.expect<QMessageBox>(answerBox(QMessageBox::Cancel, &text, &caption));
     press(Qt::Key_Delete);
     ASSERT_TRUE(cancel.wait()) << cancel.pending();
     EXPECT_EQ(text, "Are you sure you wish to delete the selection?");
@@ -231,7 +218,7 @@ TEST_F(MainWindowTest, DeleteAsksAndRemovesOnlyOnOk) {
     EXPECT_EQ(title().back(), 'm'); // still unmodified: ends with the file name
 
     ModalScript ok;
-    ok.expect<QMessageBox>(answer(QMessageBox::Ok));
+    ok.expect<QMessageBox>(answerBox(QMessageBox::Ok));
     press(Qt::Key_Delete);
     ASSERT_TRUE(ok.wait()) << ok.pending();
     EXPECT_EQ(lines(), Lines({"NotCentered,1", "NotCentered,3"}));
@@ -264,7 +251,7 @@ TEST_F(MainWindowTest, NewWithUnsavedChangesAnsweredNoEmptiesTheList) {
     QString question;
     QString caption;
     ModalScript script;
-    script.expect<QMessageBox>(answer(QMessageBox::No, &question, &caption));
+    script.expect<QMessageBox>(answerBox(QMessageBox::No, &question, &caption));
     press(Qt::Key_N, Qt::ControlModifier);
     ASSERT_TRUE(script.wait()) << script.pending();
     EXPECT_EQ(question.toStdString(), "Do you wish to save " + dir.file("loaded.lsm") + "?");
@@ -301,10 +288,10 @@ TEST_F(MainWindowTest, OpenAfterYesSavesFirstEvenWhenOpenIsCancelled) {
     const std::string path = dir.file("saved.lsm");
     QString question;
     ModalScript script;
-    script.expect<QMessageBox>(answer(QMessageBox::Yes, &question))
+    script.expect<QMessageBox>(answerBox(QMessageBox::Yes, &question))
         .expect<QFileDialog>(chooseFile(path))
-        .expect<QMessageBox>(answer(QMessageBox::Yes)) // create the file
-        .expect<QFileDialog>(cancelFile());            // the open dialog
+        .expect<QMessageBox>(answerBox(QMessageBox::Yes)) // create the file
+        .expect<QFileDialog>(cancelFile());               // the open dialog
     press(Qt::Key_O, Qt::ControlModifier);
     ASSERT_TRUE(script.wait()) << script.pending();
     EXPECT_EQ(question, "Do you wish to save [new file]?");
@@ -321,7 +308,7 @@ TEST_F(MainWindowTest, ClosingModifiedListAsksAndStaysOpenWhenSaveIsCancelled) {
 
     QString question;
     ModalScript script;
-    script.expect<QMessageBox>(answer(QMessageBox::Yes, &question))
+    script.expect<QMessageBox>(answerBox(QMessageBox::Yes, &question))
         .expect<QFileDialog>(cancelFile());
     EXPECT_FALSE(form().close());
     ASSERT_TRUE(script.wait()) << script.pending();
@@ -329,7 +316,7 @@ TEST_F(MainWindowTest, ClosingModifiedListAsksAndStaysOpenWhenSaveIsCancelled) {
     EXPECT_TRUE(form().isVisible());
 
     ModalScript no;
-    no.expect<QMessageBox>(answer(QMessageBox::No));
+    no.expect<QMessageBox>(answerBox(QMessageBox::No));
     EXPECT_TRUE(form().close());
     ASSERT_TRUE(no.wait());
 }
@@ -491,7 +478,7 @@ TEST_F(MainWindowTest, FileCutByANulIsShownWithAWarningAndNeverSavedOverSilently
     QString warning, caption;
     ModalScript open;
     open.expect<QFileDialog>(chooseFile(path))
-        .expect<QMessageBox>(answer(QMessageBox::Ok, &warning, &caption));
+        .expect<QMessageBox>(answerBox(QMessageBox::Ok, &warning, &caption));
     press(Qt::Key_O, Qt::ControlModifier);
     ASSERT_TRUE(open.wait()) << open.pending();
     EXPECT_EQ(warning.toStdString(),
@@ -527,7 +514,7 @@ TEST_F(MainWindowTest, FileCutByANulIsShownWithAWarningAndNeverSavedOverSilently
     ModalScript saveAs;
     saveAs.expect<QMessageBox>(clickText("Save &As..."))
         .expect<QFileDialog>(chooseFile(copy))
-        .expect<QMessageBox>(answer(QMessageBox::Yes));
+        .expect<QMessageBox>(answerBox(QMessageBox::Yes));
     press(Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(saveAs.wait()) << saveAs.pending();
     EXPECT_EQ(readFileBytes(copy), "NotCentered,BEFORE\r\nCentered,HAS\r\n");
@@ -543,7 +530,8 @@ TEST_F(MainWindowTest, FileCutByANulIsShownWithAWarningAndNeverSavedOverSilently
 
     // Replace, chosen on purpose, writes over the file.
     ModalScript replace;
-    replace.expect<QMessageBox>(answer(QMessageBox::Ok)).expect<QMessageBox>(clickText("&Replace"));
+    replace.expect<QMessageBox>(answerBox(QMessageBox::Ok))
+        .expect<QMessageBox>(clickText("&Replace"));
     form().OpenFile(path);
     press(Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(replace.wait()) << replace.pending();
@@ -565,7 +553,7 @@ TEST_F(MainWindowTest, FileTheUserMayNotWriteIsRefusedAndStaysModified) {
 
     QString message;
     ModalScript save;
-    save.expect<QMessageBox>(answer(QMessageBox::Ok, &message));
+    save.expect<QMessageBox>(answerBox(QMessageBox::Ok, &message));
     press(Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(save.wait()) << save.pending();
     EXPECT_EQ(message.toStdString(), "Cannot create file " + path + "\nPermission denied");
@@ -608,7 +596,7 @@ TEST_F(MainWindowTest, UnreadableFileIsReportedAndNothingIsLost) {
     QString caption;
     ModalScript script;
     script.expect<QFileDialog>(chooseFile(fifo))
-        .expect<QMessageBox>(answer(QMessageBox::Ok, &message, &caption));
+        .expect<QMessageBox>(answerBox(QMessageBox::Ok, &message, &caption));
     press(Qt::Key_O, Qt::ControlModifier);
     ASSERT_TRUE(script.wait()) << script.pending();
     EXPECT_TRUE(message.startsWith(QString::fromStdString("Cannot open file " + fifo)))
@@ -631,20 +619,15 @@ TEST_F(MainWindowTest, FailedSaveKeepsOldFileAndModifiedFlag) {
     for (int i = 0; i < 40; ++i)
         form().Lines().Append(lines()[0]);
 
-    // A file size limit makes the write fail part way, as a full disk would.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     QString message;
     ModalScript script;
-    script.expect<QMessageBox>(answer(QMessageBox::Ok, &message));
-    press(Qt::Key_S, Qt::ControlModifier);
-    const bool served = script.wait();
-    setrlimit(RLIMIT_FSIZE, &old);
-    ASSERT_TRUE(served) << script.pending();
+    script.expect<QMessageBox>(answerBox(QMessageBox::Ok, &message));
+    {
+        // A file size limit makes the write fail part way, as a full disk would.
+        const FileSizeLimit limit(1024);
+        press(Qt::Key_S, Qt::ControlModifier);
+        ASSERT_TRUE(script.wait()) << script.pending();
+    }
 
     EXPECT_TRUE(
         message.startsWith(QString::fromStdString("Cannot create file " + dir.file("loaded.lsm"))))
@@ -655,7 +638,7 @@ TEST_F(MainWindowTest, FailedSaveKeepsOldFileAndModifiedFlag) {
     // Closing still asks, so the changes are not lost silently.
     QString question;
     ModalScript close;
-    close.expect<QMessageBox>(answer(QMessageBox::Cancel, &question));
+    close.expect<QMessageBox>(answerBox(QMessageBox::Cancel, &question));
     EXPECT_FALSE(form().close());
     ASSERT_TRUE(close.wait());
     EXPECT_TRUE(question.startsWith("Do you wish to save"));

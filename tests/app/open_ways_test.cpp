@@ -69,14 +69,6 @@ protected:
         menu->hide();
         return texts;
     }
-    static std::function<void(QMessageBox*)> answer(QMessageBox::StandardButton button,
-                                                    QString* text = nullptr) {
-        return [button, text](QMessageBox* box) {
-            if (text)
-                *text = box->text();
-            clickButton(box, button);
-        };
-    }
 
 private:
     std::string ownState_;
@@ -133,7 +125,7 @@ TEST_F(OpenWaysTest, AFileGivenAtStartOpensANewOneStartsEmptyAMissingFolderIsRep
     form().New1->trigger();
     QString text;
     ModalScript script;
-    script.expect<QMessageBox>(answer(QMessageBox::Ok, &text));
+    script.expect<QMessageBox>(answerBox(QMessageBox::Ok, &text));
     openFileAtStart(form(), dir.file("gone/new.lsm"));
     ASSERT_TRUE(script.wait()) << script.pending();
     EXPECT_EQ(text.toStdString(),
@@ -202,7 +194,7 @@ TEST_F(OpenWaysTest, ADroppedMessageFileOpensAfterTheSaveQuestionOthersAreRefuse
         }
         QString question;
         ModalScript script;
-        script.expect<QMessageBox>(answer(*c.answer, &question));
+        script.expect<QMessageBox>(answerBox(*c.answer, &question));
         QApplication::sendEvent(target, &drop);
         EXPECT_TRUE(drop.isAccepted());
         EXPECT_NE(drop.dropAction(), Qt::MoveAction);
@@ -233,7 +225,7 @@ TEST_F(OpenWaysTest, RecentFilesListsOpenedAndSavedFilesNewestFirst) {
     saveAs
         .expect<QFileDialog>(
             [&](QFileDialog* dialog) { typeFileName(dialog, QString::fromStdString(b)); })
-        .expect<QMessageBox>(answer(QMessageBox::Yes));
+        .expect<QMessageBox>(answerBox(QMessageBox::Yes));
     press(Qt::Key_A, Qt::ControlModifier);
     ASSERT_TRUE(saveAs.wait()) << saveAs.pending();
     const std::string qc = dir.file("c && d.lsm");
@@ -245,7 +237,7 @@ TEST_F(OpenWaysTest, RecentFilesListsOpenedAndSavedFilesNewestFirst) {
     QList<QAction*> actions;
     ASSERT_EQ(recentEntries(&actions), Entries({"&1 " + b, "&2 " + a, "Clear List"}));
     ModalScript script;
-    script.expect<QMessageBox>(answer(QMessageBox::No));
+    script.expect<QMessageBox>(answerBox(QMessageBox::No));
     actions[1]->trigger();
     ASSERT_TRUE(script.wait()) << script.pending();
     EXPECT_EQ(title(), kTitle + a);
@@ -264,7 +256,7 @@ TEST_F(OpenWaysTest, AListThatCannotBeKeptIsToldOnceAndTheFilesStillOpen) {
     writeFileBytes(dir.file("state"), "");
     QString text;
     ModalScript script;
-    script.expect<QMessageBox>(answer(QMessageBox::Ok, &text));
+    script.expect<QMessageBox>(answerBox(QMessageBox::Ok, &text));
     form().OpenFile(a);
     ASSERT_TRUE(script.wait()) << script.pending();
     EXPECT_EQ(text.toStdString(),

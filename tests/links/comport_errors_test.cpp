@@ -1,4 +1,5 @@
 #include "links/comport_errors.h"
+#include "support/core/case_name.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +18,6 @@ struct PlatformCase {
 };
 
 // Test names and failures show the case by its name, not its bytes.
-void PrintTo(const PlatformCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class PlatformErrorTest : public testing::TestWithParam<PlatformCase> {};
 
 TEST_P(PlatformErrorTest, RaisesTheFamilyMemberWithItsText) {
@@ -37,17 +34,48 @@ TEST_P(PlatformErrorTest, RaisesTheFamilyMemberWithItsText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Codes, PlatformErrorTest,
-    testing::Values(PlatformCase{"OwnTextWins", 160, "ignored", -160, "Device write error", true},
-                    PlatformCase{"OwnTextLowest", 4, "", -4, "Too many open files", true},
-                    PlatformCase{"OwnTextHighest", 162, "", -162, "General failure", true},
-                    PlatformCase{"PlatformTextCleaned", 87, "The parameter\r\n\tis  incorrect.\r\n",
-                                 -87, "The parameter is incorrect. ", true},
-                    PlatformCase{"PlatformTextCut", 31, std::string(300, 'x'), -31,
-                                 std::string(255, 'x'), true},
-                    PlatformCase{"AboveTheRangeGeneral", 995, "text", -995,
-                                 "Unspecified serial port error", false},
-                    PlatformCase{"AboveTheRangeOwnCode", 2001, "text", -2001,
-                                 "Specified comport doesn't exist", false}),
-    [](const testing::TestParamInfo<PlatformCase>& info) { return std::string(info.param.name); });
+    testing::Values(PlatformCase{.name = "OwnTextWins",
+                                 .errorCode = 160,
+                                 .platformText = "ignored",
+                                 .code = -160,
+                                 .message = "Device write error",
+                                 .ioError = true},
+                    PlatformCase{.name = "OwnTextLowest",
+                                 .errorCode = 4,
+                                 .platformText = "",
+                                 .code = -4,
+                                 .message = "Too many open files",
+                                 .ioError = true},
+                    PlatformCase{.name = "OwnTextHighest",
+                                 .errorCode = 162,
+                                 .platformText = "",
+                                 .code = -162,
+                                 .message = "General failure",
+                                 .ioError = true},
+                    PlatformCase{.name = "PlatformTextCleaned",
+                                 .errorCode = 87,
+                                 .platformText = "The parameter\r\n\tis  incorrect.\r\n",
+                                 .code = -87,
+                                 .message = "The parameter is incorrect. ",
+                                 .ioError = true},
+                    PlatformCase{.name = "PlatformTextCut",
+                                 .errorCode = 31,
+                                 .platformText = std::string(300, 'x'),
+                                 .code = -31,
+                                 .message = std::string(255, 'x'),
+                                 .ioError = true},
+                    PlatformCase{.name = "AboveTheRangeGeneral",
+                                 .errorCode = 995,
+                                 .platformText = "text",
+                                 .code = -995,
+                                 .message = "Unspecified serial port error",
+                                 .ioError = false},
+                    PlatformCase{.name = "AboveTheRangeOwnCode",
+                                 .errorCode = 2001,
+                                 .platformText = "text",
+                                 .code = -2001,
+                                 .message = "Specified comport doesn't exist",
+                                 .ioError = false}),
+    CaseName());
 
 } // namespace

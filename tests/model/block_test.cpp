@@ -1,4 +1,5 @@
 #include "model/block.h"
+#include "support/core/case_name.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
                               "NotCentered," + std::string(255, 'x')},
                     ParseCase{"HighBytes", "Centered,\xE9\x80\xFF", true, "\xE9\x80\xFF",
                               "Centered,\xE9\x80\xFF"}),
-    [](const testing::TestParamInfo<ParseCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(BlockTest, NewBlockIsNotCenteredAndEmpty) {
     TBlock block;
@@ -127,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ExpandCase{"LoneCaretAtEnd", "x^", "x^", {0, 0}, {0, 0}},
                     ExpandCase{"CodeAfterLiteralCaret", "^X^G^Y", "^XY", {0, 0, 1}, {0, 0, 0}},
                     ExpandCase{"GreenFlashingMixed", "A^G^B^F^C", "ABC", {0, 1, 1}, {0, 0, 1}}),
-    [](const testing::TestParamInfo<ExpandCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(ExpandMarkupLimits, NeverWritesPastTheArrays) {
     TColourArray colours;

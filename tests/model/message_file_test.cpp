@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -18,7 +17,6 @@
 #include <optional>
 #include <string>
 #include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -276,15 +274,11 @@ TEST_F(WriteFailureTest, DirectoryMissingOrAFile) {
 TEST_F(WriteFailureTest, FailedWriteKeepsTheOldFileIntact) {
     const std::string path = dir.file("kept.lsm");
     writeFileBytes(path, "NotCentered,old\r\n");
-    // A file size limit makes the write fail part way, as a full disk would.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    expectCreateError(path, Lines(1000, "NotCentered," + std::string(200, 'n')));
-    setrlimit(RLIMIT_FSIZE, &old);
+    {
+        // A file size limit makes the write fail part way, as a full disk would.
+        const FileSizeLimit limit(4096);
+        expectCreateError(path, Lines(1000, "NotCentered," + std::string(200, 'n')));
+    }
 
     EXPECT_EQ(readFileBytes(path), "NotCentered,old\r\n");
     // No temporary file is left behind.
@@ -388,14 +382,10 @@ TEST_F(WriteFailureTest, InPlaceWriteThatCannotGrowKeepsTheOldBytes) {
     const std::string path = folder + "/m.lsm";
     writeFileBytes(path, "NotCentered,old\r\n");
     std::filesystem::permissions(folder, std::filesystem::perms(0555));
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    expectCreateError(path, Lines(100, "NotCentered," + std::string(200, 'n')));
-    setrlimit(RLIMIT_FSIZE, &old);
+    {
+        const FileSizeLimit limit(4096);
+        expectCreateError(path, Lines(100, "NotCentered," + std::string(200, 'n')));
+    }
     EXPECT_EQ(readFileBytes(path), "NotCentered,old\r\n");
 }
 

@@ -1,5 +1,6 @@
 #include "settings/profile.h"
 
+#include "support/core/case_name.h"
 #include "support/core/test_env.h"
 #include "support/core/unprivileged.h"
 
@@ -24,10 +25,6 @@ struct ReadCase {
     const char* key;
     std::string expected; // with the default "dflt"
 };
-
-void PrintTo(const ReadCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class ProfileReadTest : public testing::TestWithParam<ReadCase> {};
 
@@ -60,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"FirstSectionCounts", "[Comm]\nPort=1\n[Comm]\nIP=later\n", "Comm", "IP", "dflt"},
         ReadCase{"KeyBeforeAnySection", "IP=loose\n[Comm]\n", "Comm", "IP", "dflt"},
         ReadCase{"EqualsInValue", "[Comm]\nIP=a=b\n", "Comm", "IP", "a=b"}),
-    [](const testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(ProfileReadLimits, ValuesAreCutAt2047Characters) {
     TempDir dir;
@@ -128,10 +125,6 @@ struct WriteCase {
     std::string after;
 };
 
-void PrintTo(const WriteCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class ProfileWriteTest : public testing::TestWithParam<WriteCase> {};
 
 TEST_P(ProfileWriteTest, ChangesOnlyThatKey) {
@@ -173,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"EmptyValue", "[Comm]\nIP=10.0.0.1\n", "IP", "", "[Comm]\nIP=\n"},
         WriteCase{"HighBytesKept", "; caf\xE9\n[Comm]\n", "IP", "h\xF6st",
                   "; caf\xE9\n[Comm]\nIP=h\xF6st\n"}),
-    [](const testing::TestParamInfo<WriteCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 // The first line of a write error, and that the file's name is in it.
 void expectUnableToWrite(const std::function<void()>& write, const std::string& path) {

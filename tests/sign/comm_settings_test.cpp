@@ -2,6 +2,7 @@
 #include "settings/settings_path.h"
 #include "sign/comm_settings.h"
 
+#include "support/core/case_name.h"
 #include "support/core/test_env.h"
 
 #include <gtest/gtest.h>
@@ -24,10 +25,6 @@ struct LoadCase {
     int signLines = 0;
     int signColumns = 0;
 };
-
-void PrintTo(const LoadCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class CommLoadTest : public testing::TestWithParam<LoadCase> {};
 
@@ -55,57 +52,94 @@ const std::string k50 = "10.0.0.1" + std::string(42, 'x');
 INSTANTIATE_TEST_SUITE_P(
     Files, CommLoadTest,
     testing::Values(
-        LoadCase{"NoFile", std::nullopt, 2, 1200, "192.168.1.100"},
-        LoadCase{"NoSection", "[Ports]\nCOM1=/dev/ttyUSB0\n", 2, 1200, "192.168.1.100"},
-        LoadCase{"AllSet", "[Comm]\nPort=5\nBaud=9600\nIP=10.9.8.7\n", 5, 9600, "10.9.8.7"},
-        LoadCase{"OddCase", "[comm]\nPORT=3\nbaud=4800\nip=10.0.0.2\n", 3, 4800, "10.0.0.2"},
-        LoadCase{"PortBeyondNetworkKept", "[Comm]\nPort=7\n", 7, 1200, "192.168.1.100"},
-        LoadCase{"PortZeroKeptNegativeBaudReplaced",
-                 "[Comm]\nPort=0\nBaud=-5\n",
-                 0,
-                 1200,
-                 "192.168.1.100",
-                 {"Baud=-5 is out of range; 1200 is used instead."}},
-        LoadCase{"NegativePortsGiveNoPort",
-                 "[Comm]\nPort=-1\n",
-                 0,
-                 1200,
-                 "192.168.1.100",
-                 {"Port=-1 is out of range; 0 is used instead (no serial port is chosen: a send "
-                  "asks for one)."}},
-        LoadCase{"BeyondThirtyTwoBits",
-                 "[Comm]\nPort=99999999999\nBaud=-0x5\n",
-                 2,
-                 1200,
-                 "192.168.1.100",
-                 {"Port=99999999999 is out of range; 2 is used instead."}},
-        LoadCase{"LongValueShownCut",
-                 "[Comm]\nBaud=-" + std::string(40, '9') + "\n",
-                 2,
-                 1200,
-                 "192.168.1.100",
-                 {"Baud=-" + std::string(23, '9') + "... is out of range; 1200 is used instead."}},
-        LoadCase{"UnlistedBaudKept", "[Comm]\nBaud=1234\n", 2, 1234, "192.168.1.100"},
-        LoadCase{"Hex", "[Comm]\nPort=0x3\nBaud=0X2580\n", 3, 9600, "192.168.1.100"},
-        LoadCase{"Junk", "[Comm]\nPort=abc\nBaud=\n", 2, 1200, "192.168.1.100"},
-        LoadCase{"EmptyAddressKept", "[Comm]\nIP=\n", 2, 1200, ""},
-        LoadCase{"LongAddressCutTo40", "[Comm]\nIP=" + k50 + "\n", 2, 1200, k50.substr(0, 40)},
-        LoadCase{"SignSize",
-                 "[Comm]\nSignLines=99\nsigncolumns=0x14\n",
-                 2,
-                 1200,
-                 "192.168.1.100",
-                 {},
-                 99,
-                 20},
-        LoadCase{"SignSizeOutOfRangeIsUnknown",
-                 "[Comm]\nSignLines=100\nSignColumns=-3\n",
-                 2,
-                 1200,
-                 "192.168.1.100",
-                 {"SignLines=100 is out of range; 0 is used instead.",
-                  "SignColumns=-3 is out of range; 0 is used instead."}}),
-    [](const testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
+        LoadCase{
+            .name = "NoFile", .file = std::nullopt, .port = 2, .baud = 1200, .ip = "192.168.1.100"},
+        LoadCase{.name = "NoSection",
+                 .file = "[Ports]\nCOM1=/dev/ttyUSB0\n",
+                 .port = 2,
+                 .baud = 1200,
+                 .ip = "192.168.1.100"},
+        LoadCase{.name = "AllSet",
+                 .file = "[Comm]\nPort=5\nBaud=9600\nIP=10.9.8.7\n",
+                 .port = 5,
+                 .baud = 9600,
+                 .ip = "10.9.8.7"},
+        LoadCase{.name = "OddCase",
+                 .file = "[comm]\nPORT=3\nbaud=4800\nip=10.0.0.2\n",
+                 .port = 3,
+                 .baud = 4800,
+                 .ip = "10.0.0.2"},
+        LoadCase{.name = "PortBeyondNetworkKept",
+                 .file = "[Comm]\nPort=7\n",
+                 .port = 7,
+                 .baud = 1200,
+                 .ip = "192.168.1.100"},
+        LoadCase{.name = "PortZeroKeptNegativeBaudReplaced",
+                 .file = "[Comm]\nPort=0\nBaud=-5\n",
+                 .port = 0,
+                 .baud = 1200,
+                 .ip = "192.168.1.100",
+                 .report = {"Baud=-5 is out of range; 1200 is used instead."}},
+        LoadCase{
+            .name = "NegativePortsGiveNoPort",
+            .file = "[Comm]\nPort=-1\n",
+            .port = 0,
+            .baud = 1200,
+            .ip = "192.168.1.100",
+            .report =
+                {"Port=-1 is out of range; 0 is used instead (no serial port is chosen: a send "
+                 "asks for one)."}},
+        LoadCase{.name = "BeyondThirtyTwoBits",
+                 .file = "[Comm]\nPort=99999999999\nBaud=-0x5\n",
+                 .port = 2,
+                 .baud = 1200,
+                 .ip = "192.168.1.100",
+                 .report = {"Port=99999999999 is out of range; 2 is used instead."}},
+        LoadCase{.name = "LongValueShownCut",
+                 .file = "[Comm]\nBaud=-" + std::string(40, '9') + "\n",
+                 .port = 2,
+                 .baud = 1200,
+                 .ip = "192.168.1.100",
+                 .report = {"Baud=-" + std::string(23, '9') +
+                            "... is out of range; 1200 is used instead."}},
+        LoadCase{.name = "UnlistedBaudKept",
+                 .file = "[Comm]\nBaud=1234\n",
+                 .port = 2,
+                 .baud = 1234,
+                 .ip = "192.168.1.100"},
+        LoadCase{.name = "Hex",
+                 .file = "[Comm]\nPort=0x3\nBaud=0X2580\n",
+                 .port = 3,
+                 .baud = 9600,
+                 .ip = "192.168.1.100"},
+        LoadCase{.name = "Junk",
+                 .file = "[Comm]\nPort=abc\nBaud=\n",
+                 .port = 2,
+                 .baud = 1200,
+                 .ip = "192.168.1.100"},
+        LoadCase{
+            .name = "EmptyAddressKept", .file = "[Comm]\nIP=\n", .port = 2, .baud = 1200, .ip = ""},
+        LoadCase{.name = "LongAddressCutTo40",
+                 .file = "[Comm]\nIP=" + k50 + "\n",
+                 .port = 2,
+                 .baud = 1200,
+                 .ip = k50.substr(0, 40)},
+        LoadCase{.name = "SignSize",
+                 .file = "[Comm]\nSignLines=99\nsigncolumns=0x14\n",
+                 .port = 2,
+                 .baud = 1200,
+                 .ip = "192.168.1.100",
+                 .report = {},
+                 .signLines = 99,
+                 .signColumns = 20},
+        LoadCase{.name = "SignSizeOutOfRangeIsUnknown",
+                 .file = "[Comm]\nSignLines=100\nSignColumns=-3\n",
+                 .port = 2,
+                 .baud = 1200,
+                 .ip = "192.168.1.100",
+                 .report = {"SignLines=100 is out of range; 0 is used instead.",
+                            "SignColumns=-3 is out of range; 0 is used instead."}}),
+    CaseName());
 
 TEST(CommSettingsTest, NewObjectIsZeroAndEmpty) {
     const TBComm comm("unused");

@@ -1,5 +1,6 @@
 #include "sign/send_buffer.h"
 #include "sign/sign_stream.h"
+#include "support/core/case_name.h"
 
 #include <gtest/gtest.h>
 
@@ -49,10 +50,6 @@ struct StreamCase {
     int width;
     std::string expected;
 };
-
-void PrintTo(const StreamCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class SignStreamTest : public testing::TestWithParam<StreamCase> {};
 
@@ -161,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
                    hex("02 39 39 03 02 30 30 03 02 30 31 03")},
         StreamCase{"LineWithoutKeyword", {"plain"}, 1, 20, kRecordStart + hex("17") + "plain\x03"},
         StreamCase{"NoLinesNoBytes", {}, 1, 20, ""}),
-    [](const testing::TestParamInfo<StreamCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(LineAddressTest, FollowsTheMiddleDigitsOfStartPlusIndexPlus100) {
     struct Row {

@@ -2,6 +2,7 @@
 #include "sign/sign_stream.h"
 #include "sign/stream_decoder.h"
 
+#include "support/core/case_name.h"
 #include "support/core/random_message.h"
 
 #include <gtest/gtest.h>
@@ -95,10 +96,6 @@ struct ExampleCase {
     std::size_t trailing;
 };
 
-void PrintTo(const ExampleCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class DecodeExampleTest : public testing::TestWithParam<ExampleCase> {};
 
 TEST_P(DecodeExampleTest, GivesBackTheBlock) {
@@ -118,19 +115,80 @@ TEST_P(DecodeExampleTest, GivesBackTheBlock) {
     EXPECT_FALSE(r.endsFlashing);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Records, DecodeExampleTest,
-    testing::Values(
-        ExampleCase{"GreenThenFlashing", "NotCentered,A^G^B^F^C", 20, "ABC", "011", "001", 0, 0},
-        ExampleCase{"CentredEvenPads", "Centered,HI", 6, "HI", "00", "00", 2, 2},
-        ExampleCase{"EmptyText", "NotCentered,", 20, "", "", "", 0, 0},
-        ExampleCase{"CentredEmptyText", "Centered,", 21, "", "", "", 10, 11},
-        ExampleCase{"YellowFlashing", "NotCentered,^Y^^F^OK", 20, "OK", "22", "11", 0, 0},
-        ExampleCase{"OddPadAfter", "Centered,12345", 20, "12345", "00000", "00000", 7, 8},
-        ExampleCase{"WiderThanLine", "Centered,ABCDEFG", 5, "ABCDEFG", "0000000", "0000000", 0, 0},
-        ExampleCase{"SpacesInsideText", "NotCentered,^G^A B", 20, "A B", "111", "000", 0, 0},
-        ExampleCase{"LeadingSpacesAreText", "NotCentered,  A", 20, "  A", "000", "000", 0, 0}),
-    [](const testing::TestParamInfo<ExampleCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Records, DecodeExampleTest,
+                         testing::Values(ExampleCase{.name = "GreenThenFlashing",
+                                                     .line = "NotCentered,A^G^B^F^C",
+                                                     .width = 20,
+                                                     .text = "ABC",
+                                                     .colours = "011",
+                                                     .flash = "001",
+                                                     .leading = 0,
+                                                     .trailing = 0},
+                                         ExampleCase{.name = "CentredEvenPads",
+                                                     .line = "Centered,HI",
+                                                     .width = 6,
+                                                     .text = "HI",
+                                                     .colours = "00",
+                                                     .flash = "00",
+                                                     .leading = 2,
+                                                     .trailing = 2},
+                                         ExampleCase{.name = "EmptyText",
+                                                     .line = "NotCentered,",
+                                                     .width = 20,
+                                                     .text = "",
+                                                     .colours = "",
+                                                     .flash = "",
+                                                     .leading = 0,
+                                                     .trailing = 0},
+                                         ExampleCase{.name = "CentredEmptyText",
+                                                     .line = "Centered,",
+                                                     .width = 21,
+                                                     .text = "",
+                                                     .colours = "",
+                                                     .flash = "",
+                                                     .leading = 10,
+                                                     .trailing = 11},
+                                         ExampleCase{.name = "YellowFlashing",
+                                                     .line = "NotCentered,^Y^^F^OK",
+                                                     .width = 20,
+                                                     .text = "OK",
+                                                     .colours = "22",
+                                                     .flash = "11",
+                                                     .leading = 0,
+                                                     .trailing = 0},
+                                         ExampleCase{.name = "OddPadAfter",
+                                                     .line = "Centered,12345",
+                                                     .width = 20,
+                                                     .text = "12345",
+                                                     .colours = "00000",
+                                                     .flash = "00000",
+                                                     .leading = 7,
+                                                     .trailing = 8},
+                                         ExampleCase{.name = "WiderThanLine",
+                                                     .line = "Centered,ABCDEFG",
+                                                     .width = 5,
+                                                     .text = "ABCDEFG",
+                                                     .colours = "0000000",
+                                                     .flash = "0000000",
+                                                     .leading = 0,
+                                                     .trailing = 0},
+                                         ExampleCase{.name = "SpacesInsideText",
+                                                     .line = "NotCentered,^G^A B",
+                                                     .width = 20,
+                                                     .text = "A B",
+                                                     .colours = "111",
+                                                     .flash = "000",
+                                                     .leading = 0,
+                                                     .trailing = 0},
+                                         ExampleCase{.name = "LeadingSpacesAreText",
+                                                     .line = "NotCentered,  A",
+                                                     .width = 20,
+                                                     .text = "  A",
+                                                     .colours = "000",
+                                                     .flash = "000",
+                                                     .leading = 0,
+                                                     .trailing = 0}),
+                         CaseName());
 
 TEST(StreamDecoderTest, AddressesFollowTheStartLineAndWrap) {
     const auto records = recordsOf(decodeAll(build({"A", "B", "C"}, 99, 20)));
@@ -233,10 +291,6 @@ struct MalformedCase {
     std::vector<std::string> expected;
 };
 
-void PrintTo(const MalformedCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class MalformedStreamTest : public testing::TestWithParam<MalformedCase> {};
 
 TEST_P(MalformedStreamTest, ReportsAndSkips) {
@@ -304,7 +358,7 @@ INSTANTIATE_TEST_SUITE_P(
                                       std::string(kMaxRecordBytes - 3, 'A') + "\x03",
                                   {"01@0+" + std::to_string(kMaxRecordBytes + 1) + " pad 0/0 '" +
                                    std::string(kMaxRecordBytes - 3, 'A') + "'"}}),
-    [](const testing::TestParamInfo<MalformedCase>& info) { return info.param.name; });
+    CaseName());
 
 TEST(StreamDecoderTest, ErrorReportsKeepOnlyTheFirstBytes) {
     const auto events = decodeAll(std::string(1000, 'z') + kGood);

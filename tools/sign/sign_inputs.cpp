@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <stdexcept>
 
 namespace {
 
@@ -57,7 +58,7 @@ public:
         const std::string service = std::to_string(port_);
         const std::string shown = address_ + ":" + service;
         if (const int rc = ::getaddrinfo(address_.c_str(), service.c_str(), &hints, &found))
-            throw ESignInputError(failureLine("Cannot listen on " + shown, ::gai_strerror(rc)));
+            throw std::runtime_error(failureLine("Cannot listen on " + shown, ::gai_strerror(rc)));
         int error = 0;
         for (addrinfo* a = found; a && listener_ < 0; a = a->ai_next) {
             const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
@@ -76,7 +77,7 @@ public:
         }
         ::freeaddrinfo(found);
         if (listener_ < 0)
-            throw ESignInputError(failureLine("Cannot listen on " + shown, errnoText(error)));
+            throw std::runtime_error(failureLine("Cannot listen on " + shown, errnoText(error)));
         sockaddr_storage bound{};
         socklen_t length = sizeof bound;
         ::getsockname(listener_, reinterpret_cast<sockaddr*>(&bound), &length);
@@ -151,7 +152,8 @@ public:
     void open() override {
         char name[256] = {};
         if (::openpty(&fd_, &slave_, name, nullptr, nullptr) != 0)
-            throw ESignInputError(failureLine("Cannot create a pseudo-terminal", errnoText(errno)));
+            throw std::runtime_error(
+                failureLine("Cannot create a pseudo-terminal", errnoText(errno)));
         ::fcntl(fd_, F_SETFD, FD_CLOEXEC);
         ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
         // Raw until the editor sets its own line settings: no echo, no newline translation.
@@ -182,15 +184,16 @@ public:
     void open() override {
         speed_t speed;
         if (!termiosSpeed(baud_, speed))
-            throw ESignInputError("Unsupported speed " + std::to_string(baud_) + " for " + device_);
+            throw std::runtime_error("Unsupported speed " + std::to_string(baud_) + " for " +
+                                     device_);
         fd_ = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd_ < 0)
-            throw ESignInputError(failureLine("Cannot open " + device_, errnoText(errno)));
+            throw std::runtime_error(failureLine("Cannot open " + device_, errnoText(errno)));
         termios t{};
         if (::tcgetattr(fd_, &t) != 0) {
             const int error = errno;
             closeFd(fd_);
-            throw ESignInputError(
+            throw std::runtime_error(
                 failureLine(device_ + " is not a serial device", errnoText(error)));
         }
         ::cfmakeraw(&t);
@@ -202,7 +205,7 @@ public:
         if (::tcsetattr(fd_, TCSANOW, &t) != 0) {
             const int error = errno;
             closeFd(fd_);
-            throw ESignInputError(failureLine("Cannot set up " + device_, errnoText(error)));
+            throw std::runtime_error(failureLine("Cannot set up " + device_, errnoText(error)));
         }
         ::tcflush(fd_, TCIFLUSH);
     }
@@ -218,7 +221,7 @@ private:
 
 TSignInput::TSignInput() {
     if (::pipe2(stopPipe_, O_CLOEXEC | O_NONBLOCK) != 0)
-        throw ESignInputError(failureLine("Cannot create a pipe", errnoText(errno)));
+        throw std::runtime_error(failureLine("Cannot create a pipe", errnoText(errno)));
 }
 
 TSignInput::~TSignInput() {
@@ -299,10 +302,10 @@ void parseListenAddress(const std::string& text, std::string& address, int& port
         if (address.size() >= 2 && address.front() == '[' && address.back() == ']')
             address = address.substr(1, address.size() - 2);
         if (address.empty())
-            throw ESignInputError("No address before the port in \"" + text + "\"");
+            throw std::runtime_error("No address before the port in \"" + text + "\"");
     }
     const std::optional<long long> number = parseWholeNumber(portText, TNumberForm::Digits);
     if (!number || *number > 65535)
-        throw ESignInputError("Not a TCP port: \"" + portText + "\" (0 to 65535)");
+        throw std::runtime_error("Not a TCP port: \"" + portText + "\" (0 to 65535)");
     port = static_cast<int>(*number);
 }

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -17,14 +16,8 @@ public:
     virtual void sendEnded() = 0;
 };
 
-// An input that cannot be opened or read: the message says which and why.
-class ESignInputError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 // Where the virtual sign reads its bytes from. open() takes the device or the port (and
-// throws ESignInputError); run() reads until stop() is called from any thread.
+// throws, saying which and why); run() reads until stop() is called from any thread.
 class TSignInput {
 public:
     TSignInput();
@@ -67,5 +60,5 @@ std::unique_ptr<TSignInput> makePtyInput();
 std::unique_ptr<TSignInput> makeSerialInput(const std::string& device, int baud);
 
 // Splits "[ADDR:]PORT" into its two parts (ADDR 127.0.0.1 when left out); throws
-// ESignInputError for a port that is not a number from 0 to 65535.
+// An error for a port that is not a number from 0 to 65535.
 void parseListenAddress(const std::string& text, std::string& address, int& port);

@@ -1,6 +1,7 @@
 #include "links/comport.h"
 #include "links/comport_errors.h"
 #include "links/ui/port_select_dlg.h"
+#include "support/core/case_name.h"
 #include "support/core/test_env.h"
 #include "support/core/test_pty.h"
 #include "support/gui/modal.h"
@@ -93,10 +94,6 @@ struct ChoiceCase {
 };
 
 // Test names and failures show the case by its name, not its bytes.
-void PrintTo(const ChoiceCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class PortChoiceTest : public PortSelectTest, public testing::WithParamInterface<ChoiceCase> {};
 
 TEST_P(PortChoiceTest, OpeningFollowsTheChoice) {
@@ -151,6 +148,6 @@ INSTANTIATE_TEST_SUITE_P(
                        QTest::keyClick(d, Qt::Key_Escape);
                    },
                    0, ENoPortSelected::kCode, true}),
-    [](const testing::TestParamInfo<ChoiceCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 } // namespace

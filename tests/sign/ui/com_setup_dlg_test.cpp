@@ -3,6 +3,7 @@
 #include "sign/ui/com_setup_dlg.h"
 #include "widgets/radio_group.h"
 
+#include "support/core/case_name.h"
 #include "support/core/test_env.h"
 #include "support/gui/modal.h"
 
@@ -133,10 +134,6 @@ struct ConfirmCase {
     std::string after; // the file after OK without any change
 };
 
-void PrintTo(const ConfirmCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class ComSetupConfirmTest : public testing::TestWithParam<ConfirmCase> {};
 
 TEST_P(ComSetupConfirmTest, ShowsAndStores) {
@@ -182,7 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "[Comm]\nIP=" + kAddress40 + "\nPort=2\nBaud=1200\n"},
         ConfirmCase{"HighBytesRoundTrip", "; r\xE9seau\n[Comm]\nIP=h\xF6st\x80\n", "Port 2", "1200",
                     "; r\xE9seau\n[Comm]\nIP=h\xF6st\x80\nPort=2\nBaud=1200\n"}),
-    [](const testing::TestParamInfo<ConfirmCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(ComSetupPortTest, APortBelowOneSelectsNothingAndStoresZero) {
     TempDir dir;

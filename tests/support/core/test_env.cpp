@@ -1,5 +1,8 @@
 #include "support/core/test_env.h"
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -106,4 +109,22 @@ void writeFileBytes(const std::string& path, const std::string& bytes) {
 bool fileExists(const std::string& path) {
     std::error_code ignored;
     return std::filesystem::exists(path, ignored);
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0)
+        throw std::runtime_error("cannot read the file size limit");
+    oldCurrent_ = limit.rlim_cur;
+    limit.rlim_cur = bytes;
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        throw std::runtime_error("cannot set the file size limit");
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = oldCurrent_;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
 }

@@ -31,6 +31,19 @@ void hideMachinePrinters(const std::string& dir);
 // The private directory made by setUpPrivateEnvironment().
 const std::string& privateEnvironmentDir();
 
+// While it lives, no file of this process may grow beyond `bytes` (RLIMIT_FSIZE, with SIGXFSZ
+// ignored): a write fails part way, as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(unsigned long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    unsigned long oldCurrent_ = 0;
+};
+
 std::string readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::string& bytes);
 bool fileExists(const std::string& path);

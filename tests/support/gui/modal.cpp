@@ -121,3 +121,13 @@ bool showAndActivate(QWidget* w) {
     w->activateWindow();
     return QTest::qWaitForWindowActive(w);
 }
+
+std::function<void(QMessageBox*)> answerBox(int button, QString* text, QString* caption) {
+    return [button, text, caption](QMessageBox* box) {
+        if (text)
+            *text = box->text();
+        if (caption)
+            *caption = box->windowTitle();
+        clickButton(box, button);
+    };
+}

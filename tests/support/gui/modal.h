@@ -67,6 +67,11 @@ private:
 // Clicks a message box's standard button as the user would.
 void clickButton(QMessageBox* box, int standardButton);
 
+// A step that clicks `button` of the message box, recording its text and caption first where
+// asked.
+std::function<void(QMessageBox*)> answerBox(int button, QString* text = nullptr,
+                                            QString* caption = nullptr);
+
 // Types a path into a file dialog's file name field and presses Enter.
 void typeFileName(QWidget* fileDialog, const QString& path);
 
