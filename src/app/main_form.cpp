@@ -13,6 +13,7 @@
 #include "editor/message_list_model.h"
 #include "editor/message_row.h"
 #include "editor/printing.h"
+#include "fleet/sign_choice.h"
 #include "links/ui/port_select_dlg.h"
 #include "settings/port_map.h"
 #include "sign/ui/com_setup_dlg.h"
@@ -94,9 +95,13 @@ void TForm1::CreateLinks() {
     SendCommand_->BeforeSend = [this] { Recovery_->WriteNow(); };
     FileCommands_->Watch().Busy = [this] { return Sending(); };
 
-    // A value out of range in the settings file is told once, when the window is up.
+    // A value out of range in the settings file, and a sign section that the command-line
+    // sender cannot use, are told once, when the window is up.
+    std::vector<std::string> notes = BComm_->Load();
+    for (std::string& fault : signSectionFaults(BComm_->settingsPath()))
+        notes.push_back(std::move(fault));
     QString settingsReport;
-    for (const std::string& note : BComm_->Load())
+    for (const std::string& note : notes)
         settingsReport += (settingsReport.isEmpty() ? "" : "\n") + QString::fromLocal8Bit(note);
     if (!settingsReport.isEmpty())
         QTimer::singleShot(0, this, [settingsReport] { reportError(settingsReport); });

@@ -4,6 +4,7 @@
 #include "sign/send_errors.h"
 #include "sign/sign_sender.h"
 #include "sign/ui/ask_send.h"
+#include "sign/ui/control_byte_question.h"
 #include "sign/ui/send_data.h"
 #include "widgets/error_report.h"
 #include "widgets/modal_result.h"
@@ -38,6 +39,8 @@ void paintPending() {
 
 void TSendCommand::Run(const std::vector<std::string>& lines) {
     if (Sending() || lines.empty() || !askSend_ || !sendData_)
+        return;
+    if (!askToSendControlBytes(&window_, lines))
         return;
     if (askSend_->ShowModal() == kModalResultCancel)
         return;

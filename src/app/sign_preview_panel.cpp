@@ -69,9 +69,15 @@ TSignPreviewPanel::TSignPreviewPanel(TForm1& form)
     form.ListBox1->viewport()->installEventFilter(this);
     form.installEventFilter(this);
     RestoreViewState();
-    connect(Dock, &QDockWidget::dockLocationChanged, this, &TSignPreviewPanel::SaveViewState);
-    connect(Dock, &QDockWidget::topLevelChanged, this, &TSignPreviewPanel::SaveViewState);
-    connect(Dock, &QDockWidget::visibilityChanged, this, &TSignPreviewPanel::SaveViewState);
+    // What the user does to the panel; not what the window's closing (or minimising) does to
+    // it: a floating panel is hidden after the window, and must come back as it was.
+    const auto userChange = [this] {
+        if (form_.isVisible())
+            SaveViewState();
+    };
+    connect(Dock, &QDockWidget::dockLocationChanged, this, userChange);
+    connect(Dock, &QDockWidget::topLevelChanged, this, userChange);
+    connect(Dock, &QDockWidget::visibilityChanged, this, userChange);
     Invalidate();
 }
 
@@ -147,8 +153,12 @@ bool TSignPreviewPanel::eventFilter(QObject* watched, QEvent* event) {
                                form_.ListBox1->viewport());
             return true;
         }
+    } else if (event->type() == QEvent::Show && watched == &form_ && showFloatingPanel_) {
+        showFloatingPanel_ = false;
+        QTimer::singleShot(0, Dock, &QWidget::show);
     } else if (event->type() == QEvent::Hide && watched == &form_) {
-        // The window closes: the panel's size as the user left it.
+        // The window closes: the panel's place and size as the user left it, before the
+        // window's going takes a floating panel with it.
         SaveViewState();
     }
     return QObject::eventFilter(watched, event);
@@ -165,6 +175,13 @@ void TSignPreviewPanel::RestoreViewState() {
     if (form_.restoreState(QByteArray::fromBase64(QByteArray::fromStdString(state)),
                            kViewStateVersion))
         savedViewState_ = state;
+    // A floating panel shown before the window has a window of its own that the desktop does
+    // not know to keep over the main window, which then covers it: it is shown once the main
+    // window is.
+    if (Dock->isFloating() && !Dock->isHidden()) {
+        Dock->hide();
+        showFloatingPanel_ = true;
+    }
 }
 
 void TSignPreviewPanel::SaveViewState() {

@@ -63,4 +63,6 @@ private:
     bool panelStale_ = true;
     QTimer rebuildSoon_;
     std::string savedViewState_;
+    // A floating panel that was open at the end of the last run, to be shown with the window.
+    bool showFloatingPanel_ = false;
 };

@@ -22,25 +22,38 @@ bool isBlockLine(std::string_view line) {
     return line.starts_with(kCentredHead) || line.starts_with(kNotCentredHead);
 }
 
-// The characters of `text` that a line cannot hold, each once, in the order they come.
+// The characters of `text` that a line cannot hold, each once, in the order they come: those
+// that the character set has no byte for, and the control characters (which the sign would
+// read as framing, colours or worse), but for the line breaks between blocks and the tab,
+// which becomes a space.
 std::vector<char32_t> refusedCharacters(const QString& text) {
     std::vector<char32_t> refused;
     std::unordered_set<char32_t> seen;
     for (const char32_t ch : text.toUcs4()) {
+        const bool control = ch < 0x20 || ch == 0x7F;
         const bool fits =
-            ch == U'\r' || ch == U'\n' ||
-            (ch != U'\0' && ch <= 0xFFFF && unicodeToCp1252(static_cast<char16_t>(ch)) >= 0);
+            ch == U'\r' || ch == U'\n' || ch == U'\t' ||
+            (!control && ch <= 0xFFFF && unicodeToCp1252(static_cast<char16_t>(ch)) >= 0);
         if (!fits && seen.insert(ch).second)
             refused.push_back(ch);
     }
     return refused;
 }
 
-// "✓" (U+2713); a control character by its number only.
+// The short names of the control characters 0x00 to 0x1F.
+constexpr const char* kControlNames[] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL",
+                                         "BS",  "HT",  "LF",  "VT",  "FF",  "CR",  "SO",  "SI",
+                                         "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB",
+                                         "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
+
+// "✓" (U+2713); a control character by its short name, "STX (U+0002)", or by its number only.
 QString characterName(char32_t ch) {
     const QString number = QString("U+%1").arg(static_cast<uint>(ch), 4, 16, QChar('0')).toUpper();
-    const bool printable =
-        ch >= 0x20 && !(ch >= 0x7F && ch < 0xA0) && !(ch >= 0xD800 && ch <= 0xDFFF);
+    if (ch < 0x20)
+        return QString("%1 (%2)").arg(QLatin1String(kControlNames[ch]), number);
+    if (ch == 0x7F)
+        return QString("DEL (%1)").arg(number);
+    const bool printable = !(ch >= 0x7F && ch < 0xA0) && !(ch >= 0xD800 && ch <= 0xDFFF);
     if (!printable)
         return number;
     return QString("\"%1\" (%2)").arg(QString::fromUcs4(&ch, 1), number);
@@ -78,7 +91,7 @@ std::vector<std::string> pastedBlockLines(const QString& text) {
         while (end < size && text[end] != u'\r' && text[end] != u'\n')
             ++end;
         std::string line;
-        toBytes(text.mid(start, end - start), line);
+        toBytes(text.mid(start, end - start).replace(u'\t', u' '), line);
         lines.push_back(isBlockLine(line) ? line : std::string(kNotCentredHead) + line);
         if (end < size && text[end] == u'\r')
             ++end;

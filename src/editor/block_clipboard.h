@@ -23,8 +23,10 @@ QString blockLinesText(const std::vector<std::string>& lines);
 // (a line break at the very end ends the last line and adds none; an empty text gives no line).
 // A line that starts with "Centered," or "NotCentered," is taken byte for byte as it stands;
 // any other line becomes the whole text of a block that is not centred, so that none of its
-// characters is lost to the first comma. Throws EPasteRefused, and takes nothing, when the text
-// holds a character that the character set has no byte for, or a NUL.
+// characters is lost to the first comma. A tab becomes one space. Throws EPasteRefused, and
+// takes nothing, when the text holds a character that the character set has no byte for, or a
+// control character (below U+0020 but for the tab and the line breaks, and U+007F): the
+// message names them.
 std::vector<std::string> pastedBlockLines(const QString& text);
 
 // Puts `lines` on the clipboard as text (an error when it cannot be used).

@@ -42,7 +42,12 @@ void TListCommands::EditSelection() {
     editBlock_.Text = wholeLineText(line);
     if (!EditBlockInEditor())
         return;
-    edits_.Replace(row, editBlock_.BuildLine(), "Edit Selection");
+    // OK on a block left as it was is no change: no step to undo, no " *". (A line that is
+    // not a block line as it stands is rebuilt, which changes it.)
+    const std::string edited = editBlock_.BuildLine();
+    if (edited == line)
+        return;
+    edits_.Replace(row, edited, "Edit Selection");
     listBox_.SetItemIndex(row);
 }
 

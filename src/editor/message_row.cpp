@@ -33,6 +33,22 @@ void drawOverflowMark(QPainter& painter, const QRect& rect, const QColor& backgr
     painter.drawPolygon(arrow, 3);
 }
 
+// A "!" in a box at the row's right edge, left of the overflow mark when the row has one.
+void drawControlMark(QPainter& painter, const QRect& rect, const QColor& background,
+                     bool overflow) {
+    const int right = rect.right() + 1 - (overflow ? kOverflowMarkWidth : 0);
+    const QRect mark(right - kControlMarkWidth, rect.top(), kControlMarkWidth, rect.height());
+    painter.setOpacity(1);
+    painter.fillRect(mark, background);
+    const QRect box = mark.adjusted(1, 2, -2, -2);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(controlMarkColour());
+    painter.drawRect(box);
+    const int x = box.center().x();
+    painter.fillRect(QRect(x - 1, box.top() + 3, 3, box.height() - 10), background);
+    painter.fillRect(QRect(x - 1, box.bottom() - 4, 3, 3), background);
+}
+
 } // namespace
 
 QFont messageRowFont() {
@@ -91,4 +107,6 @@ void drawMessageRow(QPainter& painter, const std::string& line, int index, const
     }
     if (fit && fit->cut > 0)
         drawOverflowMark(painter, rect, background);
+    if (fit && fit->control)
+        drawControlMark(painter, rect, background, fit->cut > 0);
 }

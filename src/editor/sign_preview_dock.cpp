@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QScrollArea>
+#include <QStringList>
 #include <QVBoxLayout>
 
 namespace {
@@ -13,8 +14,10 @@ QString count(std::size_t n, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
 }
 
-QString known(int n) {
-    return n > 0 ? QString::number(n) : QStringLiteral("?");
+// A count of the sign's size, "?" while it is not known.
+QString known(int n, const char* one, const char* many) {
+    return n > 0 ? count(static_cast<std::size_t>(n), one, many)
+                 : QStringLiteral("? %1").arg(QLatin1String(many));
 }
 
 } // namespace
@@ -50,10 +53,31 @@ TSignPreviewDock::TSignPreviewDock(QWidget* parent)
 
 void TSignPreviewDock::ShowPreview(const TSignPreview& preview, int start, int width) {
     Board->setFace(preview.face);
+    // A line of the sign that shows bytes of a block with a control byte is marked, and says
+    // which byte; the status line's tooltip lists every such block.
+    std::vector<QString> notes;
+    for (const TSignFaceLine& line : preview.face.lines) {
+        QString note;
+        if (line.record) {
+            const std::size_t block = preview.blockAt(line.record->offset);
+            if (block < preview.blocks.size() && preview.blocks[block].control)
+                note = QString::fromStdString(
+                    controlByteWarning(block, *preview.blocks[block].control));
+        }
+        notes.push_back(note);
+    }
+    Board->setLineNotes(std::move(notes));
+    QStringList warnings;
+    for (std::size_t i = 0; i < preview.blocks.size(); ++i) {
+        if (preview.blocks[i].control)
+            warnings << QString::fromStdString(controlByteWarning(i, *preview.blocks[i].control));
+    }
+    Status->setToolTip(warnings.join(QLatin1Char('\n')));
     QString text = tr("Start line %1, width %2").arg(start).arg(width);
     if (preview.size.lines > 0 || preview.size.columns > 0) {
-        text += tr("  |  Sign: %1 lines of %2 characters")
-                    .arg(known(preview.size.lines), known(preview.size.columns));
+        text += tr("  |  Sign: %1 of %2")
+                    .arg(known(preview.size.lines, "line", "lines"),
+                         known(preview.size.columns, "character", "characters"));
     } else {
         text += tr("  |  Sign size not set (Send > Configuration)");
     }
@@ -67,6 +91,9 @@ void TSignPreviewDock::ShowPreview(const TSignPreview& preview, int start, int w
             parts << count(hidden, "line not shown", "lines not shown");
         text += QStringLiteral("  |  ") + parts.join(QStringLiteral(", "));
     }
+    if (const std::size_t control = preview.controlCount())
+        text += QStringLiteral("  |  ") +
+                count(control, "line with a control byte", "lines with a control byte");
     if (!preview.errors.empty())
         text +=
             QStringLiteral("  |  ") + count(preview.errors.size(), "byte run the sign cannot read",

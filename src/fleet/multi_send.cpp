@@ -35,18 +35,19 @@ int runExitStatus(const std::vector<TSignReport>& reports) {
 }
 
 std::string reportLine(const TSignJob& job, const TSignReport& report) {
-    std::string line = job.name + "\t" + describeSignLink(job.link) + "\t" +
-                       std::to_string(report.sent) + " of " + std::to_string(report.total) +
-                       " bytes\t";
+    const TSendCount count{report.sent, report.total, report.handed};
+    std::string line = job.name + "\t" + describeSignLink(job.link) + "\t" + count.text() + "\t";
     switch (report.state) {
     case TSignReport::State::Sent:
         return line + "sent";
     case TSignReport::State::Stopped:
         if (report.total == 0)
             return line + "stopped before it began";
-        // Every byte handed over, but the sign had not yet confirmed them: never "sent".
+        // Every byte handed over, but the link cannot tell whether the sign took them: never
+        // "sent". Every byte acknowledged, but stopped before the sign ended the connection.
         if (report.sent == report.total)
-            return line + "stopped before the sign confirmed every byte";
+            return line + (report.handed ? "stopped before the sign confirmed every byte"
+                                         : "stopped after the sign acknowledged every byte");
         return line + "stopped";
     case TSignReport::State::Waiting:
     case TSignReport::State::Sending:
@@ -85,10 +86,11 @@ void TMultiSend::sendOne(std::size_t index) {
     TSignSender sender(job.link);
     sender.StallLimit = StallLimit;
     sender.ConnectTimeoutMs = ConnectTimeoutMs;
-    sender.OnProgress = [this, index](std::size_t taken, std::size_t total) {
+    sender.OnProgress = [this, index, &sender](std::size_t sent, std::size_t total) {
         update(index, [&](TSignReport& r) {
-            r.sent = taken;
+            r.sent = sent;
             r.total = total;
+            r.handed = sender.Handed();
         });
     };
     sender.OnWait = [this, &sender] {
@@ -123,6 +125,7 @@ void TMultiSend::sendOne(std::size_t index) {
             r.state = outcome.cancelled ? TSignReport::State::Stopped : TSignReport::State::Sent;
             r.sent = outcome.sent;
             r.total = outcome.total;
+            r.handed = outcome.handed;
         });
     } catch (const ESendOpenFailed& error) {
         update(index, [&](TSignReport& r) {
@@ -135,6 +138,7 @@ void TMultiSend::sendOne(std::size_t index) {
             r.state = TSignReport::State::BrokeOff;
             r.sent = error.sent();
             r.total = error.total();
+            r.handed = error.count().handed;
             r.reason = oneLine(error.what());
         });
     } catch (const std::exception& error) {

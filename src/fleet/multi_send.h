@@ -39,8 +39,11 @@ struct TSignReport {
         BrokeOff,   // the link failed, stalled or timed out after `sent` bytes
     };
     State state = State::Waiting;
+    // How far it came, as TSendCount counts: bytes that the sign acknowledged, or, `handed`,
+    // bytes handed to a link that cannot know.
     std::size_t sent = 0;
     std::size_t total = 0; // 0 until the stream is built
+    bool handed = false;
     // Why it failed, on one line.
     std::string reason;
 
@@ -59,8 +62,9 @@ constexpr int kExitBrokeOff = 5;   // a send broke off, stalled or timed out
 // signs when they all ended alike (0, 4 or 5), otherwise kExitSomeFailed.
 int runExitStatus(const std::vector<TSignReport>& reports);
 
-// The line that tells how a sign's send ended: its name, its link, the bytes sent and the
-// result ("sent", "stopped...", "failed: <reason>"), separated by tabs.
+// The line that tells how a sign's send ended: its name, its link, the bytes sent ("n of m
+// bytes", or "n of m bytes handed to the link") and the result ("sent", "stopped...",
+// "failed: <reason>"), separated by tabs.
 std::string reportLine(const TSignJob& job, const TSignReport& report);
 
 // Network connections open at once unless the caller asks for another bound.

@@ -11,39 +11,71 @@
 
 namespace {
 
-constexpr std::string_view kSignPrefix = "Sign ";
+constexpr std::string_view kSignWord = "Sign";
 
-// The sign's name in a section name "Sign NAME" (the word in any case); none for other
-// sections.
-std::optional<std::string> signNameOf(const std::string& section) {
-    if (section.size() <= kSignPrefix.size() ||
-        !sameIgnoringAsciiCase(std::string_view(section).substr(0, kSignPrefix.size()),
-                               kSignPrefix))
-        return std::nullopt;
-    const std::size_t first = section.find_first_not_of(' ', kSignPrefix.size());
-    if (first == std::string::npos)
-        return std::nullopt;
-    return section.substr(first);
+// Whether a section name is that of a sign: the word "Sign" (in any case) alone or followed by a
+// space and the sign's name.
+bool isSignSection(std::string_view section) {
+    return section.size() >= kSignWord.size() &&
+           sameIgnoringAsciiCase(section.substr(0, kSignWord.size()), kSignWord) &&
+           (section.size() == kSignWord.size() || section[kSignWord.size()] == ' ');
+}
+
+// The sign's name in a sign section's name; empty when it gives none.
+std::string signNameOf(const std::string& section) {
+    const std::size_t first = section.find_first_not_of(' ', kSignWord.size());
+    return first == std::string::npos ? std::string() : section.substr(first);
 }
 
 struct NamedSection {
     std::string name;
     std::string section;
+    std::size_t line = 0;
 };
 
-std::vector<NamedSection> signSections(const std::string& settingsPath) {
+// The sign sections of the file, in file order, and what is wrong with those that cannot be
+// used as they stand: a section without a sign's name, one whose header is more than a name in
+// brackets, a second section for a sign already named.
+std::vector<NamedSection> signSections(const std::string& settingsPath,
+                                       std::vector<std::string>& faults) {
     std::vector<NamedSection> signs;
-    for (const std::string& section : readProfileSections(settingsPath)) {
-        const std::optional<std::string> name = signNameOf(section);
-        if (!name)
+    for (const TProfileHeader& header : readProfileHeaders(settingsPath)) {
+        if (!isSignSection(header.name))
             continue;
-        // "Sign a" and "Sign  a" are one sign to the user: the first section counts.
-        const bool known = std::any_of(signs.begin(), signs.end(), [&](const NamedSection& s) {
-            return sameIgnoringAsciiCase(s.name, *name);
+        const std::string where =
+            settingsPath + ", line " + std::to_string(header.line) + ": " + header.text;
+        const std::string name = signNameOf(header.name);
+        if (!header.closed) {
+            faults.push_back(where + " is not a sign section: a section header is its name in "
+                                     "brackets, and a sign's name cannot hold \"]\".");
+            continue;
+        }
+        if (name.empty()) {
+            faults.push_back(where + " names no sign: write the sign's name after \"Sign\".");
+            continue;
+        }
+        // "Sign a" and "Sign  a" are one sign to the user, as are "a" and "A".
+        const auto known = std::find_if(signs.begin(), signs.end(), [&](const NamedSection& s) {
+            return sameIgnoringAsciiCase(s.name, name);
         });
-        if (!known)
-            signs.push_back({*name, section});
+        if (known != signs.end()) {
+            faults.push_back(where + " names the sign " + name + " again (first on line " +
+                             std::to_string(known->line) +
+                             "): one section for each sign, or its values are never used.");
+            continue;
+        }
+        signs.push_back({name, header.name, header.line});
     }
+    return signs;
+}
+
+// The sign sections of a file that can be used as it stands; throws ESignChoiceError with the
+// first fault.
+std::vector<NamedSection> signSections(const std::string& settingsPath) {
+    std::vector<std::string> faults;
+    std::vector<NamedSection> signs = signSections(settingsPath, faults);
+    if (!faults.empty())
+        throw ESignChoiceError(faults.front());
     return signs;
 }
 
@@ -106,6 +138,10 @@ TChosenSign readSign(const std::string& path, const std::string& name, const std
     } else {
         // The editor's link exactly as its Send Message takes it, the [Ports] map included.
         sign.link = signLinkFromSettings(comm);
+        // A sign's section without a usable Port goes where the shared default sends it; said,
+        // since a section that gives an IP was likely meant for the network.
+        sign.link.defaultPort = !editors && !change.port &&
+                                !profileNumber(readProfileString(path, section, "Port", ""));
     }
     if (!editors) {
         sign.start =
@@ -129,6 +165,16 @@ std::pair<std::string, int> splitHostPort(std::string_view text) {
     if (colon == 0)
         throw ESignChoiceError("\"" + std::string(text) + "\": no address before the port.");
     return {std::string(text.substr(0, colon)), static_cast<int>(*port)};
+}
+
+std::vector<std::string> signSectionFaults(const std::string& settingsPath) {
+    std::vector<std::string> faults;
+    try {
+        signSections(settingsPath, faults);
+    } catch (const std::exception&) {
+        // A file that cannot be read is told by those that read it.
+    }
+    return faults;
 }
 
 std::vector<std::string> namedSigns(const std::string& settingsPath) {

@@ -52,13 +52,21 @@ struct TSignRequest {
     TLinkOverride change;
 };
 
+// What makes the file's sign sections unusable as they stand, one line each, naming the file,
+// the line and the section: a section "[Sign ]" without a name, a header with more after its
+// name than the closing bracket ("[Sign x]y]"), a second section for a sign already named. None
+// for a file that is missing or cannot be read.
+std::vector<std::string> signSectionFaults(const std::string& settingsPath);
+
 // The names of the file's signs, in file order; none when the file is missing. Throws
-// EFOpenError when the file exists but cannot be read.
+// EFOpenError when the file exists but cannot be read, ESignChoiceError with the first of
+// signSectionFaults.
 std::vector<std::string> namedSigns(const std::string& settingsPath);
 
 // The signs of `request` with their links, the overrides applied. Values of the file that are
 // out of range and replaced as the editor replaces them are told in `notes`. Throws
-// ESignChoiceError for a sign that the file does not name, a sign's Line or Width that is not a
+// ESignChoiceError for a file whose sign sections cannot be used (signSectionFaults), a sign
+// that the file does not name, a sign's Line or Width that is not a
 // number in the dialog's bounds, a Device on a sign whose Port is the network, a host's port that
 // is no TCP port, and contradicting overrides; EFOpenError for a file that cannot be read.
 std::vector<TChosenSign> chooseSigns(const std::string& settingsPath, const TSignRequest& request,

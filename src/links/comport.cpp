@@ -74,6 +74,7 @@ void TComPort::openPort() {
         full_ = false;
         stopping_ = false;
         writeError_ = 0;
+        taken_ = 0;
     }
     device_ = std::move(device);
     try {
@@ -196,6 +197,12 @@ std::int32_t TComPort::OutPending() {
     return static_cast<std::int32_t>(held());
 }
 
+std::optional<std::size_t> TComPort::DeviceQueued() const {
+    if (state_ != TPortState::Open || !device_)
+        return std::nullopt;
+    return device_->outQueued();
+}
+
 void TComPort::ServicePort() {
     if (!ensureOpen())
         return;
@@ -229,8 +236,7 @@ void TComPort::outputLoop() {
         const std::size_t length = w_ > r_ ? w_ - r_ : size_ - r_;
 
         lock.unlock();
-        std::size_t written = 0;
-        int result = device_->write(ring_.get() + start, length, written);
+        int result = device_->write(ring_.get() + start, length, taken_);
         if (result == TComDevice::kDone)
             result = device_->drain();
         lock.lock();

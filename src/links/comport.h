@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -101,6 +102,11 @@ public:
     void PutByte(std::uint8_t byte);
     // Bytes put and not yet taken by the device; 0 while the port is not open.
     std::int32_t OutPending();
+    // Bytes that the device has taken since the port opened (any thread).
+    std::uint64_t Taken() const { return taken_.load(); }
+    // Of those, the bytes that still wait in the device's output queue, not yet on the line;
+    // none while the port is not open and where the device cannot tell (a pseudo-terminal).
+    std::optional<std::size_t> DeviceQueued() const;
     // One pass for a caller that waits on the port: yields the processor. Raises the
     // recorded failure once a device write has failed.
     void ServicePort();
@@ -137,4 +143,6 @@ private:
     bool stopping_ = false;
     // The platform code of the failed device write, 0 while none has failed.
     std::atomic<int> writeError_ = 0;
+    // Bytes of this opening that the device has taken.
+    std::atomic<std::uint64_t> taken_ = 0;
 };

@@ -2,8 +2,10 @@
 
 #include "links/comport.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // The line settings that an opening applies to the device.
@@ -38,13 +40,18 @@ public:
     // Result of write(): every byte written, cancel() called, or a platform code.
     static constexpr int kDone = 0;
     static constexpr int kCancelled = -1;
-    // Writes `size` bytes, waiting while the device takes no more; `written` counts the bytes
-    // that the device took. Returns early when cancel() is called.
-    int write(const std::uint8_t* data, std::size_t size, std::size_t& written);
+    // Writes `size` bytes, waiting while the device takes no more; each byte that the device
+    // takes is added to `taken` as it goes. Returns early when cancel() is called.
+    int write(const std::uint8_t* data, std::size_t size, std::atomic<std::uint64_t>& taken);
     // Waits until the device has sent what it holds; kDone or a platform code.
     int drain();
     // Makes a write() in progress, and every later one, return kCancelled. Any thread.
     void cancel();
+
+    // Bytes that the device has taken and not yet sent on the line; none where it cannot tell
+    // (a pseudo-terminal holds them for its reader where the writer cannot see them). Any
+    // thread.
+    std::optional<std::size_t> outQueued() const;
 
     // Throw away what the device holds for output and what it received.
     void purgeOutput();
@@ -57,6 +64,8 @@ private:
     void release();
 
     int fd_ = -1;
+    // Whether the device's output queue tells what has left on the line.
+    bool queueTells_ = true;
     int cancelRead_ = -1;
     int cancelWrite_ = -1;
 };

@@ -9,6 +9,8 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -50,6 +52,22 @@ constexpr tcflag_t kFrameBits = CSIZE | PARENB | PARODD | CSTOPB
 #endif
     ;
 
+// Whether the terminal device open on `fd` is the far end of a pseudo-terminal, whose output
+// queue is always reported empty: what it was written waits in its reader's input.
+bool isPseudoTerminal(int fd) {
+#ifdef __linux__
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode))
+        return false;
+    const unsigned kind = major(st.st_rdev);
+    // The Unix 98 pseudo-terminals (136 to 143) and the old BSD ones (3).
+    return (kind >= 136 && kind <= 143) || kind == 3;
+#else
+    (void)fd;
+    return true;
+#endif
+}
+
 } // namespace
 
 TComDevice::TComDevice(const std::string& path) {
@@ -70,6 +88,7 @@ TComDevice::TComDevice(const std::string& path) {
 #endif
         if (::ioctl(fd_, TIOCEXCL) != 0)
             throwOpenError(errno);
+        queueTells_ = !isPseudoTerminal(fd_);
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
             throwOpenError(errno);
@@ -196,8 +215,9 @@ void TComDevice::configure(const TLineSettings& s) {
     }
 }
 
-int TComDevice::write(const std::uint8_t* data, std::size_t size, std::size_t& written) {
-    written = 0;
+int TComDevice::write(const std::uint8_t* data, std::size_t size,
+                      std::atomic<std::uint64_t>& taken) {
+    std::size_t written = 0;
     while (written < size) {
         pollfd fds[2] = {{fd_, POLLOUT, 0}, {cancelRead_, POLLIN, 0}};
         // A pseudo-terminal makes room as its reader reads without waking a writer that waits
@@ -215,6 +235,7 @@ int TComDevice::write(const std::uint8_t* data, std::size_t size, std::size_t& w
         const ssize_t n = ::write(fd_, data + written, size - written);
         if (n > 0) {
             written += static_cast<std::size_t>(n);
+            taken += static_cast<std::uint64_t>(n);
         } else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
             return errno;
         } else if (fds[0].revents & (POLLHUP | POLLERR)) {
@@ -236,6 +257,15 @@ void TComDevice::cancel() {
     const char byte = 1;
     // The pipe stays readable from now on; a full pipe is readable already.
     [[maybe_unused]] ssize_t n = ::write(cancelWrite_, &byte, 1);
+}
+
+std::optional<std::size_t> TComDevice::outQueued() const {
+#ifdef TIOCOUTQ
+    int queued = 0;
+    if (queueTells_ && ::ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued >= 0)
+        return static_cast<std::size_t>(queued);
+#endif
+    return std::nullopt;
 }
 
 void TComDevice::purgeOutput() {

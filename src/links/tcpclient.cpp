@@ -189,11 +189,13 @@ bool TTcpClient::WaitForPeerEnd(int timeoutMs) {
     return PeerEnded();
 }
 
-std::size_t TTcpClient::Unacknowledged() const {
+std::optional<std::size_t> TTcpClient::Unacknowledged() const {
     if (!Connected())
-        return 0;
-    const std::size_t queued = tcpUnacknowledged(handler_->socket);
-    return handler_->sendShutDown && queued > 0 ? queued - 1 : queued;
+        return std::nullopt;
+    const std::optional<std::size_t> queued = tcpUnacknowledged(handler_->socket);
+    if (!queued)
+        return std::nullopt;
+    return handler_->sendShutDown && *queued > 0 ? *queued - 1 : *queued;
 }
 
 void TTcpClient::Abort() {

@@ -71,9 +71,10 @@ public:
     bool WaitForPeerEnd(int timeoutMs);
     // True once the peer has ended its stream (it closed or shut down its side).
     bool PeerEnded() const { return handler_ && handler_->peerEnded; }
-    // Bytes handed over that the peer's side has not yet acknowledged (0 where the platform
-    // cannot tell). The end of the stream itself is not counted.
-    std::size_t Unacknowledged() const;
+    // Bytes handed over that the peer's side has not yet acknowledged; none where the platform
+    // cannot tell and on a client that is not connected. The end of the stream itself is not
+    // counted.
+    std::optional<std::size_t> Unacknowledged() const;
     // Ends the connection at once with a reset and forgets it: what the platform still holds is
     // never delivered. Does nothing on a client that is not connected.
     void Abort();

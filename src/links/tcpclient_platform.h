@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // The platform's side of the network link: stream sockets, name look-up, connect, send and
@@ -70,8 +71,8 @@ TcpIncoming tcpReceiveNow(TcpSocket socket);
 void tcpShutdownSend(TcpSocket socket);
 
 // Bytes taken from the caller that the peer has not yet acknowledged (after tcpShutdownSend,
-// the end of the stream counts as one); 0 where the platform cannot tell.
-std::size_t tcpUnacknowledged(TcpSocket socket);
+// the end of the stream counts as one); none where the platform cannot tell.
+std::optional<std::size_t> tcpUnacknowledged(TcpSocket socket);
 
 // Ends the connection at once with a reset and frees the socket: bytes that the platform still
 // holds are never delivered.

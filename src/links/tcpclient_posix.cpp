@@ -294,15 +294,16 @@ void tcpShutdownSend(TcpSocket socket) {
         throwErrno(errno);
 }
 
-std::size_t tcpUnacknowledged(TcpSocket socket) {
+std::optional<std::size_t> tcpUnacknowledged(TcpSocket socket) {
 #ifdef SIOCOUTQ
+    // The bytes of the send queue: sent and not acknowledged, and not yet sent.
     int queued = 0;
-    if (::ioctl(static_cast<int>(socket), SIOCOUTQ, &queued) == 0 && queued > 0)
+    if (::ioctl(static_cast<int>(socket), SIOCOUTQ, &queued) == 0 && queued >= 0)
         return static_cast<std::size_t>(queued);
 #else
     (void)socket;
 #endif
-    return 0;
+    return std::nullopt;
 }
 
 void tcpAbort(TcpSocket socket) {

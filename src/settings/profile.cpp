@@ -131,7 +131,7 @@ std::string readProfileString(const std::string& path, const std::string& sectio
     return value;
 }
 
-std::vector<std::string> readProfileSections(const std::string& path) {
+std::vector<TProfileHeader> readProfileHeaders(const std::string& path) {
     std::string data;
     std::string reason;
     switch (readRegularFile(path, data, reason)) {
@@ -142,16 +142,31 @@ std::vector<std::string> readProfileSections(const std::string& path) {
     case TReadResult::Ok:
         break;
     }
-    std::vector<std::string> names;
+    std::vector<TProfileHeader> headers;
+    std::size_t number = 0;
     for (const Line& line : splitLines(data)) {
+        ++number;
         const Parsed p = parse(line.text);
         if (p.kind != Kind::Section)
             continue;
+        const std::string text = trim(line.text);
+        const std::size_t close = text.find(']');
+        const std::string rest = close == std::string::npos ? "" : trim(text.substr(close + 1));
+        const bool closed =
+            close != std::string::npos && (rest.empty() || rest[0] == ';' || rest[0] == '#');
+        headers.push_back({number, p.name, text, closed});
+    }
+    return headers;
+}
+
+std::vector<std::string> readProfileSections(const std::string& path) {
+    std::vector<std::string> names;
+    for (const TProfileHeader& header : readProfileHeaders(path)) {
         const bool known = std::any_of(names.begin(), names.end(), [&](const std::string& name) {
-            return sameIgnoringAsciiCase(name, p.name);
+            return sameIgnoringAsciiCase(name, header.name);
         });
         if (!known)
-            names.push_back(p.name);
+            names.push_back(header.name);
     }
     return names;
 }

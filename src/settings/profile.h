@@ -31,6 +31,18 @@ std::string readProfileString(const std::string& path, const std::string& sectio
 // cannot be read, so that a caller that must not run on defaults can tell.
 std::vector<std::string> readProfileSections(const std::string& path);
 
+// A section header line of the file as it stands.
+struct TProfileHeader {
+    std::size_t line = 0; // counted from 1
+    std::string name;     // the section's name as reads take it: up to the first "]", trimmed
+    std::string text;     // the whole line, trimmed
+    bool closed = false;  // a "]" ends the name, and nothing but a comment follows it
+};
+
+// Every section header of the file, in file order, repeated names included. None when the file
+// is missing; throws EFOpenError as readProfileSections does.
+std::vector<TProfileHeader> readProfileHeaders(const std::string& path);
+
 // The integer of `key`: decimal, or hexadecimal after "0x" / "0X" when the text is longer than
 // two characters; `def` when the key is missing or its text is not such a number.
 int readProfileInt(const std::string& path, const std::string& section, const std::string& key,

@@ -4,10 +4,6 @@
 
 namespace {
 
-std::string countOf(std::size_t sent, std::size_t total) {
-    return std::to_string(sent) + " of " + std::to_string(total) + " bytes";
-}
-
 std::string secondsIn(std::chrono::milliseconds span) {
     const long long ms = span.count();
     std::string text = std::to_string(ms / 1000);
@@ -18,34 +14,42 @@ std::string secondsIn(std::chrono::milliseconds span) {
 
 } // namespace
 
-ESendError::ESendError(const std::string& headline, const std::string& detail, std::size_t sent,
-                       std::size_t total)
+std::string TSendCount::text() const {
+    return std::to_string(sent) + " of " + std::to_string(total) +
+           (handed ? " bytes handed to the link" : " bytes");
+}
+
+std::string TSendCount::sentText() const {
+    return std::to_string(sent) + " of " + std::to_string(total) + " bytes were " +
+           (handed ? "handed to the link" : "sent");
+}
+
+ESendError::ESendError(const std::string& headline, const std::string& detail,
+                       const TSendCount& count)
     : std::runtime_error(failureText(headline, detail))
-    , sent_(sent)
-    , total_(total) {}
+    , count_(count) {}
 
 ESendOpenFailed::ESendOpenFailed(bool network, const std::string& link, std::string_view reason)
     : ESendError(network ? "ERROR Connecting to IP Address."
                          : "ERROR Opening Com Port, check correct configuration.",
-                 "Tried " + link + ": " + oneLine(reason), 0, 0) {}
+                 "Tried " + link + ": " + oneLine(reason), TSendCount{}) {}
 
-ESendStalled::ESendStalled(std::size_t sent, std::size_t total, const std::string& link,
+ESendStalled::ESendStalled(const TSendCount& count, const std::string& link,
                            std::chrono::milliseconds quiet)
-    : ESendError("The sign stopped taking data after " + countOf(sent, total) + ".",
-                 link + ": no byte was taken for " + secondsIn(quiet) + ".", sent, total) {}
+    : ESendError("The sign stopped taking data after " + count.text() + ".",
+                 link + ": no byte was taken for " + secondsIn(quiet) + ".", count) {}
 
-ESendTimeout::ESendTimeout(std::size_t sent, std::size_t total, const std::string& link)
+ESendTimeout::ESendTimeout(const TSendCount& count, const std::string& link)
     : ESendError("The serial port did not send its data in time: check the cable and the baud "
                  "rate.",
-                 link + ": " + countOf(sent, total) + " were sent.", sent, total) {}
+                 link + ": " + count.sentText() + ".", count) {}
 
-ESendBrokeOff::ESendBrokeOff(std::size_t sent, std::size_t total, const std::string& link,
+ESendBrokeOff::ESendBrokeOff(const TSendCount& count, const std::string& link,
                              std::string_view reason)
-    : ESendError("Sending failed after " + countOf(sent, total) + ".",
-                 link + ": " + oneLine(reason), sent, total) {}
+    : ESendError("Sending failed after " + count.text() + ".", link + ": " + oneLine(reason),
+                 count) {}
 
-ESendPeerClosed::ESendPeerClosed(std::size_t sent, std::size_t total, const std::string& link,
+ESendPeerClosed::ESendPeerClosed(const TSendCount& count, const std::string& link,
                                  std::string_view reason)
     : ESendBrokeOff("The sign closed the connection before taking the message.",
-                    link + ", after " + countOf(sent, total) + ": " + oneLine(reason), sent,
-                    total) {}
+                    link + ", after " + count.text() + ": " + oneLine(reason), count) {}

@@ -6,20 +6,34 @@
 #include <string>
 #include <string_view>
 
+// How far a send came, as every message, log line and progress bar tells it: `sent` of `total`
+// bytes that the sign acknowledged (over the network the bytes that the peer's side
+// acknowledged, on a serial line those that have left the machine's output queue), or, where
+// the link cannot know that (`handed`), the bytes handed to the link.
+struct TSendCount {
+    std::size_t sent = 0;
+    std::size_t total = 0;
+    bool handed = false;
+
+    // "n of m bytes", or "n of m bytes handed to the link".
+    std::string text() const;
+    // "n of m bytes were sent", or "n of m bytes were handed to the link".
+    std::string sentText() const;
+};
+
 // Failures of a send to the sign. Each says how far the send came, sent() of total() bytes
-// taken by the link (the kernel's socket or the serial device), and its message has two lines:
-// what happened, then the link that was used and the reason.
+// (TSendCount), and its message has two lines: what happened, then the link that was used and
+// the reason.
 class ESendError : public std::runtime_error {
 public:
-    ESendError(const std::string& headline, const std::string& detail, std::size_t sent,
-               std::size_t total);
+    ESendError(const std::string& headline, const std::string& detail, const TSendCount& count);
 
-    std::size_t sent() const { return sent_; }
-    std::size_t total() const { return total_; }
+    std::size_t sent() const { return count_.sent; }
+    std::size_t total() const { return count_.total; }
+    const TSendCount& count() const { return count_; }
 
 private:
-    std::size_t sent_;
-    std::size_t total_;
+    TSendCount count_;
 };
 
 // The link could not be opened, so nothing was sent. The first line is the fixed text of the
@@ -33,21 +47,19 @@ public:
 // The link took no byte for `quiet`: "The sign stopped taking data after n of m bytes."
 class ESendStalled : public ESendError {
 public:
-    ESendStalled(std::size_t sent, std::size_t total, const std::string& link,
-                 std::chrono::milliseconds quiet);
+    ESendStalled(const TSendCount& count, const std::string& link, std::chrono::milliseconds quiet);
 };
 
 // The serial port kept taking bytes, but more slowly than its line could ever be.
 class ESendTimeout : public ESendError {
 public:
-    ESendTimeout(std::size_t sent, std::size_t total, const std::string& link);
+    ESendTimeout(const TSendCount& count, const std::string& link);
 };
 
 // The link failed while the bytes went out; `reason` is the socket or device error.
 class ESendBrokeOff : public ESendError {
 public:
-    ESendBrokeOff(std::size_t sent, std::size_t total, const std::string& link,
-                  std::string_view reason);
+    ESendBrokeOff(const TSendCount& count, const std::string& link, std::string_view reason);
 
 protected:
     using ESendError::ESendError;
@@ -57,6 +69,5 @@ protected:
 // the connection before taking the message."
 class ESendPeerClosed : public ESendBrokeOff {
 public:
-    ESendPeerClosed(std::size_t sent, std::size_t total, const std::string& link,
-                    std::string_view reason);
+    ESendPeerClosed(const TSendCount& count, const std::string& link, std::string_view reason);
 };

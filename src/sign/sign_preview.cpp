@@ -20,6 +20,18 @@ std::size_t TSignPreview::cutCount() const {
         blocks.begin(), blocks.end(), [](const TBlockFit& b) { return b.shown() && b.cut > 0; }));
 }
 
+std::size_t TSignPreview::controlCount() const {
+    return static_cast<std::size_t>(std::count_if(
+        blocks.begin(), blocks.end(), [](const TBlockFit& b) { return b.control.has_value(); }));
+}
+
+std::size_t TSignPreview::blockAt(std::size_t offset) const {
+    const auto after =
+        std::upper_bound(blocks.begin(), blocks.end(), offset,
+                         [](std::size_t at, const TBlockFit& block) { return at < block.offset; });
+    return after == blocks.begin() ? 0 : static_cast<std::size_t>(after - blocks.begin()) - 1;
+}
+
 std::size_t TSignPreview::hiddenCount() const {
     return static_cast<std::size_t>(
         std::count_if(blocks.begin(), blocks.end(), [](const TBlockFit& b) { return !b.shown(); }));
@@ -72,6 +84,8 @@ TSignPreview previewSignMessage(const std::vector<std::string>& lines, int start
 
     for (std::size_t i = 0; i < lines.size(); ++i) {
         TBlockFit& fit = preview.blocks[i];
+        fit.offset = i < starts.size() ? starts[i] : 0;
+        fit.control = firstControlByte(lines[i]);
         if (ownRecord[i] == 0) {
             fit.place = TBlockFit::Place::Unreadable;
         } else if (preview.size.lines > 0) {
@@ -119,6 +133,13 @@ std::string blockFitNote(const TBlockFit& fit, const TSignSize& size) {
     case TBlockFit::Place::Unreadable:
         note = "Its text holds bytes that break the sign's record: the sign does not show it.";
         break;
+    }
+    if (fit.control) {
+        if (!note.empty())
+            note += "\n";
+        note += "Holds the control byte " + controlByteName(fit.control->byte) + " at column " +
+                std::to_string(fit.control->column) + ": the sign reads it as " +
+                controlByteMeaning(fit.control->byte) + ".";
     }
     if (fit.cut > 0) {
         if (!note.empty())

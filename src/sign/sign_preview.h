@@ -1,10 +1,12 @@
 #pragma once
 
+#include "sign/control_bytes.h"
 #include "sign/sign_face.h"
 #include "sign/sign_size.h"
 #include "sign/stream_decoder.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,9 @@ struct TBlockFit {
     std::string address;   // the line address of its record; empty when Unreadable
     std::size_t width = 0; // characters its record puts on the line, the leading pad included
     std::size_t cut = 0;   // of them past the sign's width; 0 when the width is not known
+    // The first byte of its text that the sign reads as framing or as a colour or flash byte.
+    std::optional<TControlByte> control;
+    std::size_t offset = 0; // where its bytes start in the stream
 
     bool shown() const { return place == Place::Shown; }
 };
@@ -32,9 +37,14 @@ struct TSignPreview {
     TSignFace face;
     std::vector<TBlockFit> blocks; // one for each block line, in list order
 
-    // Lines shown with characters cut off, and lines not shown at all.
+    // Lines shown with characters cut off, lines not shown at all, lines that hold a control
+    // byte.
     std::size_t cutCount() const;
     std::size_t hiddenCount() const;
+    std::size_t controlCount() const;
+    // The block whose bytes hold the stream offset `offset`: the one that a record found there
+    // came from.
+    std::size_t blockAt(std::size_t offset) const;
 };
 
 // Builds the sign data stream of `lines` for start line `start` and line width `width` (what a
@@ -48,5 +58,6 @@ TSignPreview previewSignMessage(const std::vector<std::string>& lines, int start
 // line fits (as far as the size is known).
 std::string fitNote(const TSignPreview& preview);
 
-// What a user is told about one line that does not fit; empty when it fits.
+// What a user is told about one line that does not fit or holds a control byte; empty when it
+// fits and holds none.
 std::string blockFitNote(const TBlockFit& fit, const TSignSize& size);

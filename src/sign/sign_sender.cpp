@@ -53,6 +53,8 @@ std::string describeSignLink(const TSignLink& link) {
         text = "Com port " + std::to_string(link.comNumber);
         if (!link.device.empty())
             text += " (" + link.device + ")";
+        if (link.defaultPort)
+            text += ", from the default Port,";
     }
     if (link.baud == 0)
         return text + " at the device's speed";
@@ -146,29 +148,40 @@ TSendOutcome TSignSender::Transmit(std::string_view bytes) {
     options.link = Description();
     options.onWait = OnWait;
     const std::size_t total = bytes.size();
-    std::size_t sent = 0;
-    options.onProgress = [this, &sent, total](std::size_t taken) {
-        sent = taken;
+    TSendCount count{0, total, false};
+    options.onProgress = [this, &count](const TSendCount& now) {
+        count = now;
+        handed_ = now.handed;
         if (OnProgress)
-            OnProgress(taken, total);
+            OnProgress(now.sent, now.total);
     };
+    // Whether the link can tell what the sign took is known once it is open.
+    handed_ = link_.network() ? !client_->Unacknowledged() : !port_->DeviceQueued();
+    count.handed = handed_;
     if (OnProgress)
         OnProgress(0, total);
 
     try {
-        if (link_.network())
-            return transmitNetwork(*client_, bytes, options);
-        TComPortSink sink(*port_);
-        return transmitSerial(sink, bytes, options);
-    } catch (const ESendError&) {
+        TSendOutcome outcome;
+        if (link_.network()) {
+            outcome = transmitNetwork(*client_, bytes, options);
+        } else {
+            TComPortSink sink(*port_);
+            outcome = transmitSerial(sink, bytes, options);
+        }
+        handed_ = outcome.handed;
+        return outcome;
+    } catch (const ESendError& error) {
         failed_ = true;
+        handed_ = error.count().handed;
         throw;
     } catch (const EPortException& error) {
         failed_ = true;
         std::string reason = error.what();
         if (const int code = port_->WriteErrorCode())
             reason += " (" + std::system_category().message(code) + ")";
-        throw ESendBrokeOff(sent, total, options.link, reason);
+        // The port's count up to the failure, which transmitSerial told last.
+        throw ESendBrokeOff(count, options.link, reason);
     }
 }
 

@@ -29,6 +29,8 @@ struct TSignLink {
     unsigned comNumber = 0;
     std::string device;
     std::int32_t baud = 0;
+    // The port number is the settings' default, the section naming none.
+    bool defaultPort = false;
     // Network: the sign's address (a dotted IPv4 address or a name) and its TCP port.
     std::string host;
     int tcpPort = kSignTcpPort;
@@ -45,7 +47,8 @@ TSignLink signLinkFromSettings(const TBComm& comm, int tcpPort = kSignTcpPort);
 
 // The link as messages name it: "IP address 10.0.0.5, port 23", "Com port 1 (/dev/ttyS0) at
 // 1200 baud", "Com port 0 at 1200 baud" (no device), "Serial device /dev/ttyUSB0 at 1200 baud"
-// (a device without a port number), "... at the device's speed" (baud 0).
+// (a device without a port number), "... at the device's speed" (baud 0), "Com port 2
+// (/dev/ttyS1), from the default Port, at 1200 baud" (defaultPort).
 std::string describeSignLink(const TSignLink& link);
 
 // One send of a message to the sign: opens the link, builds the sign data stream, writes it with
@@ -69,9 +72,10 @@ public:
     TSignSender(const TSignSender&) = delete;
     TSignSender& operator=(const TSignSender&) = delete;
 
-    // Told the bytes taken by the link so far and the total: 0 of m when the stream is built,
-    // then after each run or piece.
-    std::function<void(std::size_t taken, std::size_t total)> OnProgress;
+    // Told how far the send has come: 0 of m when the stream is built, then whenever the count
+    // grows. The count is of the bytes that the sign acknowledged, or where the link cannot know
+    // that (Handed()), of the bytes handed to the link (TSendCount).
+    std::function<void(std::size_t sent, std::size_t total)> OnProgress;
     // Called every 20 milliseconds or so while the link is written, for the caller's windows.
     std::function<void()> OnWait;
     // A send that gets no byte taken for this long has stalled.
@@ -86,6 +90,8 @@ public:
     // handler.
     void Cancel() noexcept { cancel_.store(true); }
     bool CancelRequested() const noexcept { return cancel_.load(); }
+    // Whether the counts of the running or last send are of bytes handed to the link.
+    bool Handed() const { return handed_; }
 
     const TSignLink& Link() const { return link_; }
     // describeSignLink of the link, with the port number that the port now has (its prompt may
@@ -117,6 +123,7 @@ private:
     std::atomic<bool> cancel_ = false;
     static_assert(std::atomic<bool>::is_always_lock_free, "Cancel() runs in signal handlers");
     bool failed_ = false;
+    bool handed_ = false;
     // The port's own device mapping while the link's device stands in for it.
     std::function<std::string(unsigned)> savedResolver_;
     bool resolverReplaced_ = false;

@@ -21,11 +21,18 @@ void TComPortSink::ServicePort() {
     port_.ServicePort();
 }
 
+std::uint64_t TComPortSink::Taken() {
+    return port_.Taken();
+}
+
+std::optional<std::size_t> TComPortSink::Queued() {
+    return port_.DeviceQueued();
+}
+
 std::string TSendOutcome::message() const {
     if (!cancelled)
         return {};
-    return "Sending cancelled: " + std::to_string(sent) + " of " + std::to_string(total) +
-           " bytes were sent.";
+    return "Sending cancelled: " + count().sentText() + ".";
 }
 
 namespace {
@@ -54,6 +61,8 @@ public:
     Clock::time_point now() const { return Clock::now() - paused_; }
     bool cancelled() const { return options_.cancel && options_.cancel->load(); }
 
+    // Whether the next tick calls onWait.
+    bool due() const { return Clock::now() >= nextCall_; }
     // Calls onWait when 20 milliseconds have passed since the last call.
     void tick() {
         if (Clock::now() >= nextCall_)
@@ -70,20 +79,57 @@ public:
         nextCall_ = after + milliseconds(20);
     }
 
-    void progress(std::size_t sent) const {
+    // Tells the caller the count when it has grown since it was last told (the caller knows
+    // the 0 that every send starts with).
+    void progress(const TSendCount& count) {
+        if (count.sent <= told_)
+            return;
+        told_ = count.sent;
         if (options_.onProgress)
-            options_.onProgress(sent);
+            options_.onProgress(count);
     }
 
 private:
     const TSendOptions& options_;
+    std::size_t told_ = 0;
     Clock::duration paused_{};
     Clock::time_point nextCall_{};
 };
 
+// How far the bytes of one serial send came: those that have left the device's output queue,
+// or those handed to the device where it cannot tell.
+class TSerialCount {
+public:
+    TSerialCount(TSerialSink& port, std::size_t total)
+        : port_(port)
+        , base_(port.Taken())
+        , total_(total)
+        , handed_(!port.Queued()) {}
+
+    TSendCount now() {
+        // The count taken first: bytes that the device takes meanwhile only make the queue
+        // longer, never the count larger than it is.
+        const std::uint64_t taken = port_.Taken() - base_;
+        const std::optional<std::size_t> queued = port_.Queued();
+        std::uint64_t left = taken;
+        if (!handed_)
+            left = queued ? taken - std::min<std::uint64_t>(taken, *queued) : last_;
+        last_ = std::max(last_, std::min<std::uint64_t>(left, total_));
+        return {static_cast<std::size_t>(last_), total_, handed_};
+    }
+    TSendCount all() const { return {total_, total_, handed_}; }
+
+private:
+    TSerialSink& port_;
+    std::uint64_t base_;
+    std::size_t total_;
+    bool handed_;
+    std::uint64_t last_ = 0;
+};
+
 // Waits until the port has sent the run just put. False when a cancel came and the run did not
 // go out within its grace.
-bool waitUntilEmpty(TSerialSink& port, std::size_t runBytes, std::size_t sent, std::size_t total,
+bool waitUntilEmpty(TSerialSink& port, std::size_t runBytes, TSerialCount& count,
                     const TSendOptions& options, TSendClock& clock) {
     const auto start = clock.now();
     const auto deadline =
@@ -112,9 +158,11 @@ bool waitUntilEmpty(TSerialSink& port, std::size_t runBytes, std::size_t sent, s
                 return false;
         }
         if (now - lastMove > stallLimit)
-            throw ESendStalled(sent, total, options.link, stallLimit);
+            throw ESendStalled(count.now(), options.link, stallLimit);
         if (now > deadline)
-            throw ESendTimeout(sent, total, options.link);
+            throw ESendTimeout(count.now(), options.link);
+        if (clock.due())
+            clock.progress(count.now());
         clock.tick();
         port.ServicePort();
         // A run takes milliseconds to go out at the fastest speed: checking again at once
@@ -138,20 +186,32 @@ TSendOutcome transmitSerial(TSerialSink& port, std::string_view bytes,
     TSendClock clock(options);
     clock.call(); // the caller shows the total before the first byte goes
     const std::size_t total = bytes.size();
-    std::size_t sent = 0;
-    while (sent < total) {
-        if (clock.cancelled())
-            return {true, sent, total};
-        const std::size_t run = std::min(kSerialChunk, total - sent);
-        for (std::size_t i = 0; i < run; ++i)
-            port.PutByte(static_cast<std::uint8_t>(bytes[sent + i]));
-        if (!waitUntilEmpty(port, run, sent, total, options, clock))
-            return {true, sent, total};
-        sent += run;
-        clock.progress(sent);
-        clock.call();
+    TSerialCount count(port, total);
+    auto cancelled = [&count] {
+        const TSendCount now = count.now();
+        return TSendOutcome{true, now.sent, now.total, now.handed};
+    };
+    std::size_t put = 0;
+    try {
+        while (put < total) {
+            if (clock.cancelled())
+                return cancelled();
+            const std::size_t run = std::min(kSerialChunk, total - put);
+            for (std::size_t i = 0; i < run; ++i)
+                port.PutByte(static_cast<std::uint8_t>(bytes[put + i]));
+            if (!waitUntilEmpty(port, run, count, options, clock))
+                return cancelled();
+            put += run;
+            // The whole run has left once the port has drained it.
+            clock.progress(put == total ? count.all() : count.now());
+            clock.call();
+        }
+    } catch (...) {
+        // A failure of the port: the caller counts up to it.
+        clock.progress(count.now());
+        throw;
     }
-    return {false, sent, total};
+    return {false, total, total, count.all().handed};
 }
 
 TSendOutcome transmitNetwork(TTcpClient& client, std::string_view bytes,
@@ -159,28 +219,62 @@ TSendOutcome transmitNetwork(TTcpClient& client, std::string_view bytes,
     TSendClock clock(options);
     clock.call(); // the caller shows the total before the first byte goes
     const std::size_t total = bytes.size();
-    std::size_t sent = 0;
-    // What the peer's side has acknowledged: the count that a failure reports.
-    std::size_t confirmed = 0;
+    // Bytes handed to the platform, and of them those that the peer acknowledged (the count
+    // that everything tells), or all of them where the platform cannot tell.
+    std::size_t handedOver = 0;
+    std::size_t counted = 0;
+    const bool handed = !client.Unacknowledged();
+    // Brings the count up to date; true when it grew. A connection that is gone keeps the last.
+    auto recount = [&] {
+        std::size_t now = handedOver;
+        if (!handed) {
+            const std::optional<std::size_t> open = client.Unacknowledged();
+            if (!open)
+                return false;
+            now = handedOver - std::min(handedOver, *open);
+        }
+        if (now <= counted)
+            return false;
+        counted = now;
+        clock.progress({counted, total, handed});
+        return true;
+    };
+    auto count = [&] { return TSendCount{counted, total, handed}; };
+    // A cancel: the peer may still acknowledge what the platform holds, for a while; the rest
+    // is thrown away so that it never reaches the sign behind the count's back.
+    auto cancelled = [&] {
+        const auto asked = clock.now();
+        while (!handed) {
+            recount();
+            const std::optional<std::size_t> open = client.Unacknowledged();
+            if (!open || *open == 0)
+                break;
+            if (clock.now() - asked >= kCancelAckWait) {
+                client.Abort();
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(kSocketWaitMs));
+            clock.tick();
+        }
+        return TSendOutcome{true, counted, total, handed};
+    };
     try {
         auto lastMove = clock.now();
-        while (sent < total) {
+        while (handedOver < total) {
             if (clock.cancelled())
-                return {true, sent, total};
+                return cancelled();
             if (client.WaitForRoom(kSocketWaitMs)) {
-                const std::size_t taken =
-                    client.WriteSome(bytes.data() + sent, std::min(kNetworkPiece, total - sent));
+                const std::size_t taken = client.WriteSome(
+                    bytes.data() + handedOver, std::min(kNetworkPiece, total - handedOver));
                 if (taken > 0) {
-                    sent += taken;
-                    confirmed = sent - std::min(sent, client.Unacknowledged());
+                    handedOver += taken;
                     lastMove = clock.now();
-                    clock.progress(sent);
                 }
             }
-            if (clock.now() - lastMove > options.stallLimit) {
-                confirmed = sent - std::min(sent, client.Unacknowledged());
-                throw ESendStalled(confirmed, total, options.link, options.stallLimit);
-            }
+            if (recount())
+                lastMove = clock.now();
+            if (clock.now() - lastMove > options.stallLimit)
+                throw ESendStalled(count(), options.link, options.stallLimit);
             clock.tick();
         }
 
@@ -189,22 +283,16 @@ TSendOutcome transmitNetwork(TTcpClient& client, std::string_view bytes,
         // is a failure. A peer that keeps its side open is given peerEndWait after the
         // acknowledgement.
         client.ShutdownSend();
-        std::size_t unacknowledged = client.Unacknowledged();
-        confirmed = total - std::min(total, unacknowledged);
         lastMove = clock.now();
         std::optional<Clock::time_point> allAcknowledgedAt;
         for (;;) {
             if (clock.cancelled())
-                return {true, sent, total};
+                return cancelled();
             const bool ended = client.WaitForPeerEnd(kSocketWaitMs);
-            const std::size_t now = client.Unacknowledged();
             const auto at = clock.now();
-            if (now != unacknowledged) {
-                unacknowledged = now;
-                confirmed = total - std::min(total, unacknowledged);
+            if (recount())
                 lastMove = at;
-            }
-            if (unacknowledged == 0) {
+            if (counted == total) {
                 if (ended)
                     break;
                 if (!allAcknowledgedAt)
@@ -212,14 +300,15 @@ TSendOutcome transmitNetwork(TTcpClient& client, std::string_view bytes,
                 if (at - *allAcknowledgedAt >= options.peerEndWait)
                     break;
             } else if (at - lastMove > options.stallLimit) {
-                throw ESendStalled(confirmed, total, options.link, options.stallLimit);
+                throw ESendStalled(count(), options.link, options.stallLimit);
             }
             clock.tick();
         }
     } catch (const ENetException& error) {
         if (client.PeerEnded())
-            throw ESendPeerClosed(confirmed, total, options.link, error.what());
-        throw ESendBrokeOff(confirmed, total, options.link, error.what());
+            throw ESendPeerClosed(count(), options.link, error.what());
+        throw ESendBrokeOff(count(), options.link, error.what());
     }
-    return {false, sent, total};
+    clock.progress({total, total, handed});
+    return {false, total, total, handed};
 }

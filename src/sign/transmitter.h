@@ -1,10 +1,13 @@
 #pragma once
 
+#include "sign/send_errors.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,15 +20,21 @@ constexpr std::size_t kSerialChunk = 200;
 // Bytes handed to the network link per piece: small enough for the progress to move and for a
 // cancel to be noticed between pieces, large enough to cost nothing.
 constexpr std::size_t kNetworkPiece = 16384;
+// After a cancel, the longest wait for the network peer to acknowledge what it was handed.
+constexpr std::chrono::milliseconds kCancelAckWait{1000};
 
 // What the sender needs of a serial port: put one byte into its output queue, count the bytes
-// not yet taken by the device, and yield to the port while waiting.
+// not yet taken by the device, yield to the port while waiting, and tell how far the bytes came:
+// those that the device has taken, and of them those that still wait in its output queue (none
+// where the device cannot tell).
 class TSerialSink {
 public:
     virtual ~TSerialSink() = default;
     virtual void PutByte(std::uint8_t byte) = 0;
     virtual std::int32_t OutPending() = 0;
     virtual void ServicePort() = 0;
+    virtual std::uint64_t Taken() = 0;
+    virtual std::optional<std::size_t> Queued() = 0;
 };
 
 // TSerialSink over the program's serial port.
@@ -36,6 +45,8 @@ public:
     void PutByte(std::uint8_t byte) override;
     std::int32_t OutPending() override;
     void ServicePort() override;
+    std::uint64_t Taken() override;
+    std::optional<std::size_t> Queued() override;
 
 private:
     TComPort& port_;
@@ -58,8 +69,8 @@ struct TSendOptions {
     // Once the peer of the network link has acknowledged every byte, the longest wait for the
     // end of its stream; the send is complete when it ends in order or this time has passed.
     std::chrono::milliseconds peerEndWait{3000};
-    // Told the count of bytes that the link has taken, after each run or piece.
-    std::function<void(std::size_t sent)> onProgress;
+    // Told how far the send has come (TSendCount) whenever the count grows.
+    std::function<void(const TSendCount& count)> onProgress;
     // Called every 20 milliseconds or so while the send runs, so that the caller can keep its
     // windows drawn and take a cancel. The time spent in it never counts as the link's.
     std::function<void()> onWait;
@@ -71,13 +82,17 @@ struct TSendOptions {
     std::string link;
 };
 
-// How a send ended when it did not fail: every byte delivered, or cancelled after `sent`.
+// How a send ended when it did not fail: every byte delivered, or cancelled after `sent` (as
+// TSendCount counts them; `handed` where the link cannot know what the sign took).
 struct TSendOutcome {
     bool cancelled = false;
     std::size_t sent = 0;
     std::size_t total = 0;
+    bool handed = false;
 
-    // "Sending cancelled: n of m bytes were sent." for a cancelled send; empty otherwise.
+    TSendCount count() const { return {sent, total, handed}; }
+    // "Sending cancelled: n of m bytes were sent." (or "... were handed to the link.") for a
+    // cancelled send; empty otherwise.
     std::string message() const;
 };
 
@@ -91,15 +106,18 @@ std::chrono::milliseconds serialWaitLimit(std::size_t bytes, int baud,
 // the sender waits until the port's queue is empty (ServicePort between the checks); a shorter
 // last run is followed by its own wait. Throws ESendStalled when the queue does not move for
 // the stall limit, ESendTimeout when a wait passes its limit (serialWaitLimit of the run and
-// the device's backlog), and lets the port's own failures through.
+// the device's backlog), and lets the port's own failures through. Counts the bytes that have
+// left the device's output queue, or those handed to the device where it cannot tell.
 TSendOutcome transmitSerial(TSerialSink& port, std::string_view bytes, const TSendOptions& options);
 
 // Writes `bytes` to the connected client in pieces of kNetworkPiece bytes as the platform takes
-// them (the progress counts those), then ends the sending direction and waits until the peer
-// has acknowledged every byte and ended its own stream (or peerEndWait has passed after the
-// acknowledgement). Throws ESendStalled when no byte is taken or acknowledged for the stall
-// limit, ESendBrokeOff for a failure of the client (a reset among them), ESendPeerClosed when
-// the peer had ended its stream before that failure. A failure counts the bytes that the peer
-// acknowledged.
+// them, then ends the sending direction and waits until the peer has acknowledged every byte
+// and ended its own stream (or peerEndWait has passed after the acknowledgement). Throws
+// ESendStalled when no byte is taken or acknowledged for the stall limit, ESendBrokeOff for a
+// failure of the client (a reset among them), ESendPeerClosed when the peer had ended its
+// stream before that failure. Every count (progress, cancel, failure) is of the bytes that the
+// peer acknowledged, or of those handed to the platform where it cannot tell. A cancelled send
+// gives the peer kCancelAckWait to acknowledge what the platform holds; what it has not
+// acknowledged by then is thrown away with a reset, so that the sign gets no more than counted.
 TSendOutcome transmitNetwork(TTcpClient& client, std::string_view bytes,
                              const TSendOptions& options);

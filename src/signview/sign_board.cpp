@@ -2,8 +2,10 @@
 
 #include "model/ui/screen_colour.h"
 
+#include <QHelpEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -42,6 +44,7 @@ TSignBoard::TSignBoard(QWidget* parent)
 
 void TSignBoard::setFace(TSignFace face) {
     face_ = std::move(face);
+    notes_.clear();
     face_.columns = std::max(1, face_.columns);
     hasFlashing_ = false;
     for (const TSignFaceLine& line : face_.lines) {
@@ -52,6 +55,37 @@ void TSignBoard::setFace(TSignFace face) {
     }
     updateGeometry();
     update();
+}
+
+void TSignBoard::setLineNotes(std::vector<QString> notes) {
+    notes_ = std::move(notes);
+    update();
+}
+
+int TSignBoard::lineAt(int y) const {
+    if (linesPitch_ <= 0)
+        return -1;
+    const double dots = (y - linesTop_) / linesPitch_;
+    const int row = static_cast<int>(std::floor(dots / kLineDots));
+    if (dots < 0 || row >= static_cast<int>(face_.lines.size()))
+        return -1;
+    return row;
+}
+
+bool TSignBoard::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const int row = lineAt(help->pos().y());
+        if (row >= 0 && static_cast<std::size_t>(row) < notes_.size() &&
+            !notes_[static_cast<std::size_t>(row)].isEmpty()) {
+            QToolTip::showText(help->globalPos(), notes_[static_cast<std::size_t>(row)], this);
+        } else {
+            QToolTip::hideText();
+            event->ignore();
+        }
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void TSignBoard::setMinimumPitch(double pitch) {
@@ -177,6 +211,8 @@ void TSignBoard::paintBoard(QPainter& painter, const QRect& area, const QRect& e
     const int endColumn = std::clamp(
         static_cast<int>((exposed.right() - boardX) / (kCellDots * pitch)) + 1, 0, face_.columns);
     const int rows = rowCount();
+    linesTop_ = top + kMarginDots * pitch;
+    linesPitch_ = pitch;
     for (int row = 0; row < rows; ++row) {
         const double y0 = top + (kMarginDots + row * kLineDots) * pitch;
         if (y0 > exposed.bottom() || y0 + kLineDots * pitch < exposed.top())
@@ -186,10 +222,19 @@ void TSignBoard::paintBoard(QPainter& painter, const QRect& area, const QRect& e
                                         : nullptr;
         const TSignRecord* record = line && line->record ? &*line->record : nullptr;
         if (line) {
-            painter.setPen(kLabel);
-            painter.drawText(
-                QRectF(left, y0, (kMarginDots + kLabelDots - 1) * pitch, kGlyphRows * pitch),
-                Qt::AlignRight | Qt::AlignVCenter, QString::fromLatin1(line->address.c_str()));
+            const QRectF label(left, y0, (kMarginDots + kLabelDots - 1) * pitch,
+                               kGlyphRows * pitch);
+            const bool marked = static_cast<std::size_t>(row) < notes_.size() &&
+                                !notes_[static_cast<std::size_t>(row)].isEmpty();
+            if (marked) {
+                // A line that shows bytes of a block with a control byte: its address framed.
+                painter.setPen(QPen(controlMarkColour(), std::max(1.0, pitch / 2)));
+                painter.setBrush(Qt::NoBrush);
+                painter.drawRect(label.adjusted(pitch / 2, 0, 0, 0));
+            }
+            painter.setPen(marked ? controlMarkColour() : kLabel);
+            painter.drawText(label, Qt::AlignRight | Qt::AlignVCenter,
+                             QString::fromLatin1(line->address.c_str()));
         }
         const int y = static_cast<int>(std::lround(y0));
         for (int column = firstColumn; column < endColumn; ++column) {

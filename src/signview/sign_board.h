@@ -4,6 +4,7 @@
 #include "signview/led_font.h"
 
 #include <QPixmap>
+#include <QString>
 #include <QTimer>
 #include <QWidget>
 
@@ -12,7 +13,8 @@
 // A sign's face drawn as LEDs: one row of 5x7 dot characters for each of its lines, the line's
 // address beside it, on a dark board; flashing characters blink twice a second; a line that
 // runs past the width is cut there and marked beside the board with the number of characters
-// hidden. The board scales to the room it gets.
+// hidden; a line can be marked, with a note as its tooltip. The board scales to the room it
+// gets.
 class TSignBoard : public QWidget {
     Q_OBJECT
 public:
@@ -20,6 +22,13 @@ public:
 
     void setFace(TSignFace face);
     const TSignFace& face() const { return face_; }
+
+    // Marks lines of the face: a non-empty note for line i (from the top) marks its address
+    // and is the line's tooltip. Set after the face; a new face clears them.
+    void setLineNotes(std::vector<QString> notes);
+    const std::vector<QString>& lineNotes() const { return notes_; }
+    // The face line at `y` in the board's own coordinates, as last drawn; -1 for none.
+    int lineAt(int y) const;
 
     // The smallest distance between two dots, in pixels: the board asks for the room to draw
     // its whole face at least this big (0, the default, asks for none).
@@ -37,6 +46,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
     // The blinking runs only while the board is on the screen.
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -55,6 +65,10 @@ private:
     void setPitch(double pitch);
 
     TSignFace face_;
+    std::vector<QString> notes_;
+    // Where the lines were last drawn: the top of the first and the pitch.
+    double linesTop_ = 0;
+    double linesPitch_ = 0;
     bool hasFlashing_ = false;
     double minimumPitch_ = 0;
     QTimer blinkTimer_;

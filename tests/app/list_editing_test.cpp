@@ -75,6 +75,10 @@ TEST_F(ListEditingTest, EveryCommandUndoesAndRedoesAndTheFlagFollowsTheSavedList
     const Lines opened = {"NotCentered,A", "NotCentered,B"};
     load(opened);
     select(1);
+    // OK on a block left as it was (here typed over with the same text) changes nothing.
+    ASSERT_NO_FATAL_FAILURE(editWith(Qt::Key_E, Qt::ControlModifier, "B"));
+    EXPECT_FALSE(modified());
+    EXPECT_FALSE(form().Undo1->isEnabled());
     ASSERT_NO_FATAL_FAILURE(editWith(Qt::Key_E, Qt::ControlModifier, "b"));
     ModalScript sure;
     sure.expect<QMessageBox>([](QMessageBox* box) { clickButton(box, QMessageBox::Ok); });

@@ -303,7 +303,9 @@ TEST_F(SendCommandTest, EscapeCancelsASlowSerialSendAndTheSignGetsWhatIsCounted)
         errorBox()(box);
     }));
 
-    const QRegularExpression counted("^Sending cancelled: (\\d+) of (\\d+) bytes were sent\\.$");
+    // A pseudo-terminal cannot tell what its reader took.
+    const QRegularExpression counted(
+        "^Sending cancelled: (\\d+) of (\\d+) bytes were handed to the link\\.$");
     const QRegularExpressionMatch match = counted.match(boxText);
     ASSERT_TRUE(match.hasMatch()) << boxText.toStdString();
     const std::size_t sent = match.captured(1).toULongLong();
@@ -317,6 +319,27 @@ TEST_F(SendCommandTest, EscapeCancelsASlowSerialSendAndTheSignGetsWhatIsCounted)
     EXPECT_TRUE(pty.read(sent, 10000) == expected.substr(0, sent)) << "what was counted, no more";
     EXPECT_TRUE(QString::fromUtf8(readFileBytes(errorLogPath().toStdString()))
                     .contains("  " + boxText + "\n"));
+}
+
+TEST_F(SendCommandTest, AControlByteInATextIsAskedAboutOnceBeforeTheSend) {
+    load({"NotCentered,AB",
+          "NotCentered,CTL\x02"
+          "05EVIL",
+          "Centered,\x17"});
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        ModalScript script;
+        script.expect<QMessageBox>([answer](QMessageBox* box) {
+            EXPECT_EQ(box->text().toStdString(),
+                      "Block 2 holds the control byte 0x02 at column 4: the sign reads it as the "
+                      "start of a record. 1 more block holds one too. Send anyway?");
+            clickButton(box, answer);
+        });
+        // No ends the command; Yes goes on to Select Address (cancelled here).
+        if (answer == QMessageBox::Yes)
+            script.expect<TAskSend1>(address("", "", false));
+        press(Qt::Key_F9);
+        ASSERT_TRUE(script.wait()) << script.pending();
+    }
 }
 
 TEST_F(SendCommandTest, CancelSendsNothingAndKeepsTheTypedValues) {

@@ -3,6 +3,7 @@
 #include "editor/message_list_box.h"
 #include "editor/message_row.h"
 #include "editor/sign_preview_dock.h"
+#include "model/ui/screen_colour.h"
 #include "sign/ui/ask_send.h"
 #include "sign/ui/com_setup_dlg.h"
 #include "signview/sign_board.h"
@@ -178,6 +179,34 @@ TEST_F(SignPreviewTest, WhatDoesNotFitIsToldBeforeASend) {
     press(Qt::Key_E, Qt::ControlModifier);
     ASSERT_TRUE(edit.wait());
     EXPECT_EQ(counts, QStringList({"10 of 10 characters", "11 of 10 characters"}));
+}
+
+TEST_F(SignPreviewTest, ABlockWithAControlByteIsMarkedInTheListAndOnTheSign) {
+    setSignSize(1, 1);
+    load({"NotCentered,OK", "NotCentered,CTL\x02"
+                            "05EVIL"});
+    press(Qt::Key_F8);
+    QApplication::processEvents();
+
+    // The list: a mark at the right edge of the second row only.
+    const QImage list = form().ListBox1->viewport()->grab().toImage();
+    const auto mark = [&list](int row) {
+        return list.pixelColor(list.width() - kControlMarkWidth + 2,
+                               row * TMessageListBox::kRowHeight + 3);
+    };
+    EXPECT_NE(mark(0), controlMarkColour());
+    EXPECT_EQ(mark(1), controlMarkColour());
+
+    // The status line counts the block, in right plurals, and its tooltip says which byte.
+    EXPECT_TRUE(dock().Status->text().contains("Sign: 1 line of 1 character  |  ")) << "plural";
+    EXPECT_TRUE(dock().Status->text().contains("1 line with a control byte"));
+    EXPECT_EQ(dock().Status->toolTip().toStdString(),
+              "Block 2 holds the control byte 0x02 at column 4: the sign reads it as the start of "
+              "a record.");
+    // A sign of unknown size shows line 05, which the block's bytes wrote: marked.
+    setSignSize(0, 0);
+    ASSERT_EQ(addresses(), (std::vector<std::string>{"01:OK", "05:EVIL"}));
+    EXPECT_EQ(dock().Board->lineNotes(), (std::vector<QString>{"", dock().Status->toolTip()}));
 }
 
 TEST_F(SignPreviewTest, ThePanelStaysWhereTheUserLeftIt) {

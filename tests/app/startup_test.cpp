@@ -88,7 +88,8 @@ TEST_F(StartupTest, EveryWindowOpensCentredOnTheScreen) {
 
 // Started without the fixture: what the start-up reports comes before the window is active.
 TEST(StartupReportTest, OutOfRangeSettingsAreToldOnceWithWhatIsUsedInstead) {
-    writeFileBytes(settingsPath(), "[Comm]\nPort=-2147483648\nBaud=-300\nIP=10.0.0.9\n");
+    writeFileBytes(settingsPath(),
+                   "[Comm]\nPort=-2147483648\nBaud=-300\nIP=10.0.0.9\n[Sign a]\n[sign A]\n");
     QString text;
     ModalScript script;
     script.expect<QMessageBox>([&](QMessageBox* box) {
@@ -101,7 +102,10 @@ TEST(StartupReportTest, OutOfRangeSettingsAreToldOnceWithWhatIsUsedInstead) {
               settingsPath() +
                   ": Port=-2147483648 is out of range; 0 is used instead (no serial port is "
                   "chosen: a send asks for one).\n" +
-                  settingsPath() + ": Baud=-300 is out of range; 1200 is used instead.");
+                  settingsPath() + ": Baud=-300 is out of range; 1200 is used instead.\n" +
+                  settingsPath() +
+                  ", line 6: [sign A] names the sign A again (first on line 5): one section for "
+                  "each sign, or its values are never used.");
     EXPECT_EQ(windows->Form1->Comm().Port, 0);
     EXPECT_EQ(windows->Form1->Comm().Baud, 1200);
     NoModalGuard guard;

@@ -8,6 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QByteArray>
+#include <QDataStream>
+#include <QIODevice>
+#include <QString>
+
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -182,23 +187,59 @@ TEST_F(DesktopTest, F9SendsTheMessageToTheMappedSerialPort) {
     EXPECT_TRUE(desk->editor().running());
 }
 
+// How many of the three LED colours of the message (red "OPEN", green "7 DAYS", yellow "SALE
+// NOW") show among `colours`.
+int ledsIn(const std::string& colours) {
+    int found = 0;
+    for (const char* led : {"#FF281E", "#28E13C", "#FFD200"})
+        found += colours.find(led) != std::string::npos;
+    return found;
+}
+
 TEST_F(DesktopTest, F8OpensTheSignPreviewInLedColours) {
     ASSERT_TRUE(desk->startEditor());
     ASSERT_NO_FATAL_FAILURE(openByTypedName(dir.file("shop.lsm")));
-    // The LEDs of the message: red "OPEN", green "7 DAYS", yellow "SALE NOW".
-    const auto ledsShown = [&] {
-        const std::string colours = desk->focusedColours();
-        int found = 0;
-        for (const char* led : {"#FF281E", "#28E13C", "#FFD200"})
-            found += colours.find(led) != std::string::npos;
-        return found;
-    };
+    const auto ledsShown = [&] { return ledsIn(desk->focusedColours()); };
     EXPECT_EQ(ledsShown(), 0) << "the panel is hidden until the user opens it";
     desk->key("F8");
     EXPECT_TRUE(waitUntil([&] { return ledsShown() == 3; }, 10s)) << desk->focusedColours();
     // The keyboard stays with the main window: F8 closes the panel again.
     desk->key("F8");
     EXPECT_TRUE(waitUntil([&] { return ledsShown() == 0; }, 10s));
+}
+
+// The Sign Preview panel as a run on this desktop left it: floating, open, over the lower part
+// of the main window.
+const char* kFloatingOpenPanel =
+    "AAAA/wAAAAH9AAAAAQAAAAMAAAJqAAAA7/wBAAAAAfsAAAAeAFMAaQBnAG4AUAByAGUAdgBpAGUAdwBEAG8AYwBrAw"
+    "AAAUsAAAF2AAACagAAAO8AAAJqAAAAlAAAAAQAAAAEAAAACAAAAAj8AAAAAA==";
+
+// The flags that view.ini keeps for the panel (1 open, 2 floating): the byte after its name.
+int panelFlags(const std::string& viewIni) {
+    const std::size_t at = viewIni.find("State=");
+    const QByteArray state = QByteArray::fromBase64(
+        QByteArray::fromStdString(viewIni.substr(at == std::string::npos ? 0 : at + 6)));
+    QByteArray name; // as the state holds it
+    QDataStream stream(&name, QIODevice::WriteOnly);
+    stream << QStringLiteral("SignPreviewDock");
+    const qsizetype found = state.indexOf(name);
+    return found < 0 || found + name.size() >= state.size() ? -1 : state[found + name.size()];
+}
+
+TEST_F(DesktopTest, AFloatingSignPreviewLeftOpenComesBackOpenOverTheWindow) {
+    const std::string view = dir.file("session/state/lumavane/view.ini");
+    std::filesystem::create_directories(dir.file("session/state/lumavane"));
+    writeFileBytes(view, std::string("[MainWindow]\nState=") + kFloatingOpenPanel + "\n");
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE(run);
+        ASSERT_TRUE(desk->startEditor(dir.file("shop.lsm")));
+        EXPECT_TRUE(waitUntil([&] { return ledsIn(desk->screenColours()) == 3; }, 10s))
+            << "the panel is on the screen, not under the window";
+        ASSERT_TRUE(desk->waitForMain(dir.file("shop.lsm")));
+        desk->key("alt+F4");
+        ASSERT_TRUE(desk->editor().waitForExit(10s).has_value()) << "the editor did not end";
+        EXPECT_EQ(panelFlags(readFileBytes(view)), 3) << "open and floating";
+    }
 }
 
 TEST_F(DesktopTest, ARowDraggedWithTheMouseMovesAndUndoes) {

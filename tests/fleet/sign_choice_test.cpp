@@ -71,6 +71,13 @@ TEST(SignChoiceTest, ChoosesTheSignsAndTheirLinks) {
         {request({"bad"}), "[Sign bad]\r\nPort=5\r\nIP=10.0.0.1:99999\r\n",
          "\"10.0.0.1:99999\": the port after the colon is a whole number from 1 to 65535."},
         {request({}), nullptr, "Cannot open file "},
+        // A sign section that cannot be used makes the file unusable, whatever is asked.
+        {request({}), "[Sign HALL]\r\nPort=1\r\n",
+         "LUMAVANE.INI, line 18: [Sign HALL] names the sign HALL again (first on line 8)"},
+        {request({"*"}), "[Sign ]\r\n", "LUMAVANE.INI, line 18: [Sign ] names no sign"},
+        {request({"hall"}), "[Sign x]y]\r\n", "line 18: [Sign x]y] is not a sign section"},
+        {request({"lan"}), "[Sign lan] ; the hall's network sign\r\nIP=10.0.0.7\r\n",
+         "lan|Com port 2 (/dev/ttyS1), from the default Port, at 1200 baud|-|-"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.expected);

@@ -176,4 +176,42 @@ TEST(SignPreviewTest, LinesThatDoNotFit) {
     EXPECT_EQ(fitNote(wrapped), "2 lines will not be shown (the sign has 99 lines).");
 }
 
+// A text byte that the sign reads as framing, a colour or a flash toggle: which, what it means
+// to the sign, and where in the block's text; only the text that a send takes counts.
+TEST(SignPreviewTest, ControlBytesInATextAreNamedWithTheirColumn) {
+    const std::vector<std::string> lines = {"NotCentered,fine \x01\x7F\x81 tab\t^R^",
+                                            "NotCentered,\x03",
+                                            "Centered,^G^A\x0F",
+                                            "NotCentered,x\x17\x02",
+                                            "NotCentered,\x05",
+                                            "NotCentered,\x06",
+                                            "NotCentered," + std::string(kMaxBlockText, 'a') +
+                                                "\x02"};
+    const std::string block = "holds the control byte 0x";
+    EXPECT_EQ(controlByteWarnings(lines),
+              (std::vector<std::string>{
+                  "Block 2 " + block + "03 at column 1: the sign reads it as the end of a record.",
+                  "Block 3 " + block + "0F at column 5: the sign reads it as a flash toggle.",
+                  "Block 4 " + block + "17 at column 2: the sign reads it as the colour red.",
+                  "Block 5 " + block + "05 at column 1: the sign reads it as the colour green.",
+                  "Block 6 " + block + "06 at column 1: the sign reads it as the colour yellow."}));
+
+    // The preview marks the block, also the record that its start byte begins (on line 05),
+    // and says why.
+    const TSignPreview preview = previewSignMessage({"NotCentered,fine", "NotCentered,CTL\x02"
+                                                                         "05EVIL\x03"
+                                                                         "X"},
+                                                    1, 20, {0, 0});
+    ASSERT_TRUE(preview.blocks[1].control);
+    EXPECT_EQ(preview.controlCount(), 1u);
+    EXPECT_EQ(blockFitNote(preview.blocks[1], preview.size),
+              "Its text holds bytes that break the sign's record: the sign does not show it.\n"
+              "Holds the control byte 0x02 at column 4: the sign reads it as the start of a "
+              "record.");
+    ASSERT_EQ(preview.face.lines.size(), 2u);
+    EXPECT_EQ(preview.face.lines[1].address, "05");
+    EXPECT_EQ(preview.blockAt(preview.face.lines[0].record->offset), 0u);
+    EXPECT_EQ(preview.blockAt(preview.face.lines[1].record->offset), 1u);
+}
+
 } // namespace

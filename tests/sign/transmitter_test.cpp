@@ -37,6 +37,9 @@ public:
         if (neverDrains)
             checks = 0;
     }
+    // The device takes the queue whole when it drains, and keeps none of it.
+    std::uint64_t Taken() override { return received.size() - static_cast<std::size_t>(queued); }
+    std::optional<std::size_t> Queued() override { return std::size_t{0}; }
 
     std::string received;
     std::vector<std::string> ops;
@@ -74,7 +77,7 @@ TEST(TransmitSerialTest, PutsRunsOf200BytesAndWaitsAfterEach) {
         std::vector<std::size_t> progress;
         TSendOptions options;
         options.baud = 19200;
-        options.onProgress = [&](std::size_t sent) { progress.push_back(sent); };
+        options.onProgress = [&](const TSendCount& sent) { progress.push_back(sent.sent); };
         const std::string data = bytes(c.n);
         transmitSerial(port, data, options);
         EXPECT_EQ(port.ops, c.ops) << c.n << " bytes";

@@ -11,6 +11,7 @@
 #include "fleet/sign_choice.h"
 #include "model/message_file.h"
 #include "settings/settings_path.h"
+#include "sign/control_bytes.h"
 #include "sign/send_address.h"
 #include "sign/send_buffer.h"
 #include "sign/sign_stream.h"
@@ -20,8 +21,11 @@
 #include <QFile>
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -60,15 +64,68 @@ struct Options {
     bool quiet = false;
 };
 
+// `message` on one line: its first line break (between what failed and why) becomes ": ",
+// any other a space.
+std::string oneLineMessage(const std::string& message) {
+    std::string text = message;
+    const std::size_t end = text.find('\n');
+    if (end != std::string::npos)
+        text.replace(end, 1, ": ");
+    for (char& c : text) {
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    }
+    return text;
+}
+
+void tell(const std::string& message) {
+    std::fprintf(stderr, "%s: %s\n", kProgram, oneLineMessage(message).c_str());
+}
+
+// The platform's code of the first write to standard output that failed; 0 while none has.
+int outError = 0;
+
+void noteOutError() {
+    if (outError == 0)
+        outError = errno != 0 ? errno : EIO;
+}
+
+bool writeOut(std::string_view bytes) {
+    errno = 0;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+    if (!written)
+        noteOutError();
+    return written;
+}
+
+// Flushes standard output; false, after telling it on standard error, when what was written to
+// it (`what`) did not all get there.
+bool flushOut(const char* what) {
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout) && outError == 0)
+        return true;
+    noteOutError();
+    tell(std::string("Cannot write ") + what + " to standard output: " + std::strerror(outError) +
+         ".");
+    return false;
+}
+
+// What --port takes, in the help, the manual page and the error alike.
+const char* kPortValues = "1 to 4 a serial port, 5 to 65535 the network";
+
+// The whole number of `option` from `low` to `high`; `values` says what it takes where the
+// bounds alone do not.
 int wholeNumber(const QCommandLineParser& parser, const QCommandLineOption& option, long long low,
-                long long high) {
+                long long high, const char* values = nullptr) {
     const QString name = option.names().constLast();
     const std::string text = parser.value(option).toStdString();
     const std::optional<long long> value = parseWholeNumber(text, TNumberForm::Signed);
     if (!value || *value < low || *value > high)
-        throw EUsage("--" + name.toStdString() + " takes a whole number from " +
-                     std::to_string(low) + " to " + std::to_string(high) + ", not \"" + text +
-                     "\"");
+        throw EUsage("--" + name.toStdString() + " takes " +
+                     (values ? std::string(values) + ";"
+                             : "a whole number from " + std::to_string(low) + " to " +
+                                   std::to_string(high) + ",") +
+                     " not \"" + text + "\"");
     return static_cast<int>(*value);
 }
 
@@ -93,7 +150,7 @@ Options parseOptions(const QStringList& arguments) {
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption line({"l", "line"}, "Start line address S, 0 to 99.", "S");
     const QCommandLineOption width({"w", "width"}, "Width of a sign line, 1 to 999.", "W");
-    const QCommandLineOption port("port", "Port N: 1 to 4 a serial port, 5 the network.", "N");
+    const QCommandLineOption port("port", QStringLiteral("Port N: %1.").arg(kPortValues), "N");
     const QCommandLineOption baud("baud", "Serial line speed in bits per second.", "B");
     const QCommandLineOption device("device", "Serial device, for example /dev/ttyUSB0.", "PATH");
     const QCommandLineOption host("host", "The sign's network address, ADDR or ADDR:PORT.", "ADDR");
@@ -115,10 +172,17 @@ Options parseOptions(const QStringList& arguments) {
 
     if (!parser.parse(arguments))
         throw EUsage(parser.errorText().toStdString());
-    if (parser.isSet(help))
-        parser.showHelp(0);
-    if (parser.isSet(version))
-        parser.showVersion();
+    // Shown here rather than by the parser, which ends with status 0 whether or not the text
+    // got out.
+    if (parser.isSet(help) || parser.isSet(version)) {
+        const bool shown =
+            writeOut(parser.isSet(help)
+                         ? parser.helpText().toStdString()
+                         : std::string(kProgram) + " " +
+                               QCoreApplication::applicationVersion().toStdString() + "\n") &&
+            flushOut(parser.isSet(help) ? "the help" : "the version");
+        std::exit(shown ? kExitSent : kExitSomeFailed);
+    }
 
     Options o;
     const QStringList files = parser.positionalArguments();
@@ -131,7 +195,7 @@ Options parseOptions(const QStringList& arguments) {
     if (parser.isSet(width))
         o.width = wholeNumber(parser, width, kMinLineWidth, kMaxLineWidth);
     if (parser.isSet(port))
-        o.signs.change.port = wholeNumber(parser, port, 1, 65535);
+        o.signs.change.port = wholeNumber(parser, port, 1, 65535, kPortValues);
     if (parser.isSet(baud))
         o.signs.change.baud = wholeNumber(parser, baud, 1, 4000000);
     if (parser.isSet(device)) {
@@ -157,28 +221,6 @@ Options parseOptions(const QStringList& arguments) {
     if (o.hex && !o.dryRun)
         throw EUsage("--hex goes with --dry-run.");
     return o;
-}
-
-// `message` on one line: its first line break (between what failed and why) becomes ": ",
-// any other a space.
-std::string oneLineMessage(const std::string& message) {
-    std::string text = message;
-    const std::size_t end = text.find('\n');
-    if (end != std::string::npos)
-        text.replace(end, 1, ": ");
-    for (char& c : text) {
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    }
-    return text;
-}
-
-void tell(const std::string& message) {
-    std::fprintf(stderr, "%s: %s\n", kProgram, oneLineMessage(message).c_str());
-}
-
-bool writeOut(std::string_view bytes) {
-    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
 }
 
 // The message's block lines; throws EFOpenError for a file that cannot be used whole.
@@ -215,11 +257,7 @@ int dryRun(const Options& options, const std::vector<TSignJob>& jobs,
         if (!writeOut(text))
             break;
     }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        tell("Cannot write the stream to standard output.");
-        return kExitSomeFailed;
-    }
-    return kExitSent;
+    return flushOut("the stream") ? kExitSent : kExitSomeFailed;
 }
 
 std::atomic<TMultiSend*> runningSend = nullptr;
@@ -257,17 +295,20 @@ int send(const Options& options, const std::vector<TSignJob>& jobs,
         progress->clear();
 
     const std::vector<TSignReport> reports = run.Reports();
+    bool told = true;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         const std::string line = reportLine(jobs[i], reports[i]) + "\n";
         if (!options.quiet)
-            writeOut(line);
+            told = writeOut(line) && told;
         else if (reports[i].state != TSignReport::State::Sent)
-            std::fputs(line.c_str(), stderr);
+            told = std::fputs(line.c_str(), stderr) >= 0 && std::fflush(stderr) == 0 && told;
     }
-    std::fflush(stdout);
+    if (!flushOut("the result lines"))
+        told = false;
     if (stopSignal != 0)
         return 128 + stopSignal;
-    return runExitStatus(reports);
+    // A script must not take lines that it never got for a success.
+    return told ? runExitStatus(reports) : kExitSomeFailed;
 }
 
 int run(const Options& options) {
@@ -305,6 +346,10 @@ int run(const Options& options) {
         tell(error.what());
         return kExitBadFile;
     }
+    // Sent as they stand, as the editor sends them after asking; said, since the sign reads
+    // such bytes as framing or colours.
+    for (const std::string& warning : controlByteWarnings(lines))
+        tell("warning: " + warning);
 
     std::vector<TSignJob> jobs;
     for (const TChosenSign& sign : signs)

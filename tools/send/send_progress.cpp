@@ -5,8 +5,10 @@ std::string TSendProgress::barText(const std::vector<TSignReport>& reports) {
     std::size_t total = 0;
     std::size_t ended = 0;
     bool allBuilt = true;
+    bool handed = false;
     for (const TSignReport& report : reports) {
         sent += report.sent;
+        handed = handed || report.handed;
         total += report.total;
         allBuilt = allBuilt && report.total > 0;
         if (report.ended())
@@ -18,7 +20,11 @@ std::string TSendProgress::barText(const std::vector<TSignReport>& reports) {
     std::string text = "[" + std::string(filled, '#') + std::string(kWidth - filled, '.') + "] ";
     if (allBuilt && total > 0)
         text += std::to_string(sent * 100 / total) + "% ";
-    text += std::to_string(sent) + " bytes sent";
+    // Acknowledged bytes were handed over too: one link that cannot know speaks for the sum.
+    text += std::to_string(sent) + " bytes " +
+            (!handed               ? "sent"
+             : reports.size() == 1 ? "handed to the link"
+                                   : "handed to the links");
     if (reports.size() > 1)
         text +=
             ", " + std::to_string(ended) + " of " + std::to_string(reports.size()) + " signs ended";

@@ -8,8 +8,8 @@
 #include <vector>
 
 // A progress bar on a terminal: one line, redrawn in place, for a send that may take minutes
-// (a long message at 1200 baud). Bytes taken by the links over the bytes of every sign, and
-// how many signs have ended.
+// (a long message at 1200 baud). Bytes that the signs acknowledged (or, where a link cannot
+// know, that were handed to it) over the bytes of every sign, and how many signs have ended.
 class TSendProgress {
 public:
     explicit TSendProgress(std::FILE* terminal)

@@ -36,3 +36,7 @@ QColor screenColour(TSignColour colour, TColourScheme scheme) {
 QColor overflowMarkColour() {
     return QColor(255, 140, 0);
 }
+
+QColor controlMarkColour() {
+    return QColor(230, 60, 230);
+}

@@ -16,3 +16,7 @@ QColor screenColour(TSignColour colour, TColourScheme scheme);
 
 // The colour of the marks that say a line runs past the sign's width.
 QColor overflowMarkColour();
+
+// The mark of a line whose text holds a byte that the sign reads as a control byte, and of the
+// sign line where such a line's bytes show: a colour that no sign colour comes near.
+QColor controlMarkColour();

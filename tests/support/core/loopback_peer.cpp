@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -70,6 +71,20 @@ LoopbackPeer::~LoopbackPeer() {
     for (int fd : queued_)
         ::close(fd);
     ::close(fd_);
+}
+
+std::size_t LoopbackPeer::unread() const {
+    int waiting = 0;
+    if (held_ < 0 || ::ioctl(held_, FIONREAD, &waiting) != 0)
+        return 0;
+    return static_cast<std::size_t>(waiting);
+}
+
+std::size_t LoopbackPeer::receiveBuffer() const {
+    int size = 0;
+    socklen_t length = sizeof size;
+    ::getsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &size, &length);
+    return static_cast<std::size_t>(size);
 }
 
 void LoopbackPeer::queueUnansweredConnections() {

@@ -69,6 +69,11 @@ public:
     std::size_t receivedSize() const { return receivedSize_; }
     // The connections finished with so far, in order.
     std::vector<Connection> connections();
+    // NeverRead: the bytes that its connection's side has taken and it never read (once
+    // waitForFinished has seen the connection).
+    std::size_t unread() const;
+    // The most that a connection's side takes without the peer reading (its receive buffer).
+    std::size_t receiveBuffer() const;
 
 private:
     void run();

@@ -241,7 +241,15 @@ bool DesktopSession::focusedWindowCentred() {
 }
 
 std::string DesktopSession::focusedColours(int x, int y, int width, int height) {
-    const std::string window = trimmed(xdotool({"getwindowfocus"}).out);
+    return colours(trimmed(xdotool({"getwindowfocus"}).out), x, y, width, height);
+}
+
+std::string DesktopSession::screenColours() {
+    return colours("root", 0, 0, 0, 0);
+}
+
+std::string DesktopSession::colours(const std::string& window, int x, int y, int width,
+                                    int height) {
     const std::string shot = dir_.file("session/shot.png");
     if (runTool({"import", "-window", window, shot}, env_).exitCode != 0)
         return {};

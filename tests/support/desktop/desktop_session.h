@@ -61,11 +61,15 @@ public:
     // The colours of the focused window's pixels, as "#RRGGBB" lines with their counts; with a
     // size, of that part of its client area only.
     std::string focusedColours(int x = 0, int y = 0, int width = 0, int height = 0);
+    // The colours of the screen as it shows: only what no other window covers.
+    std::string screenColours();
 
     // What the session's programs wrote and the windows it shows, for a failure report.
     std::string logs();
 
 private:
+    // The colours of the pixels of `window` (an id or "root"), of a part of it with a size.
+    std::string colours(const std::string& window, int x, int y, int width, int height);
     bool startX();
     bool startWindowManager();
     ToolResult xdotool(const std::vector<std::string>& args);

@@ -43,13 +43,16 @@ struct SendRun {
     double seconds = 0;
 };
 
-// Runs the program to its end (at most 20 seconds), its output going to files in `dir`;
-// `meanwhile` is called every 10 ms with its process id while it runs.
+// Runs the program to its end (at most 20 seconds), its output going to files in `dir` (its
+// standard output to `stdoutPath` when given); `meanwhile` is called every 10 ms with its
+// process id while it runs.
 SendRun runSend(const TempDir& dir, std::vector<std::string> args,
-                const std::function<void(pid_t)>& meanwhile = {}) {
+                const std::function<void(pid_t)>& meanwhile = {},
+                const std::string& stdoutPath = {}) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    const std::string out = dir.file("out"), err = dir.file("err");
+    const std::string out = stdoutPath.empty() ? dir.file("out") : stdoutPath;
+    const std::string err = dir.file("err");
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     args.insert(args.begin(), LUMAVANE_SEND_TOOL);
@@ -77,7 +80,7 @@ SendRun runSend(const TempDir& dir, std::vector<std::string> args,
     }
     run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = readFileBytes(out);
+    run.out = stdoutPath.empty() ? readFileBytes(out) : "";
     run.err = readFileBytes(err);
     return run;
 }
@@ -108,10 +111,12 @@ std::string streamOf(const std::vector<std::string>& lines, int start, int width
     return std::string(buffer.bytes());
 }
 
-// The bytes that a sign's line says were sent ("... <n> of <m> bytes ...").
+// The bytes that a sign's line says were sent ("... <n> of <m> bytes ...", the bytes handed to
+// the link for a pseudo-terminal, which cannot tell what its reader took).
 std::size_t sentIn(const std::string& out) {
     std::smatch match;
-    return std::regex_search(out, match, std::regex("\t([0-9]+) of [0-9]+ bytes\t"))
+    return std::regex_search(out, match,
+                             std::regex("\t([0-9]+) of [0-9]+ bytes( handed to the link)?\t"))
                ? std::stoul(match[1])
                : std::string::npos;
 }
@@ -127,6 +132,7 @@ struct StatusCase {
     int signal; // sent once the sign has taken some bytes
     int status;
     const char* says; // the start of the result column, or of the message on standard error
+    const char* out = nullptr; // where standard output goes, when not to a file
 };
 
 TEST(SendToolTest, TheExitStatusTellsHowTheSendEnded) {
@@ -135,6 +141,21 @@ TEST(SendToolTest, TheExitStatusTellsHowTheSendEnded) {
         {"SentOverTheNetwork", "peer-ReadAll", {}, 40, 0, 0, "sent"},
         {"LineOutOfRange", "", {"--line", "100"}, 4, 0, 2, "lumavane-send: --line takes a whole"},
         {"HexWithoutDryRun", "", {"--hex"}, 4, 0, 2, "lumavane-send: --hex goes with --dry-run."},
+        {"PortOutOfRange",
+         "",
+         {"--port", "0"},
+         4,
+         0,
+         2,
+         "lumavane-send: --port takes 1 to 4 a serial port, 5 to 65535 the network; not \"0\""},
+        {"ResultsCannotBeWritten",
+         "peer-ReadAll",
+         {},
+         4,
+         0,
+         1,
+         "lumavane-send: Cannot write the result lines to standard output: No space left",
+         "/dev/full"},
         {"MissingFile", "", {}, 0, 0, 3, "lumavane-send: Cannot open file "},
         {"HeldPty", "pty-held", {}, 4, 0, 4, "failed: ERROR Opening Com Port, check correct"},
         {"RefusedPort", "peer-Refuse", {}, 4, 0, 4, "failed: ERROR Connecting to IP Address."},
@@ -173,20 +194,23 @@ TEST(SendToolTest, TheExitStatusTellsHowTheSendEnded) {
         args.push_back(c.blocks > 0 ? messageFile(dir, c.blocks) : dir.file("none.lsm"));
 
         bool signalled = false;
-        const SendRun run = runSend(dir, args, [&](pid_t pid) {
+        const auto signal = [&](pid_t pid) {
             const bool taken = pty ? pty->read(0, 0).size() >= 2000 : peer && peer->finished() > 0;
             if (c.signal && !signalled && taken) {
                 signalled = true;
                 ::kill(pid, c.signal);
             }
-        });
+        };
+        const SendRun run = runSend(dir, args, signal, c.out ? c.out : "");
         if (lock >= 0)
             ::close(lock);
 
         EXPECT_EQ(run.status, c.status) << run.out << run.err;
         EXPECT_LT(run.seconds, c.sign == "peer-NeverAnswer" ? 6.0 : 4.0);
-        if (c.sign.empty()) {
-            EXPECT_EQ(run.err.rfind(c.says, 0), 0u) << run.err;
+        if (c.sign.empty() || c.out) {
+            // A line of its own (after the warning that the message holds a control byte).
+            EXPECT_NE(("\n" + run.err).find("\n" + std::string(c.says)), std::string::npos)
+                << run.err;
             EXPECT_EQ(run.out, "");
             continue;
         }
@@ -231,20 +255,22 @@ TEST(SendToolTest, ADeadSignLeavesTheOthersCompleteAndSignsOnOneLineTakeTurns) {
     const std::string front = streamOf(lines, 5, 12);
     const std::string back = streamOf(lines, 1, 12);
     const std::string side = streamOf(lines, 60, 12);
-    auto sent = [](const std::string& stream) {
-        return std::to_string(stream.size()) + " of " + std::to_string(stream.size()) +
-               " bytes\tsent\n";
+    auto sent = [](const std::string& stream, const char* count = " bytes") {
+        return std::to_string(stream.size()) + " of " + std::to_string(stream.size()) + count +
+               "\tsent\n";
     };
+    // A pseudo-terminal cannot tell what its reader took.
+    const char* handed = " bytes handed to the link";
     const std::string serial = "\tSerial device " + pty.path() + " at 19200 baud\t";
     const std::string network = "\tIP address 127.0.0.1, port ";
-    EXPECT_EQ(run.out, "front" + serial + sent(front) + "dead" + network +
+    EXPECT_EQ(run.out, "front" + serial + sent(front, handed) + "dead" + network +
                            std::to_string(dead.port()) + "\t0 of " + std::to_string(back.size()) +
                            " bytes\tfailed: ERROR Connecting to IP Address. Tried IP address "
                            "127.0.0.1, port " +
                            std::to_string(dead.port()) +
                            ": Socket Error # 10061 Connection refused.\nback" + network +
                            std::to_string(peer.port()) + "\t" + sent(back) + "side" + serial +
-                           sent(side));
+                           sent(side, handed));
     EXPECT_TRUE(pty.read(front.size() + side.size()) == front + side);
     ASSERT_TRUE(peer.waitForFinished(1));
     EXPECT_TRUE(peer.received() == back);
@@ -282,6 +308,8 @@ TEST(SendToolTest, DryRunWritesTheStreamThatASendWrites) {
         args.insert(args.end(), {"--dry-run", file});
         const SendRun raw = runSend(dir, args);
         EXPECT_EQ(raw.status, 0) << raw.err;
+        EXPECT_EQ(raw.err, "lumavane-send: warning: Block 4 holds the control byte 0x03 at column "
+                           "1: the sign reads it as the end of a record.\n");
         EXPECT_TRUE(raw.out == stream) << c.expectedStart << " " << c.expectedWidth;
 
         // The hex dump: a heading, then one record a line, whose bytes make the same stream.
