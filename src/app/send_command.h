@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ public:
     // Sends `lines`, when there are any and the user confirms Select Address. A send that did
     // not deliver the message is told, and logged, before this returns.
     void Run(const std::vector<std::string>& lines);
+
+    // Called once the user has confirmed Select Address, before the link opens.
+    std::function<void()> BeforeSend;
 
     // True while a send runs.
     bool Sending() const { return sender_ != nullptr; }
