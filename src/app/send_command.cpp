@@ -46,6 +46,8 @@ void TSendCommand::Run(const std::vector<std::string>& lines, const std::string&
         return;
     if (askSend_->ShowModal() == kModalResultCancel)
         return;
+    if (BeforeSend)
+        BeforeSend();
 
     TSignSender sender(signLinkFromSettings(comm_, client_.Port), port_, client_);
     sender.OnProgress = [this](std::size_t taken, std::size_t total) {

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ public:
     // not deliver the message is told, and logged, before this returns. The send is recorded in
     // the ledger of the editor's sign, with `file`, the message's file.
     void Run(const std::vector<std::string>& lines, const std::string& file);
+
+    // Called once the user has confirmed Select Address, before the link opens.
+    std::function<void()> BeforeSend;
 
     // True while a send runs.
     bool Sending() const { return sender_ != nullptr; }

@@ -8,6 +8,7 @@
 #include "base/whole_number.h"
 #include "common/stream_listing.h"
 #include "files/file_errors.h"
+#include "files/file_names.h"
 #include "fleet/multi_send.h"
 #include "fleet/schedule_pass.h"
 #include "fleet/sign_choice.h"
@@ -132,7 +133,21 @@ int wholeNumber(const QCommandLineParser& parser, const QCommandLineOption& opti
     return static_cast<int>(*value);
 }
 
-Options parseOptions(const QCoreApplication& app) {
+// The bytes of an argument made by argumentsOf.
+std::string argumentBytes(const QString& argument) {
+    return fileNameFromUtf16(argument.toStdU16String());
+}
+
+// The program's arguments, each of which turns back into its very bytes (argumentBytes): a
+// file name need not be UTF-8.
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromStdU16String(fileNameToUtf16(argv[i]));
+    return arguments;
+}
+
+Options parseOptions(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
     const QCommandLineOption help = parser.addHelpOption();
@@ -161,15 +176,16 @@ Options parseOptions(const QCoreApplication& app) {
     modeLine.add(parser);
     parser.addPositionalArgument("FILE.lsm", "The message file to send.");
 
-    if (!parser.parse(app.arguments()))
+    if (!parser.parse(arguments))
         throw EUsage(parser.errorText().toStdString());
     // Shown here rather than by the parser, which ends with status 0 whether or not the text
     // got out.
     if (parser.isSet(help) || parser.isSet(version)) {
         const bool shown =
-            writeOut(parser.isSet(help) ? parser.helpText().toStdString()
-                                        : std::string(kProgram) + " " +
-                                              app.applicationVersion().toStdString() + "\n") &&
+            writeOut(parser.isSet(help)
+                         ? parser.helpText().toStdString()
+                         : std::string(kProgram) + " " +
+                               QCoreApplication::applicationVersion().toStdString() + "\n") &&
             flushOut(parser.isSet(help) ? "the help" : "the version");
         std::exit(shown ? kExitSent : kExitSomeFailed);
     }
@@ -188,7 +204,7 @@ Options parseOptions(const QCoreApplication& app) {
         throw EUsage(files.isEmpty() ? "Give the message file to send."
                                      : "Give one message file; more were given.");
     if (!files.isEmpty())
-        o.file = QFile::encodeName(files.constFirst()).toStdString();
+        o.file = argumentBytes(files.constFirst());
     if (parser.isSet(line))
         o.line = wholeNumber(parser, line, kMinStartLine, kMaxStartLine);
     if (parser.isSet(width))
@@ -198,7 +214,7 @@ Options parseOptions(const QCoreApplication& app) {
     if (parser.isSet(baud))
         o.signs.change.baud = wholeNumber(parser, baud, 1, 4000000);
     if (parser.isSet(device)) {
-        o.signs.change.device = QFile::encodeName(parser.value(device)).toStdString();
+        o.signs.change.device = argumentBytes(parser.value(device));
         if (o.signs.change.device->empty())
             throw EUsage("--device takes the path of a serial device.");
     }
@@ -369,7 +385,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(kProgram);
     QCoreApplication::setApplicationVersion("1.0");
     try {
-        return run(parseOptions(app));
+        return run(parseOptions(argumentsOf(argc, argv)));
     } catch (const EUsage& error) {
         std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", kProgram,
                      error.what(), kProgram);

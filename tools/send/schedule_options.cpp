@@ -4,9 +4,9 @@
 #include "schedule_run.h"
 
 #include "base/whole_number.h"
+#include "files/file_names.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 
 #include <stdexcept>
 
@@ -89,8 +89,9 @@ TModeOptions TModeCommandLine::read(const QCommandLineParser& parser) const {
     only(fields_, o.mode == Mode::Send || o.mode == Mode::Hold,
          "a message file or --hold (a schedule fills fields in unless a show says Fields=no)");
 
-    o.schedule = QFile::encodeName(parser.value(schedule_)).toStdString();
-    o.holdFile = QFile::encodeName(parser.value(hold_)).toStdString();
+    // The arguments hold a file name's very bytes, whatever their encoding (files/file_names.h).
+    o.schedule = fileNameFromUtf16(parser.value(schedule_).toStdU16String());
+    o.holdFile = fileNameFromUtf16(parser.value(hold_).toStdU16String());
     o.follow = parser.isSet(follow_);
     o.force = parser.isSet(force_);
     o.fields = parser.isSet(fields_);

@@ -456,4 +456,14 @@ TEST(SendToolTest, DryRunWritesTheStreamThatASendWrites) {
     }
 }
 
+TEST(SendToolTest, AFileNameThatIsNotUtf8NamesThatFile) {
+    TempDir dir;
+    writeSettings("[Comm]\r\nPort=2\r\n");
+    const std::string file = dir.file("caf\xE9.lsm");
+    writeMessageFile(file, message(4));
+    const SendRun run = runSend(dir, {"--dry-run", "--line", "1", "--width", "20", file});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.out == streamOf(message(4), 1, 20)) << run.out;
+}
+
 } // namespace
