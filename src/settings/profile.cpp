@@ -108,7 +108,7 @@ std::optional<std::string> findValue(const std::string& data, const std::string&
 }
 
 [[noreturn]] void writeFailed(const std::string& path, const std::string& reason) {
-    throw EProfileWriteError(failureText("Unable to write to " + path, reason));
+    throw EFCreateError(failureText("Unable to write to " + path, reason));
 }
 
 bool breaksLine(std::string_view s) {

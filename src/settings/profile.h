@@ -12,12 +12,6 @@
 // and values are ignored; lines starting with ';' or '#' are comments. A key outside any
 // section is never found.
 
-// A value could not be written: "Unable to write to <file>", the cause on a second line.
-class EProfileWriteError : public EFileError {
-public:
-    using EFileError::EFileError;
-};
-
 // Longest value that a read returns; longer values are cut.
 constexpr std::size_t kMaxProfileValue = 2047;
 
@@ -82,7 +76,7 @@ std::optional<long long> profileNumber(const std::string& text);
 // as it was. The file (and its directory) is created when missing. The file is replaced as a
 // whole through a temporary file beside it, or rewritten in place when its directory takes no
 // new files, so that a failed write leaves the previous file intact wherever the directory
-// allows it. Throws EProfileWriteError when the file cannot be read or written, and for a
+// allows it. Throws EFCreateError when the file cannot be read or written, and for a
 // name or value that would break the file's lines.
 void writeProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value);

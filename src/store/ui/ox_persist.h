@@ -29,10 +29,10 @@ public:
 
     // Sets each entry's field from its record, when the store file holds one with a non-empty
     // text (a text that is no number counts as 0; the field keeps the value within its bounds).
-    // Throws EStoreFileError when the file exists and cannot be read.
+    // Throws EFOpenError when the file exists and cannot be read.
     void Restore();
     // Writes every entry's current value into the store file, keeping the records of other
-    // names and keys. Throws EStoreFileError; the file stays as it was then.
+    // names and keys. Throws EFCreateError; the file stays as it was then.
     void Store();
     // Store() when the owner's values are confirmed (OK), so that they count at once for other
     // programs (lumavane-send) and outlive a crash. A failure is shown once a run (the error
