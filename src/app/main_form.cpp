@@ -336,7 +336,7 @@ void TForm1::PrintSetup1Click() {
 }
 
 void TForm1::SendMessage1Click() {
-    SendCommand_->Run(Model_->Lines());
+    SendCommand_->Run(Model_->Lines(), Doc_.FileName);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

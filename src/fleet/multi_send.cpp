@@ -100,18 +100,21 @@ void TMultiSend::sendOne(std::size_t index) {
     // Built before the link opens, so that every report can tell the size of the message;
     // once for all the signs that share a start line and a width.
     Stream& stream = streams_.at({job.start, job.width});
-    std::call_once(stream.built, [&] {
-        TSendBuffer buffer;
-        TBlock sendBlock;
-        buildSignStream(buffer, sendBlock, lines_, job.start, job.width);
-        stream.bytes = buffer.bytes();
-    });
-    update(index, [&](TSignReport& r) { r.total = stream.bytes.size(); });
+    if (!job.stream) {
+        std::call_once(stream.built, [&] {
+            TSendBuffer buffer;
+            TBlock sendBlock;
+            buildSignStream(buffer, sendBlock, lines_, job.start, job.width);
+            stream.bytes = buffer.bytes();
+        });
+    }
+    const std::string& bytes = job.stream ? *job.stream : stream.bytes;
+    update(index, [&](TSignReport& r) { r.total = bytes.size(); });
     try {
         TSendOutcome outcome;
         try {
             sender.Open();
-            outcome = sender.Transmit(stream.bytes);
+            outcome = sender.Transmit(bytes);
             sender.Close();
         } catch (...) {
             try {

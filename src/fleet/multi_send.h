@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +27,9 @@ struct TSignJob {
     TSignLink link;
     int start = kDefaultStartLine;
     int width = kDefaultLineWidth;
+    // The stream to send, when the caller built it (each sign a message of its own); otherwise
+    // the run's message is built for `start` and `width`.
+    std::optional<std::string> stream = {};
 };
 
 // Where one sign's send stands, and how it ended.

@@ -1,6 +1,8 @@
 // lumavane-send: sends a message file to one sign or to several, from a script or a timer,
 // exactly as the editor's Send Message (F9) sends it.
 
+#include "schedule_options.h"
+#include "schedule_run.h"
 #include "send_progress.h"
 
 #include "base/whole_number.h"
@@ -8,6 +10,7 @@
 #include "files/file_errors.h"
 #include "files/file_names.h"
 #include "fleet/multi_send.h"
+#include "fleet/schedule_pass.h"
 #include "fleet/sign_choice.h"
 #include "model/message_file.h"
 #include "settings/settings_path.h"
@@ -62,6 +65,7 @@ struct Options {
     bool dryRun = false;
     bool hex = false;
     bool quiet = false;
+    TModeOptions modes;
 };
 
 // `message` on one line: its first line break (between what failed and why) becomes ": ",
@@ -168,6 +172,8 @@ Options parseOptions(const QStringList& arguments) {
                                    "No progress and no line for a sign that was sent.");
     parser.addOptions(
         {line, width, port, baud, device, host, sign, allSigns, connections, dryRun, hex, quiet});
+    const TModeCommandLine modeLine;
+    modeLine.add(parser);
     parser.addPositionalArgument("FILE.lsm", "The message file to send.");
 
     if (!parser.parse(arguments))
@@ -185,11 +191,20 @@ Options parseOptions(const QStringList& arguments) {
     }
 
     Options o;
+    try {
+        o.modes = modeLine.read(parser);
+    } catch (const std::invalid_argument& error) {
+        throw EUsage(error.what());
+    }
     const QStringList files = parser.positionalArguments();
-    if (files.size() != 1)
+    if (o.modes.mode != TModeOptions::Mode::Send) {
+        if (!files.isEmpty())
+            throw EUsage("No message file goes with --schedule, --status, --hold or --release.");
+    } else if (files.size() != 1)
         throw EUsage(files.isEmpty() ? "Give the message file to send."
                                      : "Give one message file; more were given.");
-    o.file = argumentBytes(files.constFirst());
+    if (!files.isEmpty())
+        o.file = argumentBytes(files.constFirst());
     if (parser.isSet(line))
         o.line = wholeNumber(parser, line, kMinStartLine, kMaxStartLine);
     if (parser.isSet(width))
@@ -221,20 +236,6 @@ Options parseOptions(const QStringList& arguments) {
     if (o.hex && !o.dryRun)
         throw EUsage("--hex goes with --dry-run.");
     return o;
-}
-
-// The message's block lines; throws EFOpenError for a file that cannot be used whole.
-std::vector<std::string> readMessage(const std::string& path) {
-    std::optional<std::size_t> nul;
-    std::vector<std::string> lines = readMessageFile(path, &nul);
-    if (nul)
-        throw EFOpenError("Cannot open file " + path + "\nIt holds a NUL byte at offset " +
-                          std::to_string(*nul) +
-                          ": the editor would show it only up to there, so it is not sent.");
-    if (lines.empty())
-        throw EFOpenError("Cannot open file " + path +
-                          "\nIt holds no block line: there is nothing to send.");
-    return lines;
 }
 
 int dryRun(const Options& options, const std::vector<TSignJob>& jobs,
@@ -271,6 +272,11 @@ extern "C" void stopOnSignal(int signal) {
 
 int send(const Options& options, const std::vector<TSignJob>& jobs,
          std::vector<std::string> lines) {
+    // Sends to the signs of the settings file go in their ledgers.
+    const std::vector<TLedgerMessage> ledgered =
+        options.signs.change.namesAPlace()
+            ? std::vector<TLedgerMessage>{}
+            : oneOffMessages(jobs, lines, options.file, options.modes.fields);
     TMultiSend run(jobs, std::move(lines));
     run.MaxConnections = options.connections;
     std::optional<TSendProgress> progress;
@@ -295,6 +301,7 @@ int send(const Options& options, const std::vector<TSignJob>& jobs,
         progress->clear();
 
     const std::vector<TSignReport> reports = run.Reports();
+    recordOneOffSends(jobs, ledgered, reports);
     bool told = true;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         const std::string line = reportLine(jobs[i], reports[i]) + "\n";
@@ -312,6 +319,16 @@ int send(const Options& options, const std::vector<TSignJob>& jobs,
 }
 
 int run(const Options& options) {
+    if (options.modes.mode != TModeOptions::Mode::Send) {
+        const TModeRun mode{options.modes,       options.signs,  options.line, options.width,
+                            options.connections, options.dryRun, options.hex,  options.quiet};
+        try {
+            checkModeRun(mode);
+        } catch (const std::invalid_argument& error) {
+            throw EUsage(error.what());
+        }
+        return runMode(mode);
+    }
     const std::string settings = settingsFilePath();
     std::vector<std::string> notes;
     std::vector<TChosenSign> signs;
@@ -341,7 +358,9 @@ int run(const Options& options) {
 
     std::vector<std::string> lines;
     try {
-        lines = readMessage(options.file);
+        lines = readMessageToSend(options.file);
+        if (options.modes.fields)
+            lines = messageToSend(options.file, true, options.modes.at.value_or(momentNow())).lines;
     } catch (const std::exception& error) {
         tell(error.what());
         return kExitBadFile;
