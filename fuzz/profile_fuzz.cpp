@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         !breaksLine(value) && trimmed(value) == value && value.size() <= kMaxProfileValue;
     try {
         writeProfileString(path, section, key, value);
-    } catch (const EProfileWriteError&) {
+    } catch (const EFCreateError&) {
         FUZZ_CHECK(!(validSection && validKey && validValue));
         return 0;
     }

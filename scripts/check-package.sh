@@ -33,7 +33,8 @@ if [ -f tools/CMakeLists.txt ]; then
     expected+=(usr/bin/lumavane-sign)
 fi
 if [ -f tools/send/CMakeLists.txt ]; then
-    expected+=(usr/bin/lumavane-send usr/share/man/man1/lumavane-send.1.gz)
+    expected+=(usr/bin/lumavane-send usr/share/man/man1/lumavane-send.1.gz
+        usr/lib/systemd/user/lumavane-schedule.service usr/share/doc/lumavane/examples/schedule.ini)
 fi
 if [ -f tools/gateway/CMakeLists.txt ]; then
     expected+=(usr/bin/lumavane-gateway usr/share/man/man8/lumavane-gateway.8.gz
@@ -60,7 +61,13 @@ if [ -s "$stage/mime.log" ] ||
     echo "the shared-mime-info file does not give *.lsm its type" >&2
     exit 1
 fi
-echo "installed tree, desktop entry and file type: ok"
+if [ -f tools/send/CMakeLists.txt ]; then
+    unit="$stage/root/usr/lib/systemd/user/lumavane-schedule.service"
+    grep -qx 'ExecStart=lumavane-send --schedule %h/.config/lumavane/schedule.ini --follow' "$unit" &&
+        grep -qx 'Restart=on-failure' "$unit" ||
+        { echo "the schedule service does not run the schedule as it should" >&2; exit 1; }
+fi
+echo "installed tree, desktop entry, file type and service: ok"
 
 echo "== Debian package"
 (cd build && cpack -G DEB >/dev/null)
@@ -81,6 +88,13 @@ apt-get install -y -qq "./$deb" >/dev/null
 trap 'dpkg --purge lumavane >/dev/null 2>&1 || true; cleanup' EXIT
 [ "$(stat -c %a /var/lib/lumavane)" = 755 ] || { echo "settings directory mode" >&2; exit 1; }
 [ "$(stat -c %a /var/lib/lumavane/LUMAVANE.INI)" = 666 ] || { echo "settings file mode" >&2; exit 1; }
+
+# The schedule service as systemd reads it, the installed lumavane-send found by its name.
+if [ -f tools/send/CMakeLists.txt ] && command -v systemd-analyze >/dev/null; then
+    systemd-analyze verify --man=no /usr/lib/systemd/user/lumavane-schedule.service ||
+        { echo "the schedule service does not verify" >&2; exit 1; }
+    echo "schedule service verified: ok"
+fi
 
 # The triggers of shared-mime-info and desktop-file-utils have registered the file type and the
 # editor as its handler: what a file manager asks before it offers an application.

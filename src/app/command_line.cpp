@@ -1,14 +1,20 @@
 #include "app/command_line.h"
 
+#include "app/file_commands.h"
 #include "app/main_form.h"
+#include "files/safe_file.h"
 #include "model/ui/text_codec.h"
+#include "widgets/error_report.h"
 #include "widgets/run_command.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
+
+#include <cstdio>
 
 namespace {
 
@@ -31,6 +37,12 @@ std::string absolutePath(const std::string& path, const std::string& folder) {
 }
 
 } // namespace
+
+std::string localFilePath(const QUrl& url) {
+    // The path's bytes as the URL carries them, percent-encoded: a name that is not UTF-8
+    // keeps its bytes, where the URL's text would have replaced them.
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+}
 
 bool isFileOfThisMachine(const QUrl& url) {
     // A file: URL that names another host is that host's file, not a path here.
@@ -81,7 +93,7 @@ TCommandLine parseCommandLine(const QStringList& arguments, const std::string& c
                 result.output = "lumavane: not a local file: " + given.toStdString() + "\n";
                 return result;
             }
-            result.file = absolutePath(pathFromQString(url.toLocalFile()), currentFolder);
+            result.file = absolutePath(localFilePath(url), currentFolder);
         } else if (!given.isEmpty()) {
             result.file = absolutePath(pathFromQString(given), currentFolder);
         }
@@ -92,7 +104,34 @@ TCommandLine parseCommandLine(const QStringList& arguments, const std::string& c
 void openFileAtStart(TForm1& form, const std::string& path) {
     QPointer<TForm1> target(&form);
     QTimer::singleShot(0, &form, [target, path] {
-        if (target)
+        if (!target)
+            return;
+        // A name that nothing stands at yet, in a folder that exists: a new message under
+        // that name, as text editors start a new file.
+        if (newFileCanBeMadeAt(path))
+            target->FileCommands().StartNewFile(path);
+        else
             runCommand([&] { target->OpenFile(path); });
     });
+}
+
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << exactQString(argv[i]);
+    return arguments;
+}
+
+void tellRefusal(const std::string& output, bool hasTerminal) {
+    std::fputs(output.c_str(), stderr);
+    if (hasTerminal)
+        return;
+    // Started from a file manager or a menu, nobody reads standard error.
+    QString text = pathToQString(output).trimmed();
+    if (text.startsWith(QStringLiteral("lumavane: ")))
+        text = text.mid(10);
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    QMessageBox box(QMessageBox::Critical, programTitle(), text, QMessageBox::Ok);
+    box.exec();
 }

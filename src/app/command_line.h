@@ -25,7 +25,18 @@ TCommandLine parseCommandLine(const QStringList& arguments, const std::string& c
 
 // Whether `url` names a file on this machine (file:, without a host or with "localhost").
 bool isFileOfThisMachine(const QUrl& url);
+// The bytes of the path of a file: URL, also of a name that is not UTF-8.
+std::string localFilePath(const QUrl& url);
+
+// The program's arguments as parseCommandLine takes them, each turning back into its very
+// bytes (model/ui/text_codec.h), so that a file name that is not UTF-8 stays the file's name.
+QStringList argumentsOf(int argc, char** argv);
+
+// Tells why the command line is refused: on standard error, and, when the program was started
+// without a terminal (from a file manager or a menu), in a message box as well.
+void tellRefusal(const std::string& output, bool hasTerminal);
 
 // Opens `path` in `form` once the event loop runs, as Open would: an error is reported and the
-// window goes on with an empty list.
+// window goes on with an empty list. A file that does not exist yet in a folder that does
+// starts an empty message under its name.
 void openFileAtStart(TForm1& form, const std::string& path);

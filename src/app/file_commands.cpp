@@ -1,6 +1,7 @@
 #include "app/file_commands.h"
 
 #include "app/file_dialogs.h"
+#include "app/open_file_watch.h"
 #include "app/recent_files_menu.h"
 #include "editor/message_edits.h"
 #include "editor/message_list_model.h"
@@ -21,14 +22,48 @@ TFileCommands::TFileCommands(QWidget& window, TDocumentState& document, TMessage
     , edits_(edits) {
     OpenDialog = new TMessageFileDialog(TMessageFileDialog::OpenKind, &window);
     SaveDialog = new TMessageFileDialog(TMessageFileDialog::SaveKind, &window);
+    watch_ = new TOpenFileWatch(window, *this);
 }
 
-void TFileCommands::AdoptFile(const std::string& path, std::optional<std::size_t> nulOffset) {
+bool TFileCommands::Unsaved() const {
+    return !edits_.AtSavedState();
+}
+
+void TFileCommands::AdoptFile(const std::string& path, std::optional<std::size_t> nulOffset,
+                              const TDiskVersion& version) {
     doc_.FileName = path;
     doc_.NulOffset = nulOffset;
+    watch_->Follow(path, version);
     emit Changed();
-    if (!doc_.IsUntitled() && recent_)
+    // A name given for a file that is not written yet is no recent file.
+    if (!doc_.IsUntitled() && version.exists && recent_)
         recent_->Note(path);
+}
+
+void TFileCommands::StartNewFile(const std::string& path) {
+    lines_.Clear();
+    edits_.Clear();
+    AdoptFile(path, std::nullopt, {});
+}
+
+void TFileCommands::ReloadFromDisk(std::vector<std::string> lines,
+                                   std::optional<std::size_t> nulOffset,
+                                   const TDiskVersion& version) {
+    edits_.ReplaceAll(std::move(lines), "Reload");
+    edits_.MarkSaved();
+    AdoptFile(doc_.FileName, nulOffset, version);
+}
+
+void TFileCommands::RecoverMessage(const std::string& fileName, std::vector<std::string> lines,
+                                   const TDiskVersion& base) {
+    lines_.SetLines(std::move(lines));
+    edits_.Clear();
+    AdoptFile(fileName, std::nullopt, base);
+    MarkUnsaved();
+}
+
+void TFileCommands::MarkUnsaved() {
+    edits_.MarkUnsaved();
 }
 
 bool TFileCommands::SaveQuestion() {
@@ -48,17 +83,25 @@ bool TFileCommands::SaveQuestion() {
 bool TFileCommands::Save() {
     std::string path = doc_.FileName;
     if (doc_.IsUntitled()) {
-        QString chosen;
-        if (!SaveDialog->Execute(chosen))
+        if (!SaveDialog->Execute(path))
             return false;
-        path = pathFromQString(chosen);
-    } else if (doc_.NulOffset) {
-        switch (AskOverPartlyReadFile()) {
-        case OverwriteAnswer::Cancel:
+    } else {
+        if (doc_.NulOffset) {
+            switch (AskOverPartlyReadFile()) {
+            case OverwriteAnswer::Cancel:
+                return false;
+            case OverwriteAnswer::SaveAs:
+                return SaveAs();
+            case OverwriteAnswer::Replace:
+                break;
+            }
+        }
+        switch (watch_->BeforeSave()) {
+        case TOpenFileWatch::TSaveAnswer::Cancel:
             return false;
-        case OverwriteAnswer::SaveAs:
+        case TOpenFileWatch::TSaveAnswer::SaveAs:
             return SaveAs();
-        case OverwriteAnswer::Replace:
+        case TOpenFileWatch::TSaveAnswer::Write:
             break;
         }
     }
@@ -68,9 +111,9 @@ bool TFileCommands::Save() {
 
 void TFileCommands::WriteList(const std::string& path) {
     // Written first: a failed write keeps the old file, the old name and the modified flag.
-    writeMessageFile(path, lines_.Lines());
+    const TDiskVersion written = writeMessageFile(path, lines_.Lines());
     edits_.MarkSaved();
-    AdoptFile(path);
+    AdoptFile(path, std::nullopt, written);
 }
 
 TFileCommands::OverwriteAnswer TFileCommands::AskOverPartlyReadFile() {
@@ -99,15 +142,15 @@ void TFileCommands::New() {
         return;
     lines_.Clear();
     edits_.Clear();
-    AdoptFile(TDocumentState::kNewFile);
+    AdoptFile(TDocumentState::kNewFile, std::nullopt, {});
 }
 
 void TFileCommands::Open() {
     if (!SaveQuestion())
         return;
-    QString chosen;
+    std::string chosen;
     if (OpenDialog->Execute(chosen))
-        OpenFile(pathFromQString(chosen));
+        OpenFile(chosen);
 }
 
 void TFileCommands::AskThenOpenFile(const std::string& path) {
@@ -118,11 +161,12 @@ void TFileCommands::AskThenOpenFile(const std::string& path) {
 void TFileCommands::OpenFile(const std::string& path) {
     // Read first: a file that cannot be read leaves the list, the name and the flag as they were.
     std::optional<std::size_t> nulOffset;
-    std::vector<std::string> lines = readMessageFile(path, &nulOffset);
+    TDiskVersion version;
+    std::vector<std::string> lines = readMessageFile(path, &nulOffset, &version);
     lines_.SetLines(std::move(lines));
     // However a file is opened, what was done to the list before cannot be undone into it.
     edits_.Clear();
-    AdoptFile(path, nulOffset);
+    AdoptFile(path, nulOffset, version);
     if (nulOffset) {
         reportError(QString("%1 holds a NUL byte at offset %2: the text after it is not shown.")
                         .arg(pathToQString(path))
@@ -132,9 +176,9 @@ void TFileCommands::OpenFile(const std::string& path) {
 }
 
 bool TFileCommands::SaveAs() {
-    QString chosen;
+    std::string chosen;
     if (!SaveDialog->Execute(chosen))
         return false;
-    WriteList(pathFromQString(chosen));
+    WriteList(chosen);
     return true;
 }

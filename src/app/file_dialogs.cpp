@@ -1,5 +1,9 @@
 #include "app/file_dialogs.h"
 
+#include "files/file_platform.h"
+#include "model/file_name_text.h"
+#include "model/ui/text_codec.h"
+
 #include <QCompleter>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -15,7 +19,9 @@ TMessageFileDialog::TMessageFileDialog(Kind kind, QWidget* parent)
     if (kind == OpenKind) {
         setWindowTitle("Open");
         setAcceptMode(QFileDialog::AcceptOpen);
-        setFileMode(QFileDialog::ExistingFile);
+        // Whether the file exists is asked in accept(), of the file that the name means: the
+        // toolkit knows no name that is not UTF-8.
+        setFileMode(QFileDialog::AnyFile);
     } else {
         setWindowTitle("Save As");
         setAcceptMode(QFileDialog::AcceptSave);
@@ -23,7 +29,7 @@ TMessageFileDialog::TMessageFileDialog(Kind kind, QWidget* parent)
     }
 }
 
-bool TMessageFileDialog::Execute(QString& path) {
+bool TMessageFileDialog::Execute(std::string& path) {
     if (!lastChosen_.isEmpty()) {
         selectFile(lastChosen_);
         // The last name is offered selected, so that a typed name replaces it.
@@ -36,7 +42,7 @@ bool TMessageFileDialog::Execute(QString& path) {
     if (files.isEmpty())
         return false;
     lastChosen_ = files.first();
-    path = lastChosen_;
+    path = resolveReadablePath(pathFromQString(lastChosen_));
     return true;
 }
 
@@ -51,14 +57,34 @@ void TMessageFileDialog::accept() {
         QFileDialog::accept(); // enters the folder
         return;
     }
-    if (!QFileInfo(info.absolutePath()).isDir()) {
+    const std::string path = resolveReadablePath(pathFromQString(info.absoluteFilePath()));
+    const std::size_t slash = path.rfind('/');
+    if (fileStatusAt(path.substr(0, slash == 0 ? 1 : slash)).kind != TFileKind::Directory) {
         QMessageBox::warning(
             this, windowTitle(),
             QString("%1\nPath not found.\nPlease verify the correct path was given.")
                 .arg(info.absoluteFilePath()));
         return;
     }
-    if (kind_ == SaveKind && !info.exists()) {
+    const bool exists = fileStatusAt(path).kind != TFileKind::Missing;
+    if (kind_ == OpenKind && !exists) {
+        QMessageBox::warning(
+            this, windowTitle(),
+            QString("%1\nFile not found.\nPlease verify the correct file name was given.")
+                .arg(info.fileName()));
+        return;
+    }
+    if (kind_ == SaveKind && exists && !info.exists()) {
+        // A file whose name is not UTF-8, typed as it is shown: the toolkit does not see it,
+        // so its question before a file is replaced is asked here.
+        const auto answer = QMessageBox::warning(
+            this, windowTitle(),
+            QString("%1 already exists.\nDo you want to replace it?").arg(info.fileName()),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return;
+    }
+    if (kind_ == SaveKind && !exists) {
         const auto answer = QMessageBox::question(
             this, windowTitle(),
             QString("%1\nThis file does not exist.\nDo you want to create it?")

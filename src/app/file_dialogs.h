@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 
+#include <string>
+
 // The message file dialogs: one filter entry "Lumavane Static Message Files" (*.lsm), default
 // extension "lsm", the folder must exist. The open dialog takes existing files only; the save
 // dialog asks before it overwrites a file and before it creates one. Each keeps the folder and
@@ -13,8 +15,9 @@ public:
 
     TMessageFileDialog(Kind kind, QWidget* parent = nullptr);
 
-    // Runs the dialog; true with the chosen path in `path` when the user confirmed.
-    bool Execute(QString& path);
+    // Runs the dialog; true with the chosen path in `path` when the user confirmed. A name
+    // typed as a name that is not UTF-8 is shown (model/file_name_text.h) is that file.
+    bool Execute(std::string& path);
 
     static QString FilterText() { return QStringLiteral("Lumavane Static Message Files (*.lsm)"); }
 

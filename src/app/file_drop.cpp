@@ -1,7 +1,6 @@
 #include "app/file_drop.h"
 
 #include "app/command_line.h"
-#include "model/ui/text_codec.h"
 #include "widgets/run_command.h"
 
 #include <QDropEvent>
@@ -23,10 +22,9 @@ std::optional<std::string> TFileDrop::DroppedMessageFile(const QMimeData* data) 
     const QList<QUrl> urls = data->urls();
     if (urls.size() != 1 || !isFileOfThisMachine(urls.front()))
         return std::nullopt;
-    const QString path = urls.front().toLocalFile();
-    if (!path.endsWith(".lsm", Qt::CaseInsensitive))
+    if (!urls.front().toLocalFile().endsWith(".lsm", Qt::CaseInsensitive))
         return std::nullopt;
-    return pathFromQString(path);
+    return localFilePath(urls.front());
 }
 
 namespace {

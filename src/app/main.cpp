@@ -2,18 +2,24 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/main_form.h"
-
-#include <QDir>
-#include <QFile>
+#include "app/recovery_keeper.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
+    // The toolkit has taken its own options out of argv.
+    std::error_code noFolder;
     const TCommandLine command =
-        parseCommandLine(app.arguments(), QFile::encodeName(QDir::currentPath()).toStdString());
+        parseCommandLine(argumentsOf(argc, argv), std::filesystem::current_path(noFolder).native());
     if (command.exitStatus) {
-        std::fputs(command.output.c_str(), *command.exitStatus == 0 ? stdout : stderr);
+        if (*command.exitStatus == 0)
+            std::fputs(command.output.c_str(), stdout);
+        else
+            tellRefusal(command.output, ::isatty(STDIN_FILENO) || ::isatty(STDERR_FILENO));
         return *command.exitStatus;
     }
     TAppWindows windows;
@@ -21,5 +27,8 @@ int main(int argc, char** argv) {
     app.CloseOnTerminationSignals(windows.Form1.get());
     if (command.file)
         openFileAtStart(*windows.Form1, *command.file);
+    // Unsaved work of an editor that did not end is offered once the window (and the file
+    // asked for) is there.
+    offerRecoveryAtStart(*windows.Form1);
     return app.exec();
 }

@@ -2,7 +2,9 @@
 
 #include "app/file_commands.h"
 #include "app/file_drop.h"
+#include "app/open_file_watch.h"
 #include "app/recent_files_menu.h"
+#include "app/recovery_keeper.h"
 #include "app/send_command.h"
 #include "app/sign_preview_panel.h"
 #include "editor/list_commands.h"
@@ -46,6 +48,8 @@ TForm1::TForm1(QWidget* parent)
     connect(FileCommands_, &TFileCommands::Changed, this, &TForm1::Refresh);
     OpenDialog1 = FileCommands_->OpenDialog;
     SaveDialog1 = FileCommands_->SaveDialog;
+    // Unsaved changes outlive a crash.
+    Recovery_ = new TRecoveryKeeper(*this);
 
     CreateFileMenu();
     CreateEditMenu();
@@ -92,6 +96,10 @@ void TForm1::CreateLinks() {
     SendTo1 = SendTo_->SendTo1;
     connect(SendTo_, &TSendToCommand::CloseAfterSend, this,
             [this] { QTimer::singleShot(0, this, [this] { close(); }); });
+    // Should the send bring the machine down, the changes are kept; the list stays as it is
+    // while the send runs.
+    SendCommand_->BeforeSend = [this] { Recovery_->WriteNow(); };
+    FileCommands_->Watch().Busy = [this] { return Sending(); };
 
     // A value out of range in the settings file, and a sign section that the command-line
     // sender cannot use, are told once, when the window is up.
@@ -220,6 +228,8 @@ void TForm1::Refresh() {
     setWindowTitle(QString::fromStdString(Doc_.Title()));
     ListBox1->viewport()->update();
     update();
+    if (Recovery_)
+        Recovery_->DocumentChanged();
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -333,7 +343,7 @@ void TForm1::PrintSetup1Click() {
 }
 
 void TForm1::SendMessage1Click() {
-    SendCommand_->Run(Model_->Lines());
+    SendCommand_->Run(Model_->Lines(), Doc_.FileName);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -352,4 +362,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         if (FileCommands_->SaveQuestion())
             event->accept();
     });
+    // Closed without saving (No), or saved: no copy is left to recover.
+    if (event->isAccepted())
+        Recovery_->Discard();
 }

@@ -24,6 +24,7 @@ class QPrinter;
 class TBEDlg;
 class TComSetupDlg;
 class TFileCommands;
+class TRecoveryKeeper;
 class TFileDrop;
 class TRecentFilesMenu;
 class TListCommands;
@@ -129,6 +130,11 @@ public:
     // True while a send runs.
     bool Sending() const;
 
+    // The File menu's commands, which also follow the list's file as other programs change it.
+    TFileCommands& FileCommands() { return *FileCommands_; }
+    // The recovery copy of unsaved changes.
+    TRecoveryKeeper& Recovery() { return *Recovery_; }
+
     // Draws one row of ListBox1.
     void ListBox1DrawItem(QPainter& painter, int Index, const QRect& Rect, QStyle::State State);
 
@@ -175,6 +181,7 @@ private:
     TListCommands* ListCommands_ = nullptr;
     TSendCommand* SendCommand_ = nullptr;
     TSendToCommand* SendTo_ = nullptr;
+    TRecoveryKeeper* Recovery_ = nullptr;
     TSignPreviewPanel* SignPreview_ = nullptr;
     TRecentFilesMenu* RecentFiles_ = nullptr;
     TFileDrop* FileDrop_ = nullptr;

@@ -3,6 +3,7 @@
 #include "app/main_form.h"
 #include "base/state_dir.h"
 #include "editor/block_editor.h"
+#include "editor/live_field_feed.h"
 #include "editor/message_list_box.h"
 #include "editor/message_list_model.h"
 #include "editor/sign_preview_dock.h"
@@ -13,6 +14,7 @@
 #include "widgets/spin_edit.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QEvent>
 #include <QHelpEvent>
 #include <QMenu>
@@ -24,6 +26,8 @@ namespace {
 constexpr const char* kViewSection = "MainWindow";
 constexpr const char* kViewKey = "State";
 constexpr int kViewStateVersion = 1;
+constexpr const char* kPreviewSection = "SignPreview";
+constexpr const char* kFieldValuesKey = "ShowFieldValues";
 
 // The values that Select Address offers before the user has changed anything.
 constexpr int kFirstStart = 1;
@@ -65,6 +69,16 @@ TSignPreviewPanel::TSignPreviewPanel(TForm1& form)
         if (visible)
             ShowRebuilt();
     });
+
+    // The live fields shown with their values, as the user left the choice.
+    fields_ = new TLiveFieldFeed(this);
+    connect(fields_, &TLiveFieldFeed::Changed, this, &TSignPreviewPanel::Invalidate);
+    const bool fieldValues =
+        readProfileString(ViewStatePath(), kPreviewSection, kFieldValuesKey, "0") == "1";
+    fields_->SetEnabled(fieldValues);
+    Dock->ShowFieldValues->setChecked(fieldValues);
+    connect(Dock->ShowFieldValues, &QCheckBox::toggled, this,
+            &TSignPreviewPanel::ShowFieldValuesToggled);
 
     form.ListBox1->viewport()->installEventFilter(this);
     form.installEventFilter(this);
@@ -108,8 +122,24 @@ void TSignPreviewPanel::Invalidate() {
     rebuildSoon_.start();
 }
 
+void TSignPreviewPanel::ShowFieldValuesToggled(bool on) {
+    fields_->SetEnabled(on);
+    Invalidate();
+    try {
+        writeProfileString(ViewStatePath(), kPreviewSection, kFieldValuesKey, on ? "1" : "0");
+    } catch (const std::exception& error) {
+        logError(error);
+    }
+}
+
 void TSignPreviewPanel::Rebuild() {
-    preview_ = previewSignMessage(form_.Lines().Lines(), Start(), Width(), form_.Comm().signSize());
+    const TDocumentState& document = form_.Document();
+    const std::size_t slash = document.FileName.rfind('/');
+    const std::string folder = document.IsUntitled() || slash == std::string::npos
+                                   ? std::string()
+                                   : document.FileName.substr(0, slash);
+    preview_ = previewSignMessage(fields_->Lines(form_.Lines().Lines(), folder), Start(), Width(),
+                                  form_.Comm().signSize());
     stale_ = false;
     panelStale_ = true;
 }
@@ -127,7 +157,8 @@ void TSignPreviewPanel::ShowRebuilt() {
     }
     // A hidden panel is brought up to date when it opens.
     if (panelStale_ && Dock->isVisible()) {
-        Dock->ShowPreview(preview_, Start(), Width());
+        Dock->ShowPreview(preview_, Start(), Width(),
+                          fields_->Enabled() ? tr("Live fields filled in") : QString());
         panelStale_ = false;
     }
 }

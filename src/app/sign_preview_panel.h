@@ -13,6 +13,7 @@ class TAskSend1;
 class TBEDlg;
 class TComSetupDlg;
 class TForm1;
+class TLiveFieldFeed;
 class TSignPreviewDock;
 
 // The main window's menu "&View" with "Sign &Preview" (F8), the panel that it shows and hides,
@@ -20,7 +21,9 @@ class TSignPreviewDock;
 // the Select Address dialog what a send will cut or not show, the Block Editor the sign's width.
 // The preview is rebuilt from the bytes that F9 would send now (the list, and the start line and
 // width as they stand in Select Address) whenever one of them or the sign's size changes. The
-// panel's place and visibility are kept for the user in the program's state folder.
+// panel's place and visibility are kept for the user in the program's state folder, and so is
+// "Show Field Values": the live fields with their values now, followed as they change, the lines'
+// fit measured with them.
 class TSignPreviewPanel : public QObject {
     Q_OBJECT
 public:
@@ -55,9 +58,11 @@ private:
     int Width() const;
     void RestoreViewState();
     void SaveViewState();
+    void ShowFieldValuesToggled(bool on);
 
     TForm1& form_;
     TAskSend1* askSend_ = nullptr;
+    TLiveFieldFeed* fields_ = nullptr;
     TSignPreview preview_;
     bool stale_ = true;
     bool panelStale_ = true;

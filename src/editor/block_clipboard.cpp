@@ -6,6 +6,7 @@
 
 #include <QStringList>
 
+#include <stdexcept>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
@@ -80,7 +81,7 @@ std::vector<std::string> pastedBlockLines(const QString& text) {
         if (refused.size() > kNamedCharacters)
             message += QString(" and %1 more").arg(refused.size() - kNamedCharacters);
         message += ". Nothing was pasted.";
-        throw EPasteRefused(message.toStdString());
+        throw std::runtime_error(message.toStdString());
     }
 
     std::vector<std::string> lines;

@@ -135,6 +135,29 @@ private:
     int to_;
 };
 
+class TReplaceAllStep final : public TListStep {
+public:
+    TReplaceAllStep(TMessageListModel& lines, SelectRow select, const QString& name,
+                    std::vector<std::string> before, std::vector<std::string> after)
+        : TListStep(lines, std::move(select), name)
+        , before_(std::move(before))
+        , after_(std::move(after)) {}
+
+protected:
+    int Undone(TMessageListModel& lines) override {
+        lines.SetLines(before_);
+        return -1;
+    }
+    int Redone(TMessageListModel& lines) override {
+        lines.SetLines(after_);
+        return -1;
+    }
+
+private:
+    std::vector<std::string> before_;
+    std::vector<std::string> after_;
+};
+
 } // namespace
 
 TMessageEdits::TMessageEdits(TMessageListModel& lines, QObject* parent)
@@ -184,4 +207,13 @@ bool TMessageEdits::Move(int from, int to, const QString& name) {
     Record(new TMoveStep(
         lines_, [this](int r) { emit SelectRow(r); }, name, from, to));
     return true;
+}
+
+void TMessageEdits::ReplaceAll(std::vector<std::string> lines, const QString& name) {
+    std::vector<std::string> before = lines_.Lines();
+    if (before == lines)
+        return;
+    lines_.SetLines(lines);
+    Record(new TReplaceAllStep(
+        lines_, [this](int r) { emit SelectRow(r); }, name, std::move(before), std::move(lines)));
 }

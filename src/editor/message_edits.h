@@ -26,6 +26,9 @@ public:
     // Moves the line at `from` so that it stands at `to`; false (nothing kept) when the list
     // does not change.
     bool Move(int from, int to, const QString& name);
+    // Replaces the whole list by `lines` (another version of the message). Nothing happens,
+    // and nothing is kept, when the lines are the same.
+    void ReplaceAll(std::vector<std::string> lines, const QString& name);
 
     void Undo() { stack_.undo(); }
     void Redo() { stack_.redo(); }
@@ -33,6 +36,8 @@ public:
     void Clear() { stack_.clear(); }
     // The list as it stands is the one in its file: after a save.
     void MarkSaved() { stack_.setClean(); }
+    // No state of the list is the one in its file any more (the file is gone).
+    void MarkUnsaved() { stack_.resetClean(); }
     // The list is the one last opened or saved (its clean state).
     bool AtSavedState() const { return stack_.isClean(); }
 

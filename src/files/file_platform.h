@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The platform's side of the file code: inspect, open, read, write, flush to the disk, rename
 // and remove files. One source file per operating system implements these; how a save stays
@@ -23,6 +24,11 @@ struct TFileStatus {
     std::uint32_t access = 0;
     std::uint32_t owner = 0;
     std::uint32_t group = 0;
+    // Which file it is (the same pair: the same file, whatever its name) and when its bytes
+    // last changed, in nanoseconds since the epoch.
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t modifiedNs = 0;
 };
 
 // Failures that the portable part finds itself.
@@ -41,6 +47,23 @@ std::string fileLinkTarget(const std::string& path);
 // The status of the file at `path`, following links; kind Missing when there is none or it
 // cannot be inspected.
 TFileStatus fileStatusAt(const std::string& path);
+
+// The status of what stands at `path` itself, a symbolic link not followed.
+TFileStatus fileStatusOfEntry(const std::string& path);
+
+// Whether nothing at all stands at `path` (not even a dangling link) while the folder on its
+// way can be searched: a new file could be made there under that name.
+bool fileNameIsFree(const std::string& path);
+
+// The names in the folder `folder`, "." and ".." left out; none when it cannot be read.
+std::vector<std::string> fileFolderEntries(const std::string& folder);
+
+// The longest file name, in bytes, that the file system of `folder` takes.
+std::size_t fileNameMax(const std::string& folder);
+
+// Makes the folder `path` and the folders on its way that are missing, new ones with the
+// permissions `mode`. Throws.
+void fileMakeFolders(const std::string& path, std::uint32_t mode);
 
 // The status of an open file. Throws.
 TFileStatus fileStatusOf(TFileHandle file);

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,6 +31,10 @@ TFileStatus statusFrom(const struct stat& info) {
     status.access = info.st_mode & 07777;
     status.owner = info.st_uid;
     status.group = info.st_gid;
+    status.device = static_cast<std::uint64_t>(info.st_dev);
+    status.inode = static_cast<std::uint64_t>(info.st_ino);
+    status.modifiedNs =
+        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
     return status;
 }
 
@@ -60,6 +65,52 @@ TFileStatus fileStatusAt(const std::string& path) {
     if (::stat(path.c_str(), &info) != 0)
         return {};
     return statusFrom(info);
+}
+
+TFileStatus fileStatusOfEntry(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return {};
+    TFileStatus status = statusFrom(info);
+    if (S_ISLNK(info.st_mode))
+        status.kind = TFileKind::Other;
+    return status;
+}
+
+bool fileNameIsFree(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) != 0 && errno == ENOENT;
+}
+
+std::vector<std::string> fileFolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..")
+            names.emplace_back(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+std::size_t fileNameMax(const std::string& folder) {
+    const long max = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return max > 0 ? static_cast<std::size_t>(max) : NAME_MAX;
+}
+
+void fileMakeFolders(const std::string& path, std::uint32_t mode) {
+    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        if (::mkdir(part.c_str(), static_cast<mode_t>(mode)) != 0 && errno != EEXIST)
+            failWith(errno);
+        if (slash == std::string::npos)
+            break;
+    }
+    if (fileStatusAt(path).kind != TFileKind::Directory)
+        failWith(ENOTDIR);
 }
 
 TFileStatus fileStatusOf(TFileHandle file) {

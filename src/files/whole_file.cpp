@@ -3,7 +3,8 @@
 #include "files/file_errors.h"
 #include "files/file_platform.h"
 
-TReadResult readRegularFile(const std::string& path, std::string& data, std::string& reason) {
+TReadResult readRegularFile(const std::string& path, std::string& data, std::string& reason,
+                            TFileStatus* readStatus) {
     TFileHandle file = 0;
     try {
         file = fileOpenForRead(path);
@@ -27,6 +28,8 @@ TReadResult readRegularFile(const std::string& path, std::string& data, std::str
             bytes.append(chunk, n);
         fileCloseQuietly(file);
         data = std::move(bytes);
+        if (readStatus)
+            *readStatus = status;
         return TReadResult::Ok;
     } catch (const EFileSystemError& error) {
         reason = error.what();

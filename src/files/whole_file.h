@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/file_platform.h"
+
 #include <string>
 
 // Result of reading a file whole.
@@ -13,4 +15,7 @@ enum class TReadResult {
 // regular file is read, so that a FIFO or a device in a file's place can never hang the program
 // or feed it endless bytes. On failure `reason` holds the system's text (for instance "Is a
 // directory", "Not a regular file", "Permission denied").
-TReadResult readRegularFile(const std::string& path, std::string& data, std::string& reason);
+// `status`, when given, receives the file's status as it was before the reading began: a
+// file changed while it was read then shows a later change than the one recorded.
+TReadResult readRegularFile(const std::string& path, std::string& data, std::string& reason,
+                            TFileStatus* status = nullptr);

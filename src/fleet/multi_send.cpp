@@ -153,6 +153,8 @@ void TMultiSend::sendOne(std::size_t index) {
 const std::string& TMultiSend::streamOf(std::size_t index) {
     // Once for all the signs that share a start line and a width; the signs share its bytes.
     const TSignJob& job = jobs_[index];
+    if (job.stream)
+        return *job.stream;
     Stream& stream = streams_.at({job.start, job.width});
     std::call_once(stream.built, [&] {
         TSendBuffer buffer;

@@ -32,6 +32,9 @@ struct TSignJob {
     // The gateway that the sign hangs on (its `link` is then not used); empty for a sign that
     // this computer reaches itself.
     std::string gateway = {};
+    // The stream to send, when the caller built it (each sign a message of its own); otherwise
+    // the run's message is built for `start` and `width`.
+    std::optional<std::string> stream = {};
 };
 
 // What a link reaches, so that signs on one line or behind one address and port take their

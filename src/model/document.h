@@ -17,6 +17,7 @@ struct TDocumentState {
     std::optional<std::size_t> NulOffset;
 
     bool IsUntitled() const { return FileName == kNewFile; }
-    // The main window's title: "Lumavane Message Editor V1.0 -- <file>" and " *" when modified.
+    // The main window's title: "Lumavane Message Editor V1.0 -- <file>" and " *" when modified,
+    // in UTF-8, the file's name as names are shown (model/file_name_text.h).
     std::string Title() const;
 };

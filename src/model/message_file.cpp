@@ -38,23 +38,31 @@ std::vector<std::string> splitMessageLines(std::string_view data) {
     return lines;
 }
 
-void writeMessageFile(const std::string& path, const std::vector<std::string>& lines) {
+TDiskVersion writeMessageFile(const std::string& path, const std::vector<std::string>& lines) {
     try {
-        writeFileSafely(path, joinMessageLines(lines));
+        const std::string bytes = joinMessageLines(lines);
+        return diskVersionOf(writeFileSafely(path, bytes), bytes);
     } catch (const EFileSystemError& error) {
         throw EFCreateError(failureText("Cannot create file " + path, error.what()));
     }
 }
 
 std::vector<std::string> readMessageFile(const std::string& path,
-                                         std::optional<std::size_t>* nulOffset) {
+                                         std::optional<std::size_t>* nulOffset,
+                                         TDiskVersion* version) {
     std::string data;
     std::string reason;
-    if (readRegularFile(path, data, reason) != TReadResult::Ok)
+    TFileStatus status;
+    if (readRegularFile(path, data, reason, &status) != TReadResult::Ok)
         throw EFOpenError(failureText("Cannot open file " + path, reason));
-    if (nulOffset) {
-        const std::size_t nul = data.find('\0');
-        *nulOffset = nul == std::string::npos ? std::nullopt : std::optional<std::size_t>(nul);
-    }
+    if (nulOffset)
+        *nulOffset = messageNulOffset(data);
+    if (version)
+        *version = diskVersionOf(status, data);
     return splitMessageLines(data);
+}
+
+std::optional<std::size_t> messageNulOffset(std::string_view data) {
+    const std::size_t nul = data.find('\0');
+    return nul == std::string::npos ? std::nullopt : std::optional<std::size_t>(nul);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/disk_version.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -17,12 +19,18 @@ std::string joinMessageLines(const std::vector<std::string>& lines);
 std::vector<std::string> splitMessageLines(std::string_view data);
 
 // Writes the lines to `path` safely (see writeFileSafely): a failure leaves the old file as it
-// was. Throws EFCreateError when the file cannot be created or written.
-void writeMessageFile(const std::string& path, const std::vector<std::string>& lines);
+// was. Throws EFCreateError when the file cannot be created or written. Returns the version of
+// the file as written.
+TDiskVersion writeMessageFile(const std::string& path, const std::vector<std::string>& lines);
 
 // Reads the lines of the message file at `path`. Throws EFOpenError when the file cannot be
 // opened or read (missing, a directory, no permission). When the scan stopped at a NUL byte,
 // `nulOffset` (if given) receives its offset from the start of the file: the bytes from there
-// on are in no line. It is emptied when the file was read to its end.
+// on are in no line. It is emptied when the file was read to its end. `version` (if given)
+// receives the version of the file that was read.
 std::vector<std::string> readMessageFile(const std::string& path,
-                                         std::optional<std::size_t>* nulOffset = nullptr);
+                                         std::optional<std::size_t>* nulOffset = nullptr,
+                                         TDiskVersion* version = nullptr);
+
+// Where the reading of a message file's bytes stops at a NUL byte; none when it does not.
+std::optional<std::size_t> messageNulOffset(std::string_view data);

@@ -108,7 +108,7 @@ std::optional<std::string> findValue(const std::string& data, const std::string&
 }
 
 [[noreturn]] void writeFailed(const std::string& path, const std::string& reason) {
-    throw EProfileWriteError(failureText("Unable to write to " + path, reason));
+    throw EFCreateError(failureText("Unable to write to " + path, reason));
 }
 
 bool breaksLine(std::string_view s) {
@@ -129,6 +129,28 @@ std::string readProfileString(const std::string& path, const std::string& sectio
     if (value.size() > kMaxProfileValue)
         value.resize(kMaxProfileValue);
     return value;
+}
+
+const TProfileKey* TProfileSection::find(std::string_view key) const {
+    for (const TProfileKey& k : keys) {
+        if (sameIgnoringAsciiCase(k.name, key))
+            return &k;
+    }
+    return nullptr;
+}
+
+std::vector<TProfileSection> parseProfileText(const std::string& data) {
+    std::vector<TProfileSection> sections;
+    int number = 0;
+    for (const Line& line : splitLines(data)) {
+        ++number;
+        Parsed p = parse(line.text);
+        if (p.kind == Kind::Section)
+            sections.push_back({std::move(p.name), number, {}});
+        else if (p.kind == Kind::Key && !sections.empty())
+            sections.back().keys.push_back({std::move(p.name), std::move(p.value), number});
+    }
+    return sections;
 }
 
 std::vector<TProfileHeader> readProfileHeaders(const std::string& path) {

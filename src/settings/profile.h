@@ -4,18 +4,13 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The settings file's key=value text format: "[Section]" header lines, each followed by its
 // "Key=Value" lines. Section and key names match without regard to case; spaces around names
 // and values are ignored; lines starting with ';' or '#' are comments. A key outside any
 // section is never found.
-
-// A value could not be written: "Unable to write to <file>", the cause on a second line.
-class EProfileWriteError : public EFileError {
-public:
-    using EFileError::EFileError;
-};
 
 // Longest value that a read returns; longer values are cut.
 constexpr std::size_t kMaxProfileValue = 2047;
@@ -30,6 +25,27 @@ std::string readProfileString(const std::string& path, const std::string& sectio
 // EFOpenError ("Cannot open file <path>", the reason on a second line) when the file exists but
 // cannot be read, so that a caller that must not run on defaults can tell.
 std::vector<std::string> readProfileSections(const std::string& path);
+
+// One "Key=Value" line of a section, and the line it stands on (from 1).
+struct TProfileKey {
+    std::string name;
+    std::string value;
+    int line = 0;
+};
+// A section with its keys in file order, and the line of its header (from 1).
+struct TProfileSection {
+    std::string name;
+    int line = 0;
+    std::vector<TProfileKey> keys;
+
+    // The value of the first key `name` (any case); none when the section has no such key.
+    const TProfileKey* find(std::string_view name) const;
+};
+
+// Every section of a file's text in file order, as the reads above see each line: for files of
+// the program's own that are read whole and whose reader names the lines of what it refuses.
+// Keys before the first section are passed over, as the reads pass over them.
+std::vector<TProfileSection> parseProfileText(const std::string& data);
 
 // A section header line of the file as it stands.
 struct TProfileHeader {
@@ -60,7 +76,7 @@ std::optional<long long> profileNumber(const std::string& text);
 // as it was. The file (and its directory) is created when missing. The file is replaced as a
 // whole through a temporary file beside it, or rewritten in place when its directory takes no
 // new files, so that a failed write leaves the previous file intact wherever the directory
-// allows it. Throws EProfileWriteError when the file cannot be read or written, and for a
+// allows it. Throws EFCreateError when the file cannot be read or written, and for a
 // name or value that would break the file's lines.
 void writeProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value);

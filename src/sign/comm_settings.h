@@ -51,7 +51,7 @@ public:
     // value and what is used instead, for the user to be told.
     std::vector<std::string> Load();
     // Writes "Port", "Baud", "IP", "SignLines" and "SignColumns", in this order; a size of 0
-    // only over a key that the file holds. Throws EProfileWriteError ("Unable to write to
+    // only over a key that the file holds. Throws EFCreateError ("Unable to write to
     // <file>") at the first key that cannot be written; the fields keep their values.
     void Save();
 

@@ -23,7 +23,7 @@ constexpr const char* kStoredLineWidth = "SpinEdit2_Value";
 // The values that the store file at `storePath` keeps, each as the dialog would show it: a text
 // that is no number counts as 0, and the number is brought within the field's bounds. A value
 // that the file does not hold (or holds empty) stays unset, as does every value when there is no
-// file. Throws EStoreFileError when the file exists but cannot be read. The file is only read.
+// file. Throws EFOpenError when the file exists but cannot be read. The file is only read.
 struct TRememberedAddress {
     std::optional<int> start;
     std::optional<int> width;

@@ -34,22 +34,25 @@ ESendOpenFailed::ESendOpenFailed(bool network, const std::string& link, std::str
                          : "ERROR Opening Com Port, check correct configuration.",
                  "Tried " + link + ": " + oneLine(reason), TSendCount{}) {}
 
-ESendStalled::ESendStalled(const TSendCount& count, const std::string& link,
-                           std::chrono::milliseconds quiet)
-    : ESendError("The sign stopped taking data after " + count.text() + ".",
-                 link + ": no byte was taken for " + secondsIn(quiet) + ".", count) {}
+ESendError sendStalled(const TSendCount& count, const std::string& link,
+                       std::chrono::milliseconds quiet) {
+    return ESendError("The sign stopped taking data after " + count.text() + ".",
+                      link + ": no byte was taken for " + secondsIn(quiet) + ".", count);
+}
 
-ESendTimeout::ESendTimeout(const TSendCount& count, const std::string& link)
-    : ESendError("The serial port did not send its data in time: check the cable and the baud "
-                 "rate.",
-                 link + ": " + count.sentText() + ".", count) {}
+ESendError sendTimedOut(const TSendCount& count, const std::string& link) {
+    return ESendError("The serial port did not send its data in time: check the cable and the "
+                      "baud rate.",
+                      link + ": " + count.sentText() + ".", count);
+}
 
-ESendBrokeOff::ESendBrokeOff(const TSendCount& count, const std::string& link,
-                             std::string_view reason)
-    : ESendError("Sending failed after " + count.text() + ".", link + ": " + oneLine(reason),
-                 count) {}
+ESendError sendBrokeOff(const TSendCount& count, const std::string& link, std::string_view reason) {
+    return ESendError("Sending failed after " + count.text() + ".", link + ": " + oneLine(reason),
+                      count);
+}
 
-ESendPeerClosed::ESendPeerClosed(const TSendCount& count, const std::string& link,
-                                 std::string_view reason)
-    : ESendBrokeOff("The sign closed the connection before taking the message.",
-                    link + ", after " + count.text() + ": " + oneLine(reason), count) {}
+ESendError sendRefusedByClosedPeer(const TSendCount& count, const std::string& link,
+                                   std::string_view reason) {
+    return ESendError("The sign closed the connection before taking the message.",
+                      link + ", after " + count.text() + ": " + oneLine(reason), count);
+}

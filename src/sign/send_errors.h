@@ -44,30 +44,15 @@ public:
     ESendOpenFailed(bool network, const std::string& link, std::string_view reason);
 };
 
+// How a send that had begun failed; each message's first line says which.
 // The link took no byte for `quiet`: "The sign stopped taking data after n of m bytes."
-class ESendStalled : public ESendError {
-public:
-    ESendStalled(const TSendCount& count, const std::string& link, std::chrono::milliseconds quiet);
-};
-
+ESendError sendStalled(const TSendCount& count, const std::string& link,
+                       std::chrono::milliseconds quiet);
 // The serial port kept taking bytes, but more slowly than its line could ever be.
-class ESendTimeout : public ESendError {
-public:
-    ESendTimeout(const TSendCount& count, const std::string& link);
-};
-
+ESendError sendTimedOut(const TSendCount& count, const std::string& link);
 // The link failed while the bytes went out; `reason` is the socket or device error.
-class ESendBrokeOff : public ESendError {
-public:
-    ESendBrokeOff(const TSendCount& count, const std::string& link, std::string_view reason);
-
-protected:
-    using ESendError::ESendError;
-};
-
+ESendError sendBrokeOff(const TSendCount& count, const std::string& link, std::string_view reason);
 // The peer had ended its side of the connection and then refused the bytes: "The sign closed
 // the connection before taking the message."
-class ESendPeerClosed : public ESendBrokeOff {
-public:
-    ESendPeerClosed(const TSendCount& count, const std::string& link, std::string_view reason);
-};
+ESendError sendRefusedByClosedPeer(const TSendCount& count, const std::string& link,
+                                   std::string_view reason);

@@ -181,7 +181,7 @@ TSendOutcome TSignSender::Transmit(std::string_view bytes) {
         if (const int code = port_->WriteErrorCode())
             reason += " (" + std::system_category().message(code) + ")";
         // The port's count up to the failure, which transmitSerial told last.
-        throw ESendBrokeOff(count, options.link, reason);
+        throw sendBrokeOff(count, options.link, reason);
     }
 }
 

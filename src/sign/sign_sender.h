@@ -56,8 +56,8 @@ std::string describeSignLink(const TSignLink& link);
 // stalled. Cancel() from any thread, or from a signal handler, stops it after the current piece.
 //
 // Outcomes: TSendOutcome for a delivered or a cancelled send; ESendOpenFailed when the link
-// could not be opened (nothing sent); ESendStalled and ESendTimeout when the link stopped taking
-// bytes; ESendBrokeOff (ESendPeerClosed among them) when the link failed on the way. The link is
+// could not be opened (nothing sent); ESendError when the link stopped taking bytes or failed on
+// the way (send_errors.h: its first line says which). The link is
 // closed before any of them reaches the caller of Send. Every send has its own state; senders to
 // several signs can run side by side, each on its own thread with its own links.
 class TSignSender {
@@ -101,7 +101,7 @@ public:
     // The steps of Send, for callers that need them apart.
     // Opens the link; throws ESendOpenFailed. Opening an open link does nothing.
     void Open();
-    // Writes `bytes` to the open link. Throws ESendStalled, ESendTimeout or ESendBrokeOff and
+    // Writes `bytes` to the open link. Throws ESendError when it stops or fails, and
     // leaves the link to Close(), which then ends it at once.
     TSendOutcome Transmit(std::string_view bytes);
     // Closes the link: in order after a delivered or cancelled send (the network peer still gets

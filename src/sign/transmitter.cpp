@@ -158,9 +158,9 @@ bool waitUntilEmpty(TSerialSink& port, std::size_t runBytes, TSerialCount& count
                 return false;
         }
         if (now - lastMove > stallLimit)
-            throw ESendStalled(count.now(), options.link, stallLimit);
+            throw sendStalled(count.now(), options.link, stallLimit);
         if (now > deadline)
-            throw ESendTimeout(count.now(), options.link);
+            throw sendTimedOut(count.now(), options.link);
         if (clock.due())
             clock.progress(count.now());
         clock.tick();
@@ -274,7 +274,7 @@ TSendOutcome transmitNetwork(TTcpClient& client, std::string_view bytes,
             if (recount())
                 lastMove = clock.now();
             if (clock.now() - lastMove > options.stallLimit)
-                throw ESendStalled(count(), options.link, options.stallLimit);
+                throw sendStalled(count(), options.link, options.stallLimit);
             clock.tick();
         }
 
@@ -300,14 +300,14 @@ TSendOutcome transmitNetwork(TTcpClient& client, std::string_view bytes,
                 if (at - *allAcknowledgedAt >= options.peerEndWait)
                     break;
             } else if (at - lastMove > options.stallLimit) {
-                throw ESendStalled(count(), options.link, options.stallLimit);
+                throw sendStalled(count(), options.link, options.stallLimit);
             }
             clock.tick();
         }
     } catch (const ENetException& error) {
         if (client.PeerEnded())
-            throw ESendPeerClosed(count(), options.link, error.what());
-        throw ESendBrokeOff(count(), options.link, error.what());
+            throw sendRefusedByClosedPeer(count(), options.link, error.what());
+        throw sendBrokeOff(count(), options.link, error.what());
     }
     clock.progress({total, total, handed});
     return {false, total, total, handed};

@@ -104,8 +104,8 @@ std::chrono::milliseconds serialWaitLimit(std::size_t bytes, int baud,
 
 // Writes `bytes` to the port in runs of kSerialChunk bytes: each run is put byte by byte, then
 // the sender waits until the port's queue is empty (ServicePort between the checks); a shorter
-// last run is followed by its own wait. Throws ESendStalled when the queue does not move for
-// the stall limit, ESendTimeout when a wait passes its limit (serialWaitLimit of the run and
+// last run is followed by its own wait. Throws sendStalled when the queue does not move for
+// the stall limit, sendTimedOut when a wait passes its limit (serialWaitLimit of the run and
 // the device's backlog), and lets the port's own failures through. Counts the bytes that have
 // left the device's output queue, or those handed to the device where it cannot tell.
 TSendOutcome transmitSerial(TSerialSink& port, std::string_view bytes, const TSendOptions& options);
@@ -113,8 +113,8 @@ TSendOutcome transmitSerial(TSerialSink& port, std::string_view bytes, const TSe
 // Writes `bytes` to the connected client in pieces of kNetworkPiece bytes as the platform takes
 // them, then ends the sending direction and waits until the peer has acknowledged every byte
 // and ended its own stream (or peerEndWait has passed after the acknowledgement). Throws
-// ESendStalled when no byte is taken or acknowledged for the stall limit, ESendBrokeOff for a
-// failure of the client (a reset among them), ESendPeerClosed when the peer had ended its
+// sendStalled when no byte is taken or acknowledged for the stall limit, sendBrokeOff for a
+// failure of the client (a reset among them), sendRefusedByClosedPeer when the peer had ended its
 // stream before that failure. Every count (progress, cancel, failure) is of the bytes that the
 // peer acknowledged, or of those handed to the platform where it cannot tell. A cancelled send
 // gives the peer kCancelAckWait to acknowledge what the platform holds; what it has not

@@ -3,9 +3,9 @@
 #include "base/ascii_case.h"
 #include "base/error_text.h"
 #include "base/whole_number.h"
+#include "files/file_errors.h"
 #include "files/safe_file.h"
 #include "files/whole_file.h"
-#include "store/store_errors.h"
 
 #include <algorithm>
 #include <climits>
@@ -151,8 +151,7 @@ void TValueStore::load(const std::string& path) {
     std::string bytes;
     std::string reason;
     if (readRegularFile(path, bytes, reason) != TReadResult::Ok)
-        throw EStoreFileError(
-            failureLine("Cannot read the remembered values from " + path, reason));
+        throw EFOpenError(failureLine("Cannot read the remembered values from " + path, reason));
     parse(bytes);
 }
 
@@ -163,7 +162,7 @@ void TValueStore::save(const std::string& path) const {
             std::filesystem::create_directories(parent);
         writeFileSafely(path, serialise());
     } catch (const std::exception& error) {
-        throw EStoreFileError(
+        throw EFCreateError(
             failureLine("Cannot write the remembered values to " + path, error.what()));
     }
 }

@@ -54,10 +54,10 @@ public:
     // The file bytes: the header, every record in order, the trailer.
     std::string serialise() const;
 
-    // Reads the file at `path`. Throws EStoreFileError when it exists and cannot be read.
+    // Reads the file at `path`. Throws EFOpenError when it exists and cannot be read.
     void load(const std::string& path);
     // Replaces the file at `path` by serialise(), creating its directory when needed; the old
-    // file stays whole when the write fails. Throws EStoreFileError.
+    // file stays whole when the write fails. Throws EFCreateError.
     void save(const std::string& path) const;
 
 private:

@@ -13,10 +13,13 @@
 #include <QIODevice>
 #include <QString>
 
+#include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <sys/wait.h>
 
 // Whole user stories on a desktop of the test's own, driven by real key presses and clicks.
 namespace {
@@ -72,6 +75,17 @@ protected:
                        preview.find("#FF0000") == std::string::npos;
             },
             10s);
+    }
+
+    // Edit > Add New..., one block, then Escape: the list of `file` has unsaved changes.
+    void addBlock(const std::string& text, const std::string& file) {
+        desk->key("alt+e a");
+        ASSERT_TRUE(waitForEmptyBlockEditor());
+        desk->type(text);
+        desk->key("Return");
+        ASSERT_TRUE(waitForEmptyBlockEditor());
+        desk->key("Escape");
+        ASSERT_TRUE(desk->waitForMain(file + " *"));
     }
 
     TempDir dir;
@@ -300,6 +314,56 @@ TEST_F(DesktopTest, PrintSetupFileChoiceWinsOverTheDefaultPrinter) {
         },
         10s));
     EXPECT_EQ(office.jobs(), "");
+}
+
+TEST_F(DesktopTest, AFileAppendedFromAShellIsNotSavedOverUnasked) {
+    const std::string shop = dir.file("shop.lsm");
+    ASSERT_TRUE(desk->startEditor(shop));
+    ASSERT_NO_FATAL_FAILURE(addBlock("MINE", shop));
+    // As `echo ... >> shop.lsm` in a terminal.
+    std::ofstream(shop, std::ios::app) << "NotCentered,THEIRS\r\n";
+    pause(500ms);
+
+    desk->key("ctrl+s");
+    ASSERT_TRUE(desk->waitForFocus("Lumavane Static Message Editor")) << desk->focusedTitle();
+    desk->key("Escape");
+    ASSERT_TRUE(desk->waitForMain(shop + " *")) << desk->focusedTitle();
+    EXPECT_EQ(readFileBytes(shop), kMessage + "NotCentered,THEIRS\r\n");
+}
+
+TEST_F(DesktopTest, ChangesOfAKilledEditorAreRecoveredAtTheNextStart) {
+    const std::string shop = dir.file("shop.lsm");
+    ASSERT_TRUE(desk->startEditor(shop));
+    ASSERT_NO_FATAL_FAILURE(addBlock("NEW", shop));
+    const std::string copies = dir.file("session/state/lumavane/recovery");
+    // The copy itself, not the safe writer's temporary file on its way.
+    const auto written = [&] {
+        std::error_code none;
+        for (const auto& entry : std::filesystem::directory_iterator(copies, none)) {
+            if (entry.path().extension() == ".recovery")
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(waitUntil(written, 10s));
+    desk->editor().stop(SIGKILL, 1s);
+
+    desk->launchEditor({});
+    ASSERT_TRUE(desk->waitForFocus("Lumavane Static Message Editor")) << desk->focusedTitle();
+    desk->key("Return"); // Recover
+    ASSERT_TRUE(desk->waitForMain(shop + " *")) << desk->focusedTitle();
+    desk->key("ctrl+s");
+    ASSERT_TRUE(desk->waitForMain(shop)) << desk->focusedTitle();
+    EXPECT_EQ(readFileBytes(shop), kMessage + "NotCentered,NEW\r\n");
+}
+
+TEST_F(DesktopTest, ARefusedCommandLineIsShownWhenNoTerminalCanShowIt) {
+    desk->launchEditor({"a.lsm", "b.lsm"});
+    ASSERT_TRUE(desk->waitForFocus("Lumavane Static Message Editor")) << desk->focusedTitle();
+    desk->key("Return");
+    const auto status = desk->editor().waitForExit(10s);
+    ASSERT_TRUE(status.has_value()) << "the editor did not end";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 2) << *status;
 }
 
 } // namespace

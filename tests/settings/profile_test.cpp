@@ -72,7 +72,7 @@ TEST(ProfileReadLimits, AFifoInsteadOfAFileNeitherHangsNorIsReplaced) {
     const std::string path = dir.file("LUMAVANE.INI");
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
     EXPECT_EQ(readProfileInt(path, "Comm", "Port", 2), 2);
-    EXPECT_THROW(writeProfileString(path, "Comm", "Port", "5"), EProfileWriteError);
+    EXPECT_THROW(writeProfileString(path, "Comm", "Port", "5"), EFCreateError);
     EXPECT_TRUE(fs::is_fifo(path));
 }
 
@@ -173,7 +173,7 @@ void expectUnableToWrite(const std::function<void()>& write, const std::string& 
     try {
         write();
         ADD_FAILURE() << "no error for " << path;
-    } catch (const EProfileWriteError& e) {
+    } catch (const EFCreateError& e) {
         const std::string message = e.what();
         EXPECT_EQ(message.substr(0, message.find('\n')), "Unable to write to " + path);
     }

@@ -220,7 +220,7 @@ TEST(CommSettingsTest, AFailedSaveReportsTheFileAndKeepsTheFields) {
     try {
         comm.Save();
         FAIL() << "saved into " << path;
-    } catch (const EProfileWriteError& e) {
+    } catch (const EFCreateError& e) {
         const std::string message = e.what();
         EXPECT_EQ(message.substr(0, message.find('\n')), "Unable to write to " + path);
     }

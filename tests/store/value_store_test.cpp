@@ -1,4 +1,4 @@
-#include "store/store_errors.h"
+#include "files/file_errors.h"
 #include "store/store_path.h"
 #include "store/value_store.h"
 
@@ -194,14 +194,14 @@ TEST(ValueStoreTest, LoadsAndSavesFiles) {
     loaded.load(path);
     EXPECT_EQ(loaded.serialise(), store.serialise());
 
-    EXPECT_THROW(loaded.load(dir.file("missing.oxp")), EStoreFileError);
+    EXPECT_THROW(loaded.load(dir.file("missing.oxp")), EFOpenError);
 
     // A file where the directory should be: the error names the store file.
     writeFileBytes(dir.file("plain"), "x");
     try {
         store.save(dir.file("plain/editor.oxp"));
         ADD_FAILURE() << "saved under a plain file";
-    } catch (const EStoreFileError& error) {
+    } catch (const EFCreateError& error) {
         EXPECT_NE(std::string(error.what()).find(dir.file("plain/editor.oxp")), std::string::npos)
             << error.what();
     }
@@ -219,7 +219,7 @@ TEST(ValueStoreTest, AFailedSaveKeepsTheOldFile) {
     ::chmod(dir.path().c_str(), 0555);
     TValueStore store;
     store.putText("a", "b", "c");
-    EXPECT_THROW(store.save(path), EStoreFileError);
+    EXPECT_THROW(store.save(path), EFCreateError);
     ::chmod(dir.path().c_str(), 0755);
     EXPECT_EQ(readFileBytes(path), "old");
 }
@@ -249,5 +249,5 @@ TEST(ValueStoreReadTest, AFifoInTheStoresPlaceIsAnErrorNotAHang) {
     const std::string path = dir.file("pipe.oxp");
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
     TValueStore store;
-    EXPECT_THROW(store.load(path), EStoreFileError);
+    EXPECT_THROW(store.load(path), EFOpenError);
 }

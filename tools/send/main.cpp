@@ -1,15 +1,19 @@
 // lumavane-send: sends a message file to one sign or to several, from a script or a timer,
 // exactly as the editor's Send Message (F9) sends it.
 
+#include "schedule_options.h"
+#include "schedule_run.h"
 #include "send_progress.h"
 
 #include "base/error_text.h"
 #include "base/whole_number.h"
 #include "common/stream_listing.h"
 #include "files/file_errors.h"
+#include "files/file_names.h"
 #include "files/whole_file.h"
 #include "fleet/gateway_settings.h"
 #include "fleet/multi_send.h"
+#include "fleet/schedule_pass.h"
 #include "fleet/sign_choice.h"
 #include "model/message_file.h"
 #include "settings/settings_path.h"
@@ -65,6 +69,7 @@ struct Options {
     bool dryRun = false;
     bool hex = false;
     bool quiet = false;
+    TModeOptions modes;
 };
 
 // `message` on one line: its first line break (between what failed and why) becomes ": ",
@@ -132,7 +137,21 @@ int wholeNumber(const QCommandLineParser& parser, const QCommandLineOption& opti
     return static_cast<int>(*value);
 }
 
-Options parseOptions(const QCoreApplication& app) {
+// The bytes of an argument made by argumentsOf.
+std::string argumentBytes(const QString& argument) {
+    return fileNameFromUtf16(argument.toStdU16String());
+}
+
+// The program's arguments, each of which turns back into its very bytes (argumentBytes): a
+// file name need not be UTF-8.
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromStdU16String(fileNameToUtf16(argv[i]));
+    return arguments;
+}
+
+Options parseOptions(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
     const QCommandLineOption help = parser.addHelpOption();
@@ -157,27 +176,39 @@ Options parseOptions(const QCoreApplication& app) {
                                    "No progress and no line for a sign that was sent.");
     parser.addOptions(
         {line, width, port, baud, device, host, sign, allSigns, connections, dryRun, hex, quiet});
+    const TModeCommandLine modeLine;
+    modeLine.add(parser);
     parser.addPositionalArgument("FILE.lsm", "The message file to send.");
 
-    if (!parser.parse(app.arguments()))
+    if (!parser.parse(arguments))
         throw EUsage(parser.errorText().toStdString());
     // Shown here rather than by the parser, which ends with status 0 whether or not the text
     // got out.
     if (parser.isSet(help) || parser.isSet(version)) {
         const bool shown =
-            writeOut(parser.isSet(help) ? parser.helpText().toStdString()
-                                        : std::string(kProgram) + " " +
-                                              app.applicationVersion().toStdString() + "\n") &&
+            writeOut(parser.isSet(help)
+                         ? parser.helpText().toStdString()
+                         : std::string(kProgram) + " " +
+                               QCoreApplication::applicationVersion().toStdString() + "\n") &&
             flushOut(parser.isSet(help) ? "the help" : "the version");
         std::exit(shown ? kExitSent : kExitSomeFailed);
     }
 
     Options o;
+    try {
+        o.modes = modeLine.read(parser);
+    } catch (const std::invalid_argument& error) {
+        throw EUsage(error.what());
+    }
     const QStringList files = parser.positionalArguments();
-    if (files.size() != 1)
+    if (o.modes.mode != TModeOptions::Mode::Send) {
+        if (!files.isEmpty())
+            throw EUsage("No message file goes with --schedule, --status, --hold or --release.");
+    } else if (files.size() != 1)
         throw EUsage(files.isEmpty() ? "Give the message file to send."
                                      : "Give one message file; more were given.");
-    o.file = QFile::encodeName(files.constFirst()).toStdString();
+    if (!files.isEmpty())
+        o.file = argumentBytes(files.constFirst());
     if (parser.isSet(line))
         o.line = wholeNumber(parser, line, kMinStartLine, kMaxStartLine);
     if (parser.isSet(width))
@@ -187,7 +218,7 @@ Options parseOptions(const QCoreApplication& app) {
     if (parser.isSet(baud))
         o.signs.change.baud = wholeNumber(parser, baud, 1, 4000000);
     if (parser.isSet(device)) {
-        o.signs.change.device = QFile::encodeName(parser.value(device)).toStdString();
+        o.signs.change.device = argumentBytes(parser.value(device));
         if (o.signs.change.device->empty())
             throw EUsage("--device takes the path of a serial device.");
     }
@@ -209,23 +240,6 @@ Options parseOptions(const QCoreApplication& app) {
     if (o.hex && !o.dryRun)
         throw EUsage("--hex goes with --dry-run.");
     return o;
-}
-
-// The message's block lines, read from the file's `bytes`; throws EFOpenError for a file that
-// cannot be used whole.
-std::vector<std::string> readMessage(const std::string& path, std::string& bytes) {
-    std::string reason;
-    if (readRegularFile(path, bytes, reason) != TReadResult::Ok)
-        throw EFOpenError(failureText("Cannot open file " + path, reason));
-    if (const std::size_t nul = bytes.find('\0'); nul != std::string::npos)
-        throw EFOpenError("Cannot open file " + path + "\nIt holds a NUL byte at offset " +
-                          std::to_string(nul) +
-                          ": the editor would show it only up to there, so it is not sent.");
-    std::vector<std::string> lines = splitMessageLines(bytes);
-    if (lines.empty())
-        throw EFOpenError("Cannot open file " + path +
-                          "\nIt holds no block line: there is nothing to send.");
-    return lines;
 }
 
 int dryRun(const Options& options, const std::vector<TSignJob>& jobs,
@@ -261,7 +275,12 @@ extern "C" void stopOnSignal(int signal) {
 }
 
 int send(const Options& options, const std::vector<TSignJob>& jobs, std::vector<std::string> lines,
-         std::string message, const std::optional<TGatewaySettings>& gateway) {
+         std::optional<std::string> message, const std::optional<TGatewaySettings>& gateway) {
+    // Sends to the signs of the settings file go in their ledgers.
+    const std::vector<TLedgerMessage> ledgered =
+        options.signs.change.namesAPlace()
+            ? std::vector<TLedgerMessage>{}
+            : oneOffMessages(jobs, lines, options.file, options.modes.fields);
     TMultiSend run(jobs, std::move(lines));
     run.MaxConnections = options.connections;
     run.Gateway = gateway;
@@ -288,6 +307,7 @@ int send(const Options& options, const std::vector<TSignJob>& jobs, std::vector<
         progress->clear();
 
     const std::vector<TSignReport> reports = run.Reports();
+    recordOneOffSends(jobs, ledgered, reports);
     bool told = true;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         const std::string line = reportLine(jobs[i], reports[i]) + "\n";
@@ -304,7 +324,26 @@ int send(const Options& options, const std::vector<TSignJob>& jobs, std::vector<
     return told ? runExitStatus(reports) : kExitSomeFailed;
 }
 
+// The message file's bytes as they are on disk; throws EFOpenError when it cannot be read.
+std::string readWholeMessage(const std::string& path) {
+    std::string bytes;
+    std::string reason;
+    if (readRegularFile(path, bytes, reason) != TReadResult::Ok)
+        throw EFOpenError(failureText("Cannot open file " + path, reason));
+    return bytes;
+}
+
 int run(const Options& options) {
+    if (options.modes.mode != TModeOptions::Mode::Send) {
+        const TModeRun mode{options.modes,       options.signs,  options.line, options.width,
+                            options.connections, options.dryRun, options.hex,  options.quiet};
+        try {
+            checkModeRun(mode);
+        } catch (const std::invalid_argument& error) {
+            throw EUsage(error.what());
+        }
+        return runMode(mode);
+    }
     const std::string settings = settingsFilePath();
     std::vector<std::string> notes;
     std::vector<TChosenSign> signs;
@@ -339,9 +378,14 @@ int run(const Options& options) {
         throw EUsage("--dry-run writes the stream of one sign; add --hex for several.");
 
     std::vector<std::string> lines;
-    std::string message;
+    // A gateway gets the message file's bytes as they are, unless the fields were filled in.
+    std::optional<std::string> message;
     try {
-        lines = readMessage(options.file, message);
+        lines = readMessageToSend(options.file);
+        if (options.modes.fields)
+            lines = messageToSend(options.file, true, options.modes.at.value_or(momentNow())).lines;
+        else if (needsGateway(signs))
+            message = readWholeMessage(options.file);
     } catch (const std::exception& error) {
         tell(error.what());
         return kExitBadFile;
@@ -366,7 +410,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(kProgram);
     QCoreApplication::setApplicationVersion("1.0");
     try {
-        return run(parseOptions(app));
+        return run(parseOptions(argumentsOf(argc, argv)));
     } catch (const EUsage& error) {
         std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", kProgram,
                      error.what(), kProgram);

@@ -104,6 +104,8 @@ void TSendToCommand::Send(std::vector<TSignJob> jobs, const std::vector<std::str
     results_ = &window;
     connect(&window, &TSendResults::CancelRequested, this, [&run] { run.Cancel(); });
 
+    if (BeforeSend)
+        BeforeSend();
     std::atomic<bool> ended = false;
     std::exception_ptr failure;
     running_ = &run;

@@ -34,6 +34,8 @@ public:
 
     QMenu* SendTo1 = nullptr;
     QAction* AllSigns1 = nullptr;
+    // Called when the signs are chosen, just before the sends begin.
+    std::function<void()> BeforeSend;
 
     // Sends to the signs of `request`.
     void Run(const TSignRequest& request);

@@ -1,8 +1,8 @@
 #include "model/ui/text_codec.h"
 
+#include "files/file_names.h"
 #include "model/charset.h"
-
-#include <QFile>
+#include "model/file_name_text.h"
 
 QString toQString(const std::string& bytes) {
     QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
@@ -30,9 +30,14 @@ std::string toBytesLossy(const QString& text) {
 }
 
 QString pathToQString(const std::string& path) {
-    return QFile::decodeName(path.c_str());
+    return QString::fromStdString(readableFileName(path));
 }
 
 std::string pathFromQString(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+    return fileNameFromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(path.utf16()),
+                                                 static_cast<std::size_t>(path.size())));
+}
+
+QString exactQString(std::string_view bytes) {
+    return QString::fromStdU16String(fileNameToUtf16(bytes));
 }

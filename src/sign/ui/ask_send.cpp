@@ -67,6 +67,9 @@ int TAskSend1::ShowModal() {
     // Typed text that was not yet taken in counts as the fields' value, Cancel included.
     SpinEdit1->Value();
     SpinEdit2->Value();
+    // Confirmed values count at once: lumavane-send reads them, and a crash keeps them.
+    if (result == QDialog::Accepted)
+        oxPersist1->StoreConfirmed();
     return modalResultOf(result);
 }
 

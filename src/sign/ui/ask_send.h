@@ -23,7 +23,7 @@ public:
     ~TAskSend1() override;
 
     // Shows the dialog modally: kModalResultOk, or kModalResultCancel for its Cancel button,
-    // Escape or its close box.
+    // Escape or its close box. OK stores the values in the store file at once (oxPersist1).
     int ShowModal();
 
     QPushButton* OKBtn;

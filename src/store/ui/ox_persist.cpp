@@ -37,19 +37,46 @@ std::string TOxPersist::RecordKey() const {
 void TOxPersist::Restore() {
     const std::string path = StoreFileName();
     std::error_code ignored;
+    synced_ = CurrentValues();
     if (!std::filesystem::exists(path, ignored))
         return;
     TValueStore store;
     store.load(path);
     const std::string key = RecordKey();
-    for (const Item& item : items_) {
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        const Item& item = items_[i];
         const TStoreRecord* record = store.find(item.storedName, key);
         if (!record || !item.field)
             continue;
         const std::string text = record->text();
-        if (!text.empty())
-            item.field->setValue(storedWholeNumber(text));
+        if (text.empty())
+            continue;
+        // As the file holds it: a value that the field brings within its bounds differs.
+        synced_[i] = storedWholeNumber(text);
+        item.field->setValue(synced_[i]);
     }
+}
+
+bool TOxPersist::FileHoldsEntries() const {
+    TValueStore store;
+    try {
+        store.load(StoreFileName());
+    } catch (const std::exception&) {
+        return false;
+    }
+    const std::string key = RecordKey();
+    for (const Item& item : items_) {
+        if (!store.find(item.storedName, key))
+            return false;
+    }
+    return true;
+}
+
+std::vector<int> TOxPersist::CurrentValues() const {
+    std::vector<int> values;
+    for (const Item& item : items_)
+        values.push_back(item.field ? item.field->value() : 0);
+    return values;
 }
 
 void TOxPersist::Store() {
@@ -67,10 +94,25 @@ void TOxPersist::Store() {
         store.putText(item.storedName, key, std::to_string(item.field->value()));
     }
     store.save(path);
+    synced_ = CurrentValues();
+}
+
+void TOxPersist::StoreConfirmed() {
+    try {
+        Store();
+    } catch (const std::exception& error) {
+        if (!confirmFailureTold_) {
+            confirmFailureTold_ = true;
+            if (reportCommandError(std::current_exception()))
+                return;
+        }
+        if (OnError)
+            OnError(error);
+    }
 }
 
 void TOxPersist::StoreOnDestroy() {
-    if (stored_)
+    if (stored_ || (CurrentValues() == synced_ && FileHoldsEntries()))
         return;
     stored_ = true;
     try {

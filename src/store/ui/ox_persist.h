@@ -29,12 +29,18 @@ public:
 
     // Sets each entry's field from its record, when the store file holds one with a non-empty
     // text (a text that is no number counts as 0; the field keeps the value within its bounds).
-    // Throws EStoreFileError when the file exists and cannot be read.
+    // Throws EFOpenError when the file exists and cannot be read.
     void Restore();
     // Writes every entry's current value into the store file, keeping the records of other
-    // names and keys. Throws EStoreFileError; the file stays as it was then.
+    // names and keys. Throws EFCreateError; the file stays as it was then.
     void Store();
-    // Store() for the owner's destructor: a failure goes to OnError instead of escaping.
+    // Store() when the owner's values are confirmed (OK), so that they count at once for other
+    // programs (lumavane-send) and outlive a crash. A failure is shown once a run (the error
+    // report), then only goes to OnError.
+    void StoreConfirmed();
+    // Store() for the owner's destructor: a failure goes to OnError instead of escaping. Values
+    // left as they were restored or stored are not written again when the file holds records
+    // for them, so that the values that another editor stored meanwhile are kept.
     void StoreOnDestroy();
 
     // Told the failure of a store made at destruction. Without it the failure is only logged.
@@ -47,4 +53,11 @@ private:
     };
     std::vector<Item> items_;
     bool stored_ = false;
+    bool confirmFailureTold_ = false;
+    // The values that the store file holds as this component last read or wrote them (the
+    // fields' values where it held none); empty before the restore.
+    std::vector<int> synced_;
+    std::vector<int> CurrentValues() const;
+    // Whether the store file holds a record for every entry.
+    bool FileHoldsEntries() const;
 };

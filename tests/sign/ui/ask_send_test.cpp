@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 namespace {
@@ -129,6 +130,30 @@ TEST_F(AskSendTest, StoresItsValuesWhenDestroyed) {
     QCoreApplication::processEvents();
     EXPECT_EQ(next.SpinEdit1->value(), 3);
     EXPECT_EQ(next.SpinEdit2->value(), 40);
+}
+
+TEST_F(AskSendTest, OkStoresAtOnceAndADialogLeftAsItWasKeepsAnothersValues) {
+    auto unused = std::make_unique<TAskSend1>();
+    {
+        TAskSend1 used;
+        QCoreApplication::processEvents(); // the restores
+        ModalScript script;
+        script.expect<TAskSend1>([](TAskSend1* d) {
+            retype(d->SpinEdit1, "3");
+            retype(d->SpinEdit2, "17");
+            QTest::keyClick(d, Qt::Key_Return);
+        });
+        EXPECT_EQ(used.ShowModal(), kModalResultOk);
+        ASSERT_TRUE(script.wait());
+        TAskSend1 reader;
+        QCoreApplication::processEvents();
+        EXPECT_EQ(reader.SpinEdit1->value(), 3) << "stored before the editor ends";
+    }
+    unused.reset();
+    TAskSend1 next;
+    QCoreApplication::processEvents();
+    EXPECT_EQ(next.SpinEdit1->value(), 3);
+    EXPECT_EQ(next.SpinEdit2->value(), 17);
 }
 
 TEST(SendDataTest, IsASmallFixedWindowWithItsProgress) {

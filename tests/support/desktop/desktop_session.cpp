@@ -138,12 +138,15 @@ bool DesktopSession::startWindowManager() {
 }
 
 bool DesktopSession::startEditor(const std::string& file) {
-    std::vector<std::string> argv{LUMAVANE_EDITOR};
-    if (!file.empty())
-        argv.push_back(file);
-    editor_ = std::make_unique<ChildProcess>(argv, env_, dir_.file("session/editor.log"));
+    launchEditor(file.empty() ? std::vector<std::string>{} : std::vector<std::string>{file});
     return waitForFocus("Lumavane Message Editor V1.0 -- " + (file.empty() ? "[new file]" : file),
                         std::chrono::seconds(20));
+}
+
+void DesktopSession::launchEditor(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{LUMAVANE_EDITOR};
+    argv.insert(argv.end(), args.begin(), args.end());
+    editor_ = std::make_unique<ChildProcess>(argv, env_, dir_.file("session/editor.log"));
 }
 
 ToolResult DesktopSession::xdotool(const std::vector<std::string>& args) {

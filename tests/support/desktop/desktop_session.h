@@ -33,6 +33,9 @@ public:
     // Starts the editor, with a message file to open when one is given, and waits until its
     // main window has the keyboard (and shows that file).
     bool startEditor(const std::string& file = "");
+    // Starts the editor with these arguments (without a terminal, as from a menu) and waits
+    // for nothing.
+    void launchEditor(const std::vector<std::string>& args);
     ChildProcess& editor() { return *editor_; }
 
     // Presses keys as xdotool names them, one after the other: "ctrl+o", "alt+f e".

@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+
 ModalScript::ModalScript(int timeoutMs)
     : timeoutMs_(timeoutMs) {}
 
@@ -102,7 +104,11 @@ void typeFileName(QWidget* fileDialog, const QString& path) {
         throw std::runtime_error("the file dialog has no file name field");
     edit->setFocus();
     edit->selectAll();
-    QTest::keyClicks(edit, path);
+    // Characters that no key of the test's keyboard makes come as an input method gives them.
+    if (std::all_of(path.begin(), path.end(), [](QChar c) { return c.unicode() < 128; }))
+        QTest::keyClicks(edit, path);
+    else
+        edit->insert(path);
     // The completion list that typing opens would take the Enter key for itself.
     if (QCompleter* completer = edit->completer(); completer && completer->popup())
         completer->popup()->hide();

@@ -19,6 +19,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -276,6 +277,132 @@ TEST(SendToolTest, ADeadSignLeavesTheOthersCompleteAndSignsOnOneLineTakeTurns) {
     EXPECT_TRUE(peer.received() == back);
 }
 
+TEST(SendToolTest, ASchedulePassSendsEachSignItsShowOnlyWhenItChanged) {
+    TempDir dir;
+    ::setenv("TZ", "Europe/Berlin", 1); // for the child, whose wall clock is asked
+    std::remove(std::getenv("LUMAVANE_STORE"));
+    LoopbackPeer hall;
+    LoopbackPeer door;
+    writeSettings("[Sign hall]\r\nPort=5\r\nIP=127.0.0.1:" + std::to_string(hall.port()) +
+                  "\r\nWidth=16\r\n[Sign door]\r\nPort=5\r\nIP=127.0.0.1:" +
+                  std::to_string(door.port()) + "\r\nLine=3\r\n");
+    writeMessageFile(dir.file("day.lsm"),
+                     {"Centered,^G^OPEN {date:%d.%m.%Y}", "NotCentered,{file:queue.txt|4|none}"});
+    writeMessageFile(dir.file("lunch.lsm"), {"Centered,LUNCH {12-13}"});
+    writeMessageFile(dir.file("night.lsm"), {"Centered,CLOSED"});
+    writeFileBytes(dir.file("queue.txt"), "17\n");
+    const std::string schedule = dir.file("schedule.ini");
+    writeFileBytes(schedule, "[Show day]\nSigns=all\nMessage=day.lsm\nDays=Mon-Sat\n"
+                             "From=07:00\nUntil=19:00\n"
+                             "[Show lunch]\nSigns=door\nMessage=lunch.lsm\nFrom=12:00\n"
+                             "Until=13:00\nLine=2\nWidth=10\nFields=no\n"
+                             "[Otherwise]\nMessage=night.lsm\n");
+    const std::vector<std::string> day = {"Centered,^G^OPEN 30.03.2026", "NotCentered,17  "};
+    const std::vector<std::string> lunch = {"Centered,LUNCH {12-13}"};
+    const std::vector<std::string> night = {"Centered,CLOSED"};
+    const struct {
+        const char* at;
+        std::string hall; // the bytes that each sign gets in the pass; empty for none
+        std::string door;
+        const char* says; // the result of each sign in its line
+    } steps[] = {
+        {"2026-03-30 12:30", streamOf(day, 1, 16), streamOf(lunch, 2, 10), "sent|sent"},
+        {"2026-03-30 12:59", "", "",
+         "unchanged since 2026-03-30 12:30|unchanged since 2026-03-30 12:30"},
+        {"2026-03-30 13:00", "", streamOf(day, 3, 20), "unchanged since 2026-03-30 12:30|sent"},
+        // Sunday 29 March, the day of the clock change: no day show, lunch every day.
+        {"2026-03-29 12:30", streamOf(night, 1, 16), streamOf(lunch, 2, 10), "sent|sent"},
+        {"2026-03-29 19:00", "", streamOf(night, 3, 20), "unchanged since 2026-03-29 12:30|sent"},
+    };
+    int hallSends = 0;
+    int doorSends = 0;
+    auto check = [](LoopbackPeer& peer, const std::string& bytes, int& sends) {
+        if (bytes.empty())
+            return;
+        ASSERT_TRUE(peer.waitForFinished(++sends));
+        EXPECT_TRUE(peer.connections().back().received == bytes);
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.at);
+        const SendRun run = runSend(dir, {"--schedule", schedule, "--at", step.at});
+        EXPECT_EQ(run.status, 0) << run.out << run.err;
+        std::string says;
+        for (const std::string& sign : {std::string("hall\t"), std::string("door\t")}) {
+            const std::size_t line = run.out.find(sign);
+            ASSERT_NE(line, std::string::npos) << run.out;
+            const std::size_t end = run.out.find('\n', line);
+            says += (says.empty() ? "" : "|") + run.out.substr(run.out.rfind('\t', end) + 1,
+                                                               end - run.out.rfind('\t', end) - 1);
+        }
+        EXPECT_EQ(says, step.says);
+        check(hall, step.hall, hallSends);
+        check(door, step.door, doorSends);
+    }
+    EXPECT_EQ(hall.accepted(), hallSends);
+    EXPECT_EQ(door.accepted(), doorSends);
+
+    writeFileBytes(schedule, "[Show day]\nSigns=hall,gate\nMessage=day.lsm\n");
+    const SendRun bad = runSend(dir, {"--schedule", schedule});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err.rfind("lumavane-send: " + schedule +
+                                ":2: [Show day] Signs=hall,gate: no sign "
+                                "\"gate\"",
+                            0),
+              0u)
+        << bad.err;
+
+    // A sign on another computer keeps no ledger here: refused before anything is sent.
+    writeSettings("[Sign hall]\r\nGateway=platform-2\r\n");
+    writeFileBytes(schedule, "[Show day]\nSigns=hall\nMessage=day.lsm\n");
+    const SendRun remote = runSend(dir, {"--schedule", schedule});
+    EXPECT_EQ(remote.status, 2);
+    EXPECT_NE(remote.err.find("the sign hall hangs on the gateway platform-2"), std::string::npos)
+        << remote.err;
+}
+
+TEST(SendToolTest, AFollowerSendsWhenAFieldsFileChangesAndWhenAHoldEnds) {
+    TempDir dir;
+    LoopbackPeer hall;
+    writeSettings("[Sign hall]\r\nPort=5\r\nIP=127.0.0.1:" + std::to_string(hall.port()) +
+                  "\r\nLine=1\r\nWidth=20\r\n");
+    writeMessageFile(dir.file("queue.lsm"), {"Centered,NEXT {file:queue.txt|3}"});
+    writeMessageFile(dir.file("urgent.lsm"), {"Centered,^F^CLOSED"});
+    writeFileBytes(dir.file("queue.txt"), "1\n");
+    writeFileBytes(dir.file("schedule.ini"), "[Otherwise]\nSigns=hall\nMessage=queue.lsm\n");
+
+    // Each step once the sign has been sent to that many times.
+    const TempDir holdDir;
+    SendRun hold;
+    int done = 0;
+    const SendRun run =
+        runSend(dir, {"--schedule", dir.file("schedule.ini"), "--follow"}, [&](pid_t pid) {
+            if (hall.finished() == 1 && done == 0) {
+                // Saved as editors save: a new file renamed over the old one.
+                writeFileBytes(dir.file("queue.new"), "2\n");
+                std::rename(dir.file("queue.new").c_str(), dir.file("queue.txt").c_str());
+                ++done;
+            } else if (hall.finished() == 2 && done == 1) {
+                hold = runSend(holdDir,
+                               {"--hold", dir.file("urgent.lsm"), "--for", "2s", "--sign", "hall"});
+                ++done;
+            } else if (hall.finished() == 4 && done == 2) {
+                ::kill(pid, SIGTERM);
+                ++done;
+            }
+        });
+    EXPECT_EQ(run.status, 128 + SIGTERM) << run.out << run.err;
+    EXPECT_EQ(hold.status, 0) << hold.out << hold.err;
+    const std::vector<std::string> sent = {
+        streamOf({"Centered,NEXT 1  "}, 1, 20), streamOf({"Centered,NEXT 2  "}, 1, 20),
+        streamOf({"Centered,^F^CLOSED"}, 1, 20), streamOf({"Centered,NEXT 2  "}, 1, 20)};
+    const std::vector<LoopbackPeer::Connection> connections = hall.connections();
+    ASSERT_EQ(connections.size(), sent.size()) << run.out;
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        EXPECT_TRUE(connections[i].received == sent[i]) << i;
+    // Three sends of the follower's own, each a line.
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 5) << run.out;
+}
+
 TEST(SendToolTest, DryRunWritesTheStreamThatASendWrites) {
     const struct {
         const char* start; // the remembered values (nullptr: no store file)
@@ -335,6 +462,16 @@ TEST(SendToolTest, DryRunWritesTheStreamThatASendWrites) {
         // The remembered values are only read.
         EXPECT_EQ(fileExists(store) ? readFileBytes(store) : "", stored);
     }
+}
+
+TEST(SendToolTest, AFileNameThatIsNotUtf8NamesThatFile) {
+    TempDir dir;
+    writeSettings("[Comm]\r\nPort=2\r\n");
+    const std::string file = dir.file("caf\xE9.lsm");
+    writeMessageFile(file, message(4));
+    const SendRun run = runSend(dir, {"--dry-run", "--line", "1", "--width", "20", file});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.out == streamOf(message(4), 1, 20)) << run.out;
 }
 
 } // namespace
