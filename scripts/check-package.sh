@@ -36,6 +36,10 @@ if [ -f tools/send/CMakeLists.txt ]; then
     expected+=(usr/bin/lumavane-send usr/share/man/man1/lumavane-send.1.gz
         usr/lib/systemd/user/lumavane-schedule.service usr/share/doc/lumavane/examples/schedule.ini)
 fi
+if [ -f tools/gateway/CMakeLists.txt ]; then
+    expected+=(usr/bin/lumavane-gateway usr/share/man/man8/lumavane-gateway.8.gz
+               usr/lib/systemd/system/lumavane-gateway.service)
+fi
 for f in "${expected[@]}"; do
     [ -e "$stage/root/$f" ] || { echo "missing from the installed tree: $f" >&2; exit 1; }
 done
@@ -156,6 +160,23 @@ if [ -f tools/send/CMakeLists.txt ]; then
     echo "$dump" | grep '^@0 line 01 pad 8/8: 02 30 31 20' >/dev/null ||
         { echo "the installed lumavane-send gave: $dump" >&2; exit 1; }
     echo "installed lumavane-send: manual page and a dry run: ok"
+fi
+
+if [ -f tools/gateway/CMakeLists.txt ]; then
+    # The gateway's unit as systemd would read it, and the daemon refusing the machine-wide
+    # settings file, which every user may write.
+    dpkg-deb -c "$deb" | grep -E '/lib/systemd/system/lumavane-gateway.service$' >/dev/null ||
+        { echo "the package has no unit for lumavane-gateway" >&2; exit 1; }
+    if command -v systemd-analyze >/dev/null; then
+        systemd-analyze verify --man=no /usr/lib/systemd/system/lumavane-gateway.service ||
+            { echo "systemd-analyze finds fault with the gateway's unit" >&2; exit 1; }
+    fi
+    status=0
+    refusal=$(/usr/bin/lumavane-gateway --config /var/lib/lumavane/LUMAVANE.INI 2>&1) || status=$?
+    [ "$status" = 2 ] && echo "$refusal" | grep -q 'users other than its owner may write it' ||
+        { echo "the installed gateway took a settings file that all may write: $refusal" >&2
+          exit 1; }
+    echo "installed lumavane-gateway: unit, manual page, and it refuses a shared settings file: ok"
 fi
 
 dpkg --purge lumavane >/dev/null

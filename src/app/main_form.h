@@ -29,6 +29,7 @@ class TFileDrop;
 class TRecentFilesMenu;
 class TListCommands;
 class TSendCommand;
+class TSendToCommand;
 class TMessageFileDialog;
 class TMessageEdits;
 class TMessageListBox;
@@ -99,6 +100,7 @@ public:
     QAction* SignPreview1 = nullptr;
     QAction* Configuration1 = nullptr;
     QAction* SendMessage1 = nullptr;
+    QMenu* SendTo1 = nullptr;
 
     // The two links to the sign.
     TComPort ComPort1;
@@ -160,7 +162,7 @@ private:
                      const QKeySequence& shortcut, Handler handler);
     // The list control with its model, its undo history and its commands.
     void CreateList();
-    // The two links and the send command, with the settings that choose between them.
+    // The two links and the send commands, with the settings that choose between them.
     void CreateLinks();
     void CreateFileMenu();
     void CreateEditMenu();
@@ -178,6 +180,7 @@ private:
     TFileCommands* FileCommands_ = nullptr;
     TListCommands* ListCommands_ = nullptr;
     TSendCommand* SendCommand_ = nullptr;
+    TSendToCommand* SendTo_ = nullptr;
     TRecoveryKeeper* Recovery_ = nullptr;
     TSignPreviewPanel* SignPreview_ = nullptr;
     TRecentFilesMenu* RecentFiles_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "base/ascii_case.h"
 #include "base/whole_number.h"
+#include "fleet/gateway_protocol.h"
 #include "fleet/multi_send.h"
 #include "settings/profile.h"
 #include "sign/comm_settings.h"
@@ -93,6 +94,27 @@ std::optional<int> boundedKey(const std::string& path, const std::string& sectio
     return static_cast<int>(*number);
 }
 
+// The sign of `section` that hangs on `gateway`: no link of its own.
+TChosenSign readGatewaySign(const std::string& path, const std::string& name,
+                            const std::string& section, const std::string& gateway,
+                            const TLinkOverride& change) {
+    if (change.namesAPlace() || change.baud)
+        throw ESignChoiceError("The sign " + name + " hangs on the gateway " + gateway +
+                               ": its link is set there, not by a port, a baud rate, a device "
+                               "or a host.");
+    for (const auto& [what, text] : {std::pair{"gateway", gateway}, std::pair{"sign", name}}) {
+        if (const std::string problem = topicNameProblem(text); !problem.empty())
+            throw ESignChoiceError(path + ": [" + section + "]: the " + what + " name \"" + text +
+                                   "\" cannot be a topic level: " + problem + ".");
+    }
+    TChosenSign sign;
+    sign.name = name;
+    sign.gateway = gateway;
+    sign.start = boundedKey(path, section, "Line", kMinStartLine, kMaxStartLine, "the start line");
+    sign.width = boundedKey(path, section, "Width", kMinLineWidth, kMaxLineWidth, "the width");
+    return sign;
+}
+
 // The sign of `section` with the run's overrides applied to its values.
 TChosenSign readSign(const std::string& path, const std::string& name, const std::string& section,
                      const TLinkOverride& change, std::vector<std::string>& notes) {
@@ -106,6 +128,11 @@ TChosenSign readSign(const std::string& path, const std::string& name, const std
         throw ESignChoiceError("Port " + std::to_string(*change.port) +
                                " is the network; a serial device needs a port from 1 to 4.");
 
+    if (section != kCommSection) {
+        const std::string gateway = readProfileString(path, section, "Gateway", "");
+        if (!gateway.empty())
+            return readGatewaySign(path, name, section, gateway, change);
+    }
     TBComm comm(path, section);
     for (std::string& note : comm.Load())
         notes.push_back(std::move(note));
@@ -231,9 +258,15 @@ TSignJob signJob(const TChosenSign& sign, std::optional<int> start, std::optiona
     TSignJob job;
     job.name = sign.name;
     job.link = sign.link;
+    job.gateway = sign.gateway;
     job.start = start.value_or(sign.start.value_or(remembered.start.value_or(kDefaultStartLine)));
     job.width = width.value_or(sign.width.value_or(remembered.width.value_or(kDefaultLineWidth)));
     return job;
+}
+
+bool needsGateway(const std::vector<TChosenSign>& signs) {
+    return std::any_of(signs.begin(), signs.end(),
+                       [](const TChosenSign& sign) { return !sign.gateway.empty(); });
 }
 
 bool needsRememberedAddress(const std::vector<TChosenSign>& signs, std::optional<int> start,

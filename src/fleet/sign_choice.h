@@ -14,7 +14,9 @@
 // same defaults and rules) and three of their own: Device (a serial device, used instead of a
 // port number), Line and Width (where the message goes on that sign). In a sign's IP the
 // address may carry its TCP port, ADDR:PORT (23 without); the editor never reads these
-// sections.
+// sections. A sign whose section says Gateway=NAME hangs on another computer: it is reached
+// through the broker of the [Gateway] section (gateway_settings.h), by the name of its section,
+// and its link keys are those of the gateway's own settings file.
 
 // The signs or values asked for cannot be used: the message says which and why.
 class ESignChoiceError : public std::runtime_error {
@@ -27,6 +29,8 @@ struct TChosenSign {
     // The sign's name; kCommSection for the editor's link.
     std::string name;
     TSignLink link;
+    // The gateway that it hangs on; empty for a sign that this computer reaches itself.
+    std::string gateway;
     // The start line and width that the sign's section gives, if any.
     std::optional<int> start;
     std::optional<int> width;
@@ -68,7 +72,8 @@ std::vector<std::string> namedSigns(const std::string& settingsPath);
 // ESignChoiceError for a file whose sign sections cannot be used (signSectionFaults), a sign
 // that the file does not name, a sign's Line or Width that is not a
 // number in the dialog's bounds, a Device on a sign whose Port is the network, a host's port that
-// is no TCP port, and contradicting overrides; EFOpenError for a file that cannot be read.
+// is no TCP port, a gateway sign whose names cannot be topics or that an override would move,
+// and contradicting overrides; EFOpenError for a file that cannot be read.
 std::vector<TChosenSign> chooseSigns(const std::string& settingsPath, const TSignRequest& request,
                                      std::vector<std::string>& notes);
 
@@ -84,6 +89,9 @@ struct TSignJob;
 // else 1 and 20.
 TSignJob signJob(const TChosenSign& sign, std::optional<int> start, std::optional<int> width,
                  const TRememberedAddress& remembered);
+
+// Whether some sign hangs on a gateway (so that the [Gateway] section must be read).
+bool needsGateway(const std::vector<TChosenSign>& signs);
 
 // Whether some sign takes a value from the remembered ones (so that they must be read).
 bool needsRememberedAddress(const std::vector<TChosenSign>& signs, std::optional<int> start,

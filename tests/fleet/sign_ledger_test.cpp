@@ -60,7 +60,7 @@ protected:
 
     TempDir dir_;
     TSchedule schedule_;
-    std::vector<TChosenSign> signs_ = {{"hall", TSignLink::Network("127.0.0.1", 9), {}, {}}};
+    std::vector<TChosenSign> signs_ = {{"hall", TSignLink::Network("127.0.0.1", 9), {}, {}, {}}};
     std::optional<TMoment> next_;
 };
 

@@ -103,6 +103,12 @@ int runHold(const TModeRun& run) {
     const std::optional<std::vector<TChosenSign>> signs = chosenSigns(run, false);
     if (!signs)
         return kExitUsage;
+    try {
+        refuseGatewaySigns(*signs, "--hold");
+    } catch (const std::exception& error) {
+        tellProblem(error.what());
+        return kExitUsage;
+    }
     TRememberedAddress remembered;
     if (needsRememberedAddress(*signs, run.line, run.width)) {
         try {

@@ -5,10 +5,13 @@
 #include "schedule_run.h"
 #include "send_progress.h"
 
+#include "base/error_text.h"
 #include "base/whole_number.h"
 #include "common/stream_listing.h"
 #include "files/file_errors.h"
 #include "files/file_names.h"
+#include "files/whole_file.h"
+#include "fleet/gateway_settings.h"
 #include "fleet/multi_send.h"
 #include "fleet/schedule_pass.h"
 #include "fleet/sign_choice.h"
@@ -43,12 +46,13 @@ const char* kDescription =
     "Sends a message file (.lsm) to the sign as the editor's Send Message (F9) does: the same\n"
     "records, serial runs and waits, and network write. The link is the settings file's\n"
     "[Comm] section unless signs are named; --port, --baud, --device and --host change it for\n"
-    "this run only. One line per sign tells its name, link, bytes sent and result.\n"
+    "this run only. Signs whose section names a Gateway= are reached through the broker of the\n"
+    "[Gateway] section. One line per sign tells its name, link, bytes sent and result.\n"
     "\n"
     "Exit status: 0 every sign took every byte; 1 signs ended differently (some failed, the\n"
     "others were still sent to); 2 usage error; 3 the message file cannot be read; 4 a link\n"
-    "could not be opened; 5 a send broke off or timed out; 130 or 143 stopped by SIGINT or\n"
-    "SIGTERM.";
+    "could not be opened (a gateway offline or silent, a broker that refuses); 5 a send broke\n"
+    "off or timed out; 130 or 143 stopped by SIGINT or SIGTERM.";
 
 // A command line that cannot be used: told with the usage hint, exit status 2.
 class EUsage : public std::runtime_error {
@@ -249,7 +253,7 @@ int dryRun(const Options& options, const std::vector<TSignJob>& jobs,
                 break;
             continue;
         }
-        std::string text = "# " + job.name + "\t" + describeSignLink(job.link) + "\tline " +
+        std::string text = "# " + job.name + "\t" + describeJobLink(job) + "\tline " +
                            std::to_string(job.start) + ", width " + std::to_string(job.width) +
                            "\t" + std::to_string(lines.size()) + " records, " +
                            std::to_string(buffer.size()) + " bytes\n";
@@ -270,8 +274,8 @@ extern "C" void stopOnSignal(int signal) {
         run->Cancel();
 }
 
-int send(const Options& options, const std::vector<TSignJob>& jobs,
-         std::vector<std::string> lines) {
+int send(const Options& options, const std::vector<TSignJob>& jobs, std::vector<std::string> lines,
+         std::optional<std::string> message, const std::optional<TGatewaySettings>& gateway) {
     // Sends to the signs of the settings file go in their ledgers.
     const std::vector<TLedgerMessage> ledgered =
         options.signs.change.namesAPlace()
@@ -279,6 +283,8 @@ int send(const Options& options, const std::vector<TSignJob>& jobs,
             : oneOffMessages(jobs, lines, options.file, options.modes.fields);
     TMultiSend run(jobs, std::move(lines));
     run.MaxConnections = options.connections;
+    run.Gateway = gateway;
+    run.MessageFile = std::move(message);
     std::optional<TSendProgress> progress;
     if (!options.quiet && ::isatty(STDERR_FILENO))
         progress.emplace(stderr);
@@ -318,6 +324,15 @@ int send(const Options& options, const std::vector<TSignJob>& jobs,
     return told ? runExitStatus(reports) : kExitSomeFailed;
 }
 
+// The message file's bytes as they are on disk; throws EFOpenError when it cannot be read.
+std::string readWholeMessage(const std::string& path) {
+    std::string bytes;
+    std::string reason;
+    if (readRegularFile(path, bytes, reason) != TReadResult::Ok)
+        throw EFOpenError(failureText("Cannot open file " + path, reason));
+    return bytes;
+}
+
 int run(const Options& options) {
     if (options.modes.mode != TModeOptions::Mode::Send) {
         const TModeRun mode{options.modes,       options.signs,  options.line, options.width,
@@ -333,8 +348,14 @@ int run(const Options& options) {
     std::vector<std::string> notes;
     std::vector<TChosenSign> signs;
     TRememberedAddress remembered;
+    std::optional<TGatewaySettings> gateway;
     try {
         signs = chooseSigns(settings, options.signs, notes);
+        if (needsGateway(signs) && !options.dryRun) {
+            gateway = readGatewaySettings(settings);
+            // A password file that cannot be used is told before anything is sent.
+            brokerOptions(*gateway);
+        }
         if (needsRememberedAddress(signs, options.line, options.width)) {
             const std::string store = editorStoreFile(
                 QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
@@ -357,10 +378,14 @@ int run(const Options& options) {
         throw EUsage("--dry-run writes the stream of one sign; add --hex for several.");
 
     std::vector<std::string> lines;
+    // A gateway gets the message file's bytes as they are, unless the fields were filled in.
+    std::optional<std::string> message;
     try {
         lines = readMessageToSend(options.file);
         if (options.modes.fields)
             lines = messageToSend(options.file, true, options.modes.at.value_or(momentNow())).lines;
+        else if (needsGateway(signs))
+            message = readWholeMessage(options.file);
     } catch (const std::exception& error) {
         tell(error.what());
         return kExitBadFile;
@@ -375,7 +400,7 @@ int run(const Options& options) {
         jobs.push_back(signJob(sign, options.line, options.width, remembered));
     if (options.dryRun)
         return dryRun(options, jobs, lines);
-    return send(options, jobs, std::move(lines));
+    return send(options, jobs, std::move(lines), std::move(message), gateway);
 }
 
 } // namespace

@@ -102,6 +102,15 @@ int stopSignalSeen() {
     return stopSignal;
 }
 
+void refuseGatewaySigns(const std::vector<TChosenSign>& signs, const std::string& what) {
+    for (const TChosenSign& sign : signs)
+        if (!sign.gateway.empty())
+            throw std::runtime_error(what + ": the sign " + sign.name + " hangs on the gateway " +
+                                     sign.gateway +
+                                     ", and only signs of this computer can be kept in step; "
+                                     "send to it with --sign.");
+}
+
 std::vector<TSignReport> sendSigns(const std::vector<TSignJob>& jobs, std::size_t connections,
                                    bool quiet) {
     TMultiSend run(jobs, {});
@@ -182,6 +191,7 @@ void TScheduleRunner::Load() {
     std::vector<TChosenSign> signs = chooseSigns(settings_, request, notes);
     for (const std::string& note : notes)
         tellProblem("warning: " + note);
+    refuseGatewaySigns(signs, run_.mode.schedule);
     TRememberedAddress remembered;
     if (needsRememberedAddress(signs, std::nullopt, std::nullopt)) {
         const std::string store = editorStoreFile(

@@ -31,6 +31,10 @@ int stopSignalSeen();
 
 // Sends each job's stream, the signs side by side, with a progress bar on a terminal unless
 // `quiet`; stops in order on a signal (see installStopHandlers).
+// Throws for a sign on another computer: schedules and holds keep a ledger of what each sign
+// took whole, which only a sign of this computer can give. `what` names the file or option.
+void refuseGatewaySigns(const std::vector<TChosenSign>& signs, const std::string& what);
+
 std::vector<TSignReport> sendSigns(const std::vector<TSignJob>& jobs, std::size_t connections,
                                    bool quiet);
 

@@ -350,6 +350,14 @@ TEST(SendToolTest, ASchedulePassSendsEachSignItsShowOnlyWhenItChanged) {
                             0),
               0u)
         << bad.err;
+
+    // A sign on another computer keeps no ledger here: refused before anything is sent.
+    writeSettings("[Sign hall]\r\nGateway=platform-2\r\n");
+    writeFileBytes(schedule, "[Show day]\nSigns=hall\nMessage=day.lsm\n");
+    const SendRun remote = runSend(dir, {"--schedule", schedule});
+    EXPECT_EQ(remote.status, 2);
+    EXPECT_NE(remote.err.find("the sign hall hangs on the gateway platform-2"), std::string::npos)
+        << remote.err;
 }
 
 TEST(SendToolTest, AFollowerSendsWhenAFieldsFileChangesAndWhenAHoldEnds) {
