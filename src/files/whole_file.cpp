@@ -1,5 +1,6 @@
 #include "files/whole_file.h"
 
+#include "base/ui_text.h"
 #include "files/file_errors.h"
 #include "files/file_platform.h"
 
@@ -17,7 +18,7 @@ TReadResult readRegularFile(const std::string& path, std::string& data, std::str
         if (status.kind == TFileKind::Directory)
             fileFail(TFileFault::IsDirectory);
         if (status.kind != TFileKind::Regular) {
-            reason = "Not a regular file";
+            reason = uiText("Files", "Not a regular file");
             fileCloseQuietly(file);
             return TReadResult::Failed;
         }

@@ -1,6 +1,7 @@
 #include "fleet/multi_send.h"
 
 #include "base/error_text.h"
+#include "base/ui_text.h"
 #include "fleet/gateway_send.h"
 #include "model/message_file.h"
 
@@ -41,28 +42,31 @@ std::string reportLine(const TSignJob& job, const TSignReport& report) {
     std::string line = job.name + "\t" + describeJobLink(job) + "\t" + count.text() + "\t";
     switch (report.state) {
     case TSignReport::State::Sent:
-        return line + "sent";
+        return line + uiText("MultiSend", "sent");
     case TSignReport::State::Stopped:
         if (report.total == 0)
-            return line + "stopped before it began";
+            return line + uiText("MultiSend", "stopped before it began");
         // Every byte handed over, but the link cannot tell whether the sign took them: never
         // "sent". Every byte acknowledged, but stopped before the sign ended the connection.
         if (report.sent == report.total)
-            return line + (report.handed ? "stopped before the sign confirmed every byte"
-                                         : "stopped after the sign acknowledged every byte");
-        return line + "stopped";
+            return line +
+                   (report.handed
+                        ? uiText("MultiSend", "stopped before the sign confirmed every byte")
+                        : uiText("MultiSend", "stopped after the sign acknowledged every byte"));
+        return line + uiText("MultiSend", "stopped");
     case TSignReport::State::Waiting:
     case TSignReport::State::Sending:
-        return line + "not ended";
+        return line + uiText("MultiSend", "not ended");
     case TSignReport::State::OpenFailed:
     case TSignReport::State::BrokeOff:
         break;
     }
-    return line + "failed: " + report.reason;
+    return line + fillIn(uiText("MultiSend", "failed: %1"), {report.reason});
 }
 
 std::string describeJobLink(const TSignJob& job) {
-    return job.gateway.empty() ? describeSignLink(job.link) : "Gateway " + job.gateway;
+    return job.gateway.empty() ? describeSignLink(job.link)
+                               : fillIn(uiText("MultiSend", "Gateway %1"), {job.gateway});
 }
 
 TMultiSend::TMultiSend(std::vector<TSignJob> jobs, std::vector<std::string> lines)
@@ -190,7 +194,8 @@ void TMultiSend::sendThroughGateways(const std::vector<std::size_t>& indices) {
             jobs.push_back({index, job.gateway, job.name, job.start, job.width, total});
         }
         if (!Gateway) {
-            failAll("No [Gateway] section names the broker of the gateway signs.");
+            failAll(
+                uiText("MultiSend", "No [Gateway] section names the broker of the gateway signs."));
             return;
         }
         TGatewaySend send(*Gateway, MessageFile ? *MessageFile : joinMessageLines(lines_),
