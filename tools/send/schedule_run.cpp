@@ -111,10 +111,7 @@ void refuseGatewaySigns(const std::vector<TChosenSign>& signs, const std::string
                                      "send to it with --sign.");
 }
 
-std::vector<TSignReport> sendSigns(const std::vector<TSignJob>& jobs, std::size_t connections,
-                                   bool quiet) {
-    TMultiSend run(jobs, {});
-    run.MaxConnections = connections;
+std::vector<TSignReport> runSends(TMultiSend& run, bool quiet) {
     std::optional<TSendProgress> progress;
     if (!quiet && ::isatty(STDERR_FILENO))
         progress.emplace(stderr);
@@ -130,6 +127,13 @@ std::vector<TSignReport> sendSigns(const std::vector<TSignJob>& jobs, std::size_
     if (progress)
         progress->clear();
     return run.Reports();
+}
+
+std::vector<TSignReport> sendSigns(const std::vector<TSignJob>& jobs, std::size_t connections,
+                                   bool quiet) {
+    TMultiSend run(jobs, {});
+    run.MaxConnections = connections;
+    return runSends(run, quiet);
 }
 
 std::vector<TLedgerMessage> oneOffMessages(const std::vector<TSignJob>& jobs,

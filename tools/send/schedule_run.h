@@ -35,6 +35,10 @@ int stopSignalSeen();
 // took whole, which only a sign of this computer can give. `what` names the file or option.
 void refuseGatewaySigns(const std::vector<TChosenSign>& signs, const std::string& what);
 
+// Runs `run` with a progress line on a terminal's standard error, cancelled by the stop
+// handlers (installStopHandlers); returns how each sign ended.
+std::vector<TSignReport> runSends(TMultiSend& run, bool quiet);
+
 std::vector<TSignReport> sendSigns(const std::vector<TSignJob>& jobs, std::size_t connections,
                                    bool quiet);
 
