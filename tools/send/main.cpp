@@ -268,7 +268,7 @@ int send(const Options& options, const std::vector<TSignJob>& jobs, std::vector<
     const std::vector<TLedgerMessage> ledgered =
         options.signs.change.namesAPlace()
             ? std::vector<TLedgerMessage>{}
-            : oneOffMessages(jobs, lines, options.file, options.modes.fields);
+            : oneOffMessages(jobs, lines, options.file, options.modes.fields, "one-off");
     TMultiSend run(jobs, std::move(lines));
     run.MaxConnections = options.connections;
     run.Gateway = gateway;
@@ -276,7 +276,8 @@ int send(const Options& options, const std::vector<TSignJob>& jobs, std::vector<
     // A first signal stops the run in order; a second one ends the program at once.
     installStopHandlers();
     const std::vector<TSignReport> reports = runSends(run, options.quiet);
-    recordOneOffSends(jobs, ledgered, reports);
+    for (const std::string& problem : recordOneOffSends(jobs, ledgered, reports))
+        tell("warning: " + problem);
     bool told = true;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         const std::string line = reportLine(jobs[i], reports[i]) + "\n";

@@ -42,16 +42,6 @@ std::vector<TSignReport> runSends(TMultiSend& run, bool quiet);
 std::vector<TSignReport> sendSigns(const std::vector<TSignJob>& jobs, std::size_t connections,
                                    bool quiet);
 
-// What a one-off send of `file` (its block lines `lines`) puts on each sign of `jobs`, for
-// their ledgers; none when the run sends elsewhere than to the signs of the settings file.
-std::vector<TLedgerMessage> oneOffMessages(const std::vector<TSignJob>& jobs,
-                                           const std::vector<std::string>& lines,
-                                           const std::string& file, bool fields);
-// Records in each sign's ledger how its one-off send ended.
-void recordOneOffSends(const std::vector<TSignJob>& jobs,
-                       const std::vector<TLedgerMessage>& messages,
-                       const std::vector<TSignReport>& reports);
-
 class TScheduleRunner {
 public:
     explicit TScheduleRunner(const TModeRun& run);
