@@ -1,5 +1,6 @@
 #include "files/whole_file.h"
 
+#include "base/error_text.h"
 #include "base/ui_text.h"
 #include "files/file_errors.h"
 #include "files/file_platform.h"
@@ -37,4 +38,19 @@ TReadResult readRegularFile(const std::string& path, std::string& data, std::str
         fileCloseQuietly(file);
         return TReadResult::Failed;
     }
+}
+
+std::optional<std::string> readFileIfPresent(const std::string& path) {
+    std::string data;
+    std::string reason;
+    switch (readRegularFile(path, data, reason)) {
+    case TReadResult::Missing:
+        return std::nullopt;
+    case TReadResult::Failed:
+        throw EFOpenError(
+            failureText(fillIn(uiText("Files", "Cannot open file %1"), {path}), reason));
+    case TReadResult::Ok:
+        break;
+    }
+    return data;
 }
