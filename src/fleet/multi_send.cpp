@@ -37,31 +37,49 @@ int runExitStatus(const std::vector<TSignReport>& reports) {
     return first;
 }
 
-std::string reportLine(const TSignJob& job, const TSignReport& report) {
-    const TSendCount count{report.sent, report.total, report.handed};
-    std::string line = job.name + "\t" + describeJobLink(job) + "\t" + count.text() + "\t";
+namespace {
+
+// How a sign's send ended, in the user's language when `shown`, else in the words that the
+// ledger keeps whatever the language.
+std::string outcome(const TSignReport& report, bool shown) {
+    const auto word = [shown](const char* text) {
+        return shown ? uiText("MultiSend", text) : std::string(text);
+    };
     switch (report.state) {
     case TSignReport::State::Sent:
-        return line + uiText("MultiSend", "sent");
+        return word(UI_TEXT_NOOP("MultiSend", "sent"));
     case TSignReport::State::Stopped:
         if (report.total == 0)
-            return line + uiText("MultiSend", "stopped before it began");
+            return word(UI_TEXT_NOOP("MultiSend", "stopped before it began"));
         // Every byte handed over, but the link cannot tell whether the sign took them: never
         // "sent". Every byte acknowledged, but stopped before the sign ended the connection.
         if (report.sent == report.total)
-            return line +
-                   (report.handed
-                        ? uiText("MultiSend", "stopped before the sign confirmed every byte")
-                        : uiText("MultiSend", "stopped after the sign acknowledged every byte"));
-        return line + uiText("MultiSend", "stopped");
+            return report.handed
+                       ? word(UI_TEXT_NOOP("MultiSend",
+                                           "stopped before the sign confirmed every byte"))
+                       : word(UI_TEXT_NOOP("MultiSend",
+                                           "stopped after the sign acknowledged every byte"));
+        return word(UI_TEXT_NOOP("MultiSend", "stopped"));
     case TSignReport::State::Waiting:
     case TSignReport::State::Sending:
-        return line + uiText("MultiSend", "not ended");
+        return word(UI_TEXT_NOOP("MultiSend", "not ended"));
     case TSignReport::State::OpenFailed:
     case TSignReport::State::BrokeOff:
         break;
     }
-    return line + fillIn(uiText("MultiSend", "failed: %1"), {report.reason});
+    return fillIn(word(UI_TEXT_NOOP("MultiSend", "failed: %1")), {report.reason});
+}
+
+} // namespace
+
+std::string reportLine(const TSignJob& job, const TSignReport& report) {
+    const TSendCount count{report.sent, report.total, report.handed};
+    return job.name + "\t" + describeJobLink(job) + "\t" + count.text() + "\t" +
+           outcome(report, true);
+}
+
+std::string reportResult(const TSignReport& report) {
+    return outcome(report, false);
 }
 
 std::string describeJobLink(const TSignJob& job) {
