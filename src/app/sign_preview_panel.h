@@ -44,6 +44,8 @@ public:
 
     QMenu* View1 = nullptr;
     QAction* SignPreview1 = nullptr;
+    // "Colour &Letters": each colour run marked with a letter, kept in view.ini.
+    QAction* ColourLetters1 = nullptr;
     TSignPreviewDock* Dock = nullptr;
 
 protected:
@@ -59,6 +61,9 @@ private:
     void RestoreViewState();
     void SaveViewState();
     void ShowFieldValuesToggled(bool on);
+    void ColourLettersToggled(bool on);
+    // How the line at `row` fits the sign, in words for a screen reader.
+    QString RowDescription(int row);
 
     TForm1& form_;
     TAskSend1* askSend_ = nullptr;
