@@ -100,6 +100,8 @@ void TForm1::CreateLinks() {
     // Should the send bring the machine down, the changes are kept; the list stays as it is
     // while the send runs.
     SendCommand_->BeforeSend = [this] { Recovery_->WriteNow(); };
+    SendTo_->BeforeSend = SendCommand_->BeforeSend;
+    SendTo_->FileName = [this] { return Doc_.FileName; };
     FileCommands_->Watch().Busy = [this] { return Sending(); };
 
     // A value out of range in the settings file, and a sign section that the command-line

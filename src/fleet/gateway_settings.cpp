@@ -79,8 +79,8 @@ TBrokerAddress parseBrokerUrl(std::string_view url) {
         address.tls = true;
         address.port = 8883;
     } else {
-        throw EGatewaySettingsError("\"" + std::string(url) +
-                                    "\" is no broker: give mqtt://HOST:PORT or mqtts://HOST:PORT.");
+        throw std::runtime_error("\"" + std::string(url) +
+                                 "\" is no broker: give mqtt://HOST:PORT or mqtts://HOST:PORT.");
     }
     if (!rest.empty() && rest.back() == '/')
         rest.remove_suffix(1);
@@ -89,13 +89,13 @@ TBrokerAddress parseBrokerUrl(std::string_view url) {
         const std::optional<long long> port =
             parseWholeNumber(rest.substr(colon + 1), TNumberForm::Digits);
         if (!port || *port < 1 || *port > 65535)
-            throw EGatewaySettingsError("\"" + std::string(url) +
-                                        "\": the port is a whole number from 1 to 65535.");
+            throw std::runtime_error("\"" + std::string(url) +
+                                     "\": the port is a whole number from 1 to 65535.");
         address.port = static_cast<int>(*port);
         rest = rest.substr(0, colon);
     }
     if (rest.empty() || rest.find('/') != std::string_view::npos)
-        throw EGatewaySettingsError("\"" + std::string(url) + "\" names no broker host.");
+        throw std::runtime_error("\"" + std::string(url) + "\" names no broker host.");
     address.host = rest;
     return address;
 }
@@ -112,18 +112,18 @@ TGatewaySettings readGatewaySettings(const std::string& path) {
     TGatewaySettings settings;
     settings.broker = key(path, "Broker");
     if (!present || settings.broker.empty())
-        throw EGatewaySettingsError(path + " has no [Gateway] section with a Broker= (for "
-                                           "example Broker=mqtt://localhost:1883).");
+        throw std::runtime_error(path + " has no [Gateway] section with a Broker= (for "
+                                        "example Broker=mqtt://localhost:1883).");
     try {
         settings.address = parseBrokerUrl(settings.broker);
-    } catch (const EGatewaySettingsError& error) {
-        throw EGatewaySettingsError(fault(path, "Broker", settings.broker, error.what()));
+    } catch (const std::runtime_error& error) {
+        throw std::runtime_error(fault(path, "Broker", settings.broker, error.what()));
     }
     settings.name = key(path, "Name");
     if (settings.name.empty())
         settings.name = hostName();
     if (const std::string problem = topicNameProblem(settings.name); !problem.empty())
-        throw EGatewaySettingsError(
+        throw std::runtime_error(
             fault(path, "Name", settings.name, "the name cannot be a topic level: " + problem));
     settings.user = key(path, "User");
     settings.passwordFile = key(path, "PasswordFile");
@@ -131,7 +131,7 @@ TGatewaySettings readGatewaySettings(const std::string& path) {
     if (const std::string expiry = key(path, "Expiry"); !expiry.empty()) {
         const std::optional<long long> seconds = parseWholeNumber(expiry, TNumberForm::Digits);
         if (!seconds || *seconds < 1 || *seconds > kMaxExpiry)
-            throw EGatewaySettingsError(
+            throw std::runtime_error(
                 fault(path, "Expiry", expiry, "the seconds are a whole number from 1 to 3600"));
         settings.expiry = static_cast<std::uint32_t>(*seconds);
     }
@@ -149,12 +149,12 @@ TBrokerOptions brokerOptions(const TGatewaySettings& settings) {
         return options;
     const std::string& path = settings.passwordFile;
     if (const std::string problem = secretFileProblem(path); !problem.empty())
-        throw EGatewaySettingsError("The password file " + path + " is not used: " + problem +
-                                    ". Make it readable by its owner only (chmod 600).");
+        throw std::runtime_error("The password file " + path + " is not used: " + problem +
+                                 ". Make it readable by its owner only (chmod 600).");
     std::string data;
     std::string reason;
     if (readRegularFile(path, data, reason) != TReadResult::Ok)
-        throw EGatewaySettingsError(failureLine("Cannot read the password file " + path, reason));
+        throw std::runtime_error(failureLine("Cannot read the password file " + path, reason));
     options.password = data.substr(0, data.find_first_of("\r\n"));
     return options;
 }

@@ -16,13 +16,6 @@
 //   CAFile=    with mqtts://, the certificates that the broker's must chain to
 //   Expiry=    seconds that a command waits to be acted on, 1 to 3600 (60)
 
-// The section, a value in it, or a file that it names cannot be used: the message says which
-// and why.
-class EGatewaySettingsError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 constexpr const char* kGatewaySection = "Gateway";
 
 struct TBrokerAddress {
@@ -32,7 +25,7 @@ struct TBrokerAddress {
 };
 
 // "mqtt://host[:port]" or "mqtts://host[:port]" (1883 and 8883 without a port). Throws
-// EGatewaySettingsError for any other text.
+// std::runtime_error for any other text.
 TBrokerAddress parseBrokerUrl(std::string_view url);
 
 struct TGatewaySettings {
@@ -49,12 +42,12 @@ struct TGatewaySettings {
 // Whether the file at `path` has a [Gateway] section that names a broker.
 bool hasGatewaySettings(const std::string& path);
 
-// The [Gateway] section of the file at `path`. Throws EGatewaySettingsError when it is missing,
+// The [Gateway] section of the file at `path`. Throws std::runtime_error when it is missing,
 // names no broker or holds a value that cannot be used; EFOpenError when the file cannot be read.
 TGatewaySettings readGatewaySettings(const std::string& path);
 
 // How the link to the broker is made with these settings, the password read from its file
-// (checked first: secretFileProblem). Throws EGatewaySettingsError.
+// (checked first: secretFileProblem). Throws std::runtime_error.
 TBrokerOptions brokerOptions(const TGatewaySettings& settings);
 
 // Why a daemon must not take its settings from the file at `path`: users other than its owner

@@ -90,7 +90,7 @@ bool yesOrNo(const std::string& text, bool& value) {
     return false;
 }
 
-// Reads one section into a show; throws EScheduleError.
+// Reads one section into a show; throws std::runtime_error.
 class TShowReader {
 public:
     TShowReader(const std::string& path, const std::string& folder,
@@ -158,7 +158,7 @@ public:
     }
 
     [[noreturn]] void fail(const std::string& why) const {
-        throw EScheduleError(path_ + ":" + std::to_string(line_) + ": " + where_ + ": " + why);
+        throw std::runtime_error(path_ + ":" + std::to_string(line_) + ": " + where_ + ": " + why);
     }
 
     void at(int line, const std::string& where) {
@@ -278,7 +278,7 @@ TSchedule readSchedule(const std::string& path, const std::vector<std::string>& 
     std::string data;
     std::string reason;
     if (readRegularFile(path, data, reason) != TReadResult::Ok)
-        throw EScheduleError(failureLine("Cannot open file " + path, reason));
+        throw std::runtime_error(failureLine("Cannot open file " + path, reason));
 
     TSchedule schedule;
     schedule.path = path;
@@ -307,7 +307,7 @@ TSchedule readSchedule(const std::string& path, const std::vector<std::string>& 
         schedule.shows.push_back(reader.read(section, showName));
     }
     if (schedule.shows.empty() && !schedule.otherwise)
-        throw EScheduleError(path + ": no show: add a section [Show NAME] or [Otherwise].");
+        throw std::runtime_error(path + ": no show: add a section [Show NAME] or [Otherwise].");
 
     for (const std::string& sign : signNames) {
         const bool named = std::any_of(schedule.shows.begin(), schedule.shows.end(),

@@ -34,12 +34,6 @@
 // later on equal windows; with no active show the [Otherwise] message, and without one the sign
 // keeps what it shows.
 
-// The schedule cannot be used: "<file>:<line>: [Show x] Key=value: what is wrong".
-class EScheduleError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 struct TShow {
     std::string name; // NAME of [Show NAME]; empty for [Otherwise]
     int line = 0;     // of its section header
@@ -73,8 +67,9 @@ struct TSchedule {
 
 // Reads the schedule at `path` for the signs `signNames` of the settings file (the names in any
 // case; the schedule keeps their spelling). `checkMessage` is called for each show's message
-// file and whether it takes live fields, and throws what is wrong with it. Throws EScheduleError
-// naming the file, the line and the key of the first problem, and for a file that cannot be read.
+// file and whether it takes live fields, and throws what is wrong with it. Throws
+// std::runtime_error naming the file, the line and the key of the first problem, and for a file
+// that cannot be read.
 TSchedule
 readSchedule(const std::string& path, const std::vector<std::string>& signNames,
              const std::function<void(const std::string& message, bool fields)>& checkMessage = {});

@@ -8,6 +8,7 @@
 #include "sign/sign_stream.h"
 
 #include <algorithm>
+#include <filesystem>
 
 std::vector<std::string> readMessageToSend(const std::string& path) {
     std::optional<std::size_t> nul;
@@ -172,4 +173,43 @@ TLedgerSend ledgerSend(const TPassSign& sign, const TSignReport& report, TMoment
     const std::string line = reportLine(sign.job, report);
     send.result = line.substr(line.rfind('\t') + 1);
     return send;
+}
+
+std::vector<TLedgerMessage> oneOffMessages(const std::vector<TSignJob>& jobs,
+                                           const std::vector<std::string>& lines,
+                                           const std::string& file, bool fields,
+                                           const std::string& show) {
+    std::vector<TLedgerMessage> messages;
+    // An untitled message has no file.
+    const std::string path =
+        file.empty() ? std::string() : std::filesystem::absolute(file).lexically_normal().string();
+    for (const TSignJob& job : jobs) {
+        TSendBuffer buffer;
+        TBlock block;
+        buildSignStream(buffer, block, lines, job.start, job.width);
+        messages.push_back(
+            {path, show, job.start, job.width, fields, sha256Hex(buffer.bytes()), buffer.size()});
+    }
+    return messages;
+}
+
+std::vector<std::string> recordOneOffSends(const std::vector<TSignJob>& jobs,
+                                           const std::vector<TLedgerMessage>& messages,
+                                           const std::vector<TSignReport>& reports) {
+    std::vector<std::string> problems;
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+        // A sign that no send began for still shows what it did.
+        if (reports[i].state == TSignReport::State::Waiting ||
+            (reports[i].state == TSignReport::State::Stopped && reports[i].sent == 0))
+            continue;
+        TPassSign sign;
+        sign.job = jobs[i];
+        sign.wanted = messages[i];
+        try {
+            recordSignSend(jobs[i].name, ledgerSend(sign, reports[i], momentNow()));
+        } catch (const std::exception& error) {
+            problems.push_back(error.what());
+        }
+    }
+    return problems;
 }

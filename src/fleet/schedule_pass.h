@@ -66,3 +66,16 @@ TLedgerSend ledgerSend(const TPassSign& sign, const TSignReport& report, TMoment
 // The text of a show in lines and tables: "show breakfast", "otherwise", "hold", "editor" (the
 // editor's Send Message), "one-off" (lumavane-send FILE).
 std::string showText(const TLedgerMessage& message);
+
+// What a send of `file` (its block lines `lines`) outside a schedule puts on each sign of
+// `jobs`, for their ledgers, under the show name `show` ("one-off" for lumavane-send, "editor"
+// for the editor's sends).
+std::vector<TLedgerMessage> oneOffMessages(const std::vector<TSignJob>& jobs,
+                                           const std::vector<std::string>& lines,
+                                           const std::string& file, bool fields,
+                                           const std::string& show);
+// Records in each sign's ledger how its send ended (a sign whose send never began keeps what it
+// showed); returns the texts of the ledgers that could not be written.
+std::vector<std::string> recordOneOffSends(const std::vector<TSignJob>& jobs,
+                                           const std::vector<TLedgerMessage>& messages,
+                                           const std::vector<TSignReport>& reports);

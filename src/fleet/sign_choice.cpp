@@ -70,13 +70,13 @@ std::vector<NamedSection> signSections(const std::string& settingsPath,
     return signs;
 }
 
-// The sign sections of a file that can be used as it stands; throws ESignChoiceError with the
+// The sign sections of a file that can be used as it stands; throws std::runtime_error with the
 // first fault.
 std::vector<NamedSection> signSections(const std::string& settingsPath) {
     std::vector<std::string> faults;
     std::vector<NamedSection> signs = signSections(settingsPath, faults);
     if (!faults.empty())
-        throw ESignChoiceError(faults.front());
+        throw std::runtime_error(faults.front());
     return signs;
 }
 
@@ -88,9 +88,9 @@ std::optional<int> boundedKey(const std::string& path, const std::string& sectio
         return std::nullopt;
     const std::optional<long long> number = profileNumber(text);
     if (!number || *number < low || *number > high)
-        throw ESignChoiceError(path + ": [" + section + "] " + key + "=" + text + ": " + meaning +
-                               " is a whole number from " + std::to_string(low) + " to " +
-                               std::to_string(high) + ".");
+        throw std::runtime_error(path + ": [" + section + "] " + key + "=" + text + ": " + meaning +
+                                 " is a whole number from " + std::to_string(low) + " to " +
+                                 std::to_string(high) + ".");
     return static_cast<int>(*number);
 }
 
@@ -99,13 +99,13 @@ TChosenSign readGatewaySign(const std::string& path, const std::string& name,
                             const std::string& section, const std::string& gateway,
                             const TLinkOverride& change) {
     if (change.namesAPlace() || change.baud)
-        throw ESignChoiceError("The sign " + name + " hangs on the gateway " + gateway +
-                               ": its link is set there, not by a port, a baud rate, a device "
-                               "or a host.");
+        throw std::runtime_error("The sign " + name + " hangs on the gateway " + gateway +
+                                 ": its link is set there, not by a port, a baud rate, a device "
+                                 "or a host.");
     for (const auto& [what, text] : {std::pair{"gateway", gateway}, std::pair{"sign", name}}) {
         if (const std::string problem = topicNameProblem(text); !problem.empty())
-            throw ESignChoiceError(path + ": [" + section + "]: the " + what + " name \"" + text +
-                                   "\" cannot be a topic level: " + problem + ".");
+            throw std::runtime_error(path + ": [" + section + "]: the " + what + " name \"" + text +
+                                     "\" cannot be a topic level: " + problem + ".");
     }
     TChosenSign sign;
     sign.name = name;
@@ -119,14 +119,14 @@ TChosenSign readGatewaySign(const std::string& path, const std::string& name,
 TChosenSign readSign(const std::string& path, const std::string& name, const std::string& section,
                      const TLinkOverride& change, std::vector<std::string>& notes) {
     if (change.host && change.device)
-        throw ESignChoiceError("A sign is reached either over the network or over a serial "
-                               "device, not both.");
+        throw std::runtime_error("A sign is reached either over the network or over a serial "
+                                 "device, not both.");
     if (change.host && change.port && *change.port < kFirstNetworkPort)
-        throw ESignChoiceError("Port " + std::to_string(*change.port) +
-                               " is a serial port; a host is reached over the network.");
+        throw std::runtime_error("Port " + std::to_string(*change.port) +
+                                 " is a serial port; a host is reached over the network.");
     if (change.device && change.port && *change.port >= kFirstNetworkPort)
-        throw ESignChoiceError("Port " + std::to_string(*change.port) +
-                               " is the network; a serial device needs a port from 1 to 4.");
+        throw std::runtime_error("Port " + std::to_string(*change.port) +
+                                 " is the network; a serial device needs a port from 1 to 4.");
 
     if (section != kCommSection) {
         const std::string gateway = readProfileString(path, section, "Gateway", "");
@@ -139,8 +139,9 @@ TChosenSign readSign(const std::string& path, const std::string& name, const std
     const bool editors = section == kCommSection;
     std::string device = editors ? "" : readProfileString(path, section, "Device", "");
     if (!device.empty() && comm.usesNetwork() && !change.port && !change.host && !change.device)
-        throw ESignChoiceError(path + ": [" + section + "] names the serial device " + device +
-                               " but Port=" + std::to_string(comm.Port) + " chooses the network.");
+        throw std::runtime_error(path + ": [" + section + "] names the serial device " + device +
+                                 " but Port=" + std::to_string(comm.Port) +
+                                 " chooses the network.");
     if (change.port) {
         // Another port: the section's device belonged to its own.
         comm.Port = *change.port;
@@ -187,10 +188,10 @@ std::pair<std::string, int> splitHostPort(std::string_view text) {
     const std::string_view digits = text.substr(colon + 1);
     const std::optional<long long> port = parseWholeNumber(digits, TNumberForm::Digits);
     if (!port || *port < 1 || *port > 65535)
-        throw ESignChoiceError("\"" + std::string(text) +
-                               "\": the port after the colon is a whole number from 1 to 65535.");
+        throw std::runtime_error("\"" + std::string(text) +
+                                 "\": the port after the colon is a whole number from 1 to 65535.");
     if (colon == 0)
-        throw ESignChoiceError("\"" + std::string(text) + "\": no address before the port.");
+        throw std::runtime_error("\"" + std::string(text) + "\": no address before the port.");
     return {std::string(text.substr(0, colon)), static_cast<int>(*port)};
 }
 
@@ -221,8 +222,8 @@ std::vector<TChosenSign> chooseSigns(const std::string& settingsPath, const TSig
     if (request.all) {
         chosen = sections;
         if (chosen.empty())
-            throw ESignChoiceError(settingsPath +
-                                   " names no sign: add a section [Sign NAME] for each.");
+            throw std::runtime_error(settingsPath +
+                                     " names no sign: add a section [Sign NAME] for each.");
     } else if (request.names.empty()) {
         chosen.push_back({kCommSection, kCommSection});
     }
@@ -234,7 +235,7 @@ std::vector<TChosenSign> chooseSigns(const std::string& settingsPath, const TSig
             std::string known;
             for (const NamedSection& s : sections)
                 known += (known.empty() ? "" : ", ") + s.name;
-            throw ESignChoiceError(
+            throw std::runtime_error(
                 "No sign \"" + name + "\" in " + settingsPath +
                 (known.empty() ? ": it names no sign." : ": its signs are " + known + "."));
         }
@@ -244,8 +245,8 @@ std::vector<TChosenSign> chooseSigns(const std::string& settingsPath, const TSig
             chosen.push_back(*found);
     }
     if (chosen.size() > 1 && request.change.namesAPlace())
-        throw ESignChoiceError("A port, a device or a host names the place of one sign; " +
-                               std::to_string(chosen.size()) + " signs are chosen.");
+        throw std::runtime_error("A port, a device or a host names the place of one sign; " +
+                                 std::to_string(chosen.size()) + " signs are chosen.");
 
     std::vector<TChosenSign> signs;
     for (const NamedSection& s : chosen)

@@ -18,12 +18,6 @@
 // through the broker of the [Gateway] section (gateway_settings.h), by the name of its section,
 // and its link keys are those of the gateway's own settings file.
 
-// The signs or values asked for cannot be used: the message says which and why.
-class ESignChoiceError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 // What the sender knows of one sign.
 struct TChosenSign {
     // The sign's name; kCommSection for the editor's link.
@@ -63,13 +57,13 @@ struct TSignRequest {
 std::vector<std::string> signSectionFaults(const std::string& settingsPath);
 
 // The names of the file's signs, in file order; none when the file is missing. Throws
-// EFOpenError when the file exists but cannot be read, ESignChoiceError with the first of
+// EFOpenError when the file exists but cannot be read, std::runtime_error with the first of
 // signSectionFaults.
 std::vector<std::string> namedSigns(const std::string& settingsPath);
 
 // The signs of `request` with their links, the overrides applied. Values of the file that are
 // out of range and replaced as the editor replaces them are told in `notes`. Throws
-// ESignChoiceError for a file whose sign sections cannot be used (signSectionFaults), a sign
+// std::runtime_error for a file whose sign sections cannot be used (signSectionFaults), a sign
 // that the file does not name, a sign's Line or Width that is not a
 // number in the dialog's bounds, a Device on a sign whose Port is the network, a host's port that
 // is no TCP port, a gateway sign whose names cannot be topics or that an override would move,
@@ -77,7 +71,7 @@ std::vector<std::string> namedSigns(const std::string& settingsPath);
 std::vector<TChosenSign> chooseSigns(const std::string& settingsPath, const TSignRequest& request,
                                      std::vector<std::string>& notes);
 
-// "ADDR" or "ADDR:PORT" as a host and a TCP port (23 without). Throws ESignChoiceError when the
+// "ADDR" or "ADDR:PORT" as a host and a TCP port (23 without). Throws std::runtime_error when the
 // port is not a whole number from 1 to 65535 or the address is empty.
 std::pair<std::string, int> splitHostPort(std::string_view text);
 

@@ -27,14 +27,13 @@ constexpr const char* kLastSend = "Last Send";
 constexpr const char* kHold = "Hold";
 constexpr const char* kBeforeHold = "Before Hold";
 
-// A value on one line that reads back as it was: '%', control characters and spaces at either
-// end as %XX.
-std::string escaped(std::string_view value) {
+// `value` with each byte for which `escape(index, byte)` holds written as %XX.
+template <class Escape>
+std::string percentEscaped(std::string_view value, Escape escape) {
     std::string out;
     for (std::size_t i = 0; i < value.size(); ++i) {
         const auto c = static_cast<unsigned char>(value[i]);
-        const bool edge = c == ' ' && (i == 0 || i + 1 == value.size());
-        if (c == '%' || c < 0x20 || c == 0x7F || edge) {
+        if (escape(i, c)) {
             char hex[4];
             std::snprintf(hex, sizeof hex, "%%%02X", c);
             out += hex;
@@ -43,6 +42,14 @@ std::string escaped(std::string_view value) {
         }
     }
     return out;
+}
+
+// A value on one line that reads back as it was: '%', control characters and spaces at either
+// end as %XX.
+std::string escaped(std::string_view value) {
+    return percentEscaped(value, [&](std::size_t i, unsigned char c) {
+        return c == '%' || c < 0x20 || c == 0x7F || (c == ' ' && (i == 0 || i + 1 == value.size()));
+    });
 }
 
 std::string unescaped(std::string_view value) {
@@ -137,18 +144,9 @@ const TProfileSection* findSection(const std::vector<TProfileSection>& sections,
 }
 
 std::string encodedName(const std::string& name) {
-    std::string out;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const auto c = static_cast<unsigned char>(name[i]);
-        if (c == '/' || c == '%' || c < 0x20 || c == 0x7F || (i == 0 && c == '.')) {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, "%%%02X", c);
-            out += hex;
-        } else {
-            out.push_back(static_cast<char>(c));
-        }
-    }
-    return out;
+    return percentEscaped(name, [](std::size_t i, unsigned char c) {
+        return c == '/' || c == '%' || c < 0x20 || c == 0x7F || (i == 0 && c == '.');
+    });
 }
 
 } // namespace
@@ -190,18 +188,10 @@ std::string ledgerPath(const std::string& name) {
 }
 
 TSignLedger readLedger(const std::string& name) {
-    const std::string path = ledgerPath(name);
-    std::string data;
-    std::string reason;
-    switch (readRegularFile(path, data, reason)) {
-    case TReadResult::Missing:
+    const std::optional<std::string> data = readFileIfPresent(ledgerPath(name));
+    if (!data)
         return {};
-    case TReadResult::Failed:
-        throw EFOpenError(failureText("Cannot open file " + path, reason));
-    case TReadResult::Ok:
-        break;
-    }
-    const std::vector<TProfileSection> sections = parseProfileText(data);
+    const std::vector<TProfileSection> sections = parseProfileText(*data);
     TSignLedger ledger;
     TReader shows(findSection(sections, kShows));
     ledger.shows = shows.message();

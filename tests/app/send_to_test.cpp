@@ -1,5 +1,6 @@
 // Send > Send To: the named signs from the editor, with a window of their results.
 
+#include "fleet/sign_ledger.h"
 #include "fleet/ui/send_results.h"
 #include "fleet/ui/send_to_command.h"
 #include "model/block.h"
@@ -100,6 +101,16 @@ TEST_F(SendToTest, SendsToTheChosenSignsAndShowsAndLogsHowEachEnded) {
     EXPECT_NE(log.find("dead & gone\tIP address"), std::string::npos) << log;
     EXPECT_NE(log.find(rows[1][3].toStdString()), std::string::npos) << log;
     EXPECT_EQ(log.find("good\t"), std::string::npos) << log;
+
+    // Each sign's ledger says what it took, so that a schedule knows what the sign shows.
+    const TSignLedger good1 = readLedger("good");
+    ASSERT_TRUE(good1.shows && good1.last);
+    EXPECT_EQ(good1.shows->show, "editor");
+    EXPECT_EQ(good1.shows->bytes, streamOf(kMessage).size());
+    const TSignLedger dead1 = readLedger("dead & gone");
+    EXPECT_FALSE(dead1.shows);
+    ASSERT_TRUE(dead1.last);
+    EXPECT_EQ(dead1.failures, 1);
 
     // One sign alone.
     const std::vector<QStringList> one = sendTo("SendToSign1");

@@ -148,7 +148,7 @@ TEST(GatewayTest, ReadsTheGatewaySectionAndRefusesFilesThatOthersCanReach) {
             const TGatewaySettings s = readGatewaySettings(path);
             got = s.address.host + " " + std::to_string(s.address.port) + " " +
                   std::to_string(s.address.tls) + " " + s.name + " " + std::to_string(s.expiry);
-        } catch (const EGatewaySettingsError& error) {
+        } catch (const std::runtime_error& error) {
             got = error.what();
             if (got.find(c.expected) != std::string::npos)
                 got = c.expected;
@@ -201,10 +201,10 @@ TEST(GatewayTest, ASignOnAGatewayHasNoLinkOfItsOwn) {
     EXPECT_TRUE(notes.empty()) << notes.front();
 
     request.names = {"a/b"};
-    EXPECT_THROW(chooseSigns(path, request, notes), ESignChoiceError);
+    EXPECT_THROW(chooseSigns(path, request, notes), std::runtime_error);
     request.names = {"far"};
     request.change.host = "10.0.0.9";
-    EXPECT_THROW(chooseSigns(path, request, notes), ESignChoiceError);
+    EXPECT_THROW(chooseSigns(path, request, notes), std::runtime_error);
 }
 
 } // namespace

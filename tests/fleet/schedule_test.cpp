@@ -3,6 +3,7 @@
 // schedule that cannot be used is refused with.
 
 #include "fleet/schedule.h"
+#include "support/core/berlin_time.h"
 #include "support/core/test_env.h"
 
 #include <gtest/gtest.h>
@@ -17,16 +18,9 @@
 
 namespace {
 
-TMoment utc(const char* text) {
-    return QDateTime::fromString(QString::fromLatin1(text), Qt::ISODate).toSecsSinceEpoch();
-}
-
 class ScheduleTest : public testing::Test {
 protected:
-    void SetUp() override {
-        ::setenv("TZ", "Europe/Berlin", 1);
-        ::tzset();
-    }
+    void SetUp() override { useBerlinTime(); }
     TSchedule read(const std::string& text,
                    const std::function<void(const std::string&, bool)>& check = {}) {
         const std::string path = dir_.file("schedule.ini");
@@ -174,7 +168,7 @@ TEST_F(ScheduleTest, AScheduleThatCannotBeUsedIsRefusedWithItsLineAndKey) {
                     throw std::runtime_error("Cannot open file");
             });
             ADD_FAILURE() << "taken";
-        } catch (const EScheduleError& error) {
+        } catch (const std::runtime_error& error) {
             const std::string expected = dir_.file("schedule.ini") + ":" + c.error;
             EXPECT_EQ(std::string(error.what()).substr(0, expected.size()), expected);
         }

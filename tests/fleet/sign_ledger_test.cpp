@@ -5,6 +5,7 @@
 
 #include "fleet/schedule_pass.h"
 #include "model/message_file.h"
+#include "support/core/berlin_time.h"
 #include "support/core/test_env.h"
 
 #include <gtest/gtest.h>
@@ -19,15 +20,10 @@ namespace {
 using Action = TPassSign::Action;
 using State = TSignReport::State;
 
-TMoment utc(const char* text) {
-    return QDateTime::fromString(QString::fromLatin1(text), Qt::ISODate).toSecsSinceEpoch();
-}
-
 class SignLedgerTest : public testing::Test {
 protected:
     void SetUp() override {
-        ::setenv("TZ", "Europe/Berlin", 1);
-        ::tzset();
+        useBerlinTime();
         writeMessageFile(dir_.file("day.lsm"), {"Centered,DAY"});
         writeMessageFile(dir_.file("urgent.lsm"), {"NotCentered,^F^FIRE"});
         writeFileBytes(dir_.file("schedule.ini"),

@@ -2,6 +2,7 @@
 // hold, fields that cannot be read, and when a time value reads differently next.
 
 #include "sign/live_fields.h"
+#include "support/core/berlin_time.h"
 #include "support/core/test_env.h"
 
 #include <gtest/gtest.h>
@@ -14,15 +15,10 @@
 
 namespace {
 
-TMoment utc(const char* text) {
-    return QDateTime::fromString(QString::fromLatin1(text), Qt::ISODate).toSecsSinceEpoch();
-}
-
 class LiveFieldsTest : public testing::Test {
 protected:
     void SetUp() override {
-        ::setenv("TZ", "Europe/Berlin", 1);
-        ::tzset();
+        useBerlinTime();
         writeFileBytes(dir_.file("queue.txt"), "\xEF\xBB\xBF"
                                                "42\r\nsecond line\n");
         writeFileBytes(dir_.file("odd.txt"), "A\tB\xE2\x82\xAC\xE2\x9C\x93^G^\n");

@@ -3,7 +3,6 @@
 
 #include "schedule_options.h"
 #include "schedule_run.h"
-#include "send_progress.h"
 
 #include "base/error_text.h"
 #include "base/whole_number.h"
@@ -26,9 +25,7 @@
 #include <QCoreApplication>
 #include <QFile>
 
-#include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -265,49 +262,22 @@ int dryRun(const Options& options, const std::vector<TSignJob>& jobs,
     return flushOut("the stream") ? kExitSent : kExitSomeFailed;
 }
 
-std::atomic<TMultiSend*> runningSend = nullptr;
-volatile std::sig_atomic_t stopSignal = 0;
-
-extern "C" void stopOnSignal(int signal) {
-    stopSignal = signal;
-    if (TMultiSend* run = runningSend.load())
-        run->Cancel();
-}
-
 int send(const Options& options, const std::vector<TSignJob>& jobs, std::vector<std::string> lines,
          std::optional<std::string> message, const std::optional<TGatewaySettings>& gateway) {
     // Sends to the signs of the settings file go in their ledgers.
     const std::vector<TLedgerMessage> ledgered =
         options.signs.change.namesAPlace()
             ? std::vector<TLedgerMessage>{}
-            : oneOffMessages(jobs, lines, options.file, options.modes.fields);
+            : oneOffMessages(jobs, lines, options.file, options.modes.fields, "one-off");
     TMultiSend run(jobs, std::move(lines));
     run.MaxConnections = options.connections;
     run.Gateway = gateway;
     run.MessageFile = std::move(message);
-    std::optional<TSendProgress> progress;
-    if (!options.quiet && ::isatty(STDERR_FILENO))
-        progress.emplace(stderr);
-    run.OnTick = [&] {
-        if (progress)
-            progress->show(run.Reports());
-    };
-
     // A first signal stops the run in order; a second one ends the program at once.
-    runningSend = &run;
-    struct sigaction action = {};
-    action.sa_handler = stopOnSignal;
-    action.sa_flags = SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    run.Run();
-    runningSend = nullptr;
-    if (progress)
-        progress->clear();
-
-    const std::vector<TSignReport> reports = run.Reports();
-    recordOneOffSends(jobs, ledgered, reports);
+    installStopHandlers();
+    const std::vector<TSignReport> reports = runSends(run, options.quiet);
+    for (const std::string& problem : recordOneOffSends(jobs, ledgered, reports))
+        tell("warning: " + problem);
     bool told = true;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         const std::string line = reportLine(jobs[i], reports[i]) + "\n";
@@ -318,8 +288,8 @@ int send(const Options& options, const std::vector<TSignJob>& jobs, std::vector<
     }
     if (!flushOut("the result lines"))
         told = false;
-    if (stopSignal != 0)
-        return 128 + stopSignal;
+    if (stopSignalSeen() != 0)
+        return 128 + stopSignalSeen();
     // A script must not take lines that it never got for a success.
     return told ? runExitStatus(reports) : kExitSomeFailed;
 }

@@ -111,10 +111,7 @@ void refuseGatewaySigns(const std::vector<TChosenSign>& signs, const std::string
                                      "send to it with --sign.");
 }
 
-std::vector<TSignReport> sendSigns(const std::vector<TSignJob>& jobs, std::size_t connections,
-                                   bool quiet) {
-    TMultiSend run(jobs, {});
-    run.MaxConnections = connections;
+std::vector<TSignReport> runSends(TMultiSend& run, bool quiet) {
     std::optional<TSendProgress> progress;
     if (!quiet && ::isatty(STDERR_FILENO))
         progress.emplace(stderr);
@@ -132,38 +129,11 @@ std::vector<TSignReport> sendSigns(const std::vector<TSignJob>& jobs, std::size_
     return run.Reports();
 }
 
-std::vector<TLedgerMessage> oneOffMessages(const std::vector<TSignJob>& jobs,
-                                           const std::vector<std::string>& lines,
-                                           const std::string& file, bool fields) {
-    std::vector<TLedgerMessage> messages;
-    const std::string path = std::filesystem::absolute(file).lexically_normal();
-    for (const TSignJob& job : jobs) {
-        TSendBuffer buffer;
-        TBlock block;
-        buildSignStream(buffer, block, lines, job.start, job.width);
-        messages.push_back({path, "one-off", job.start, job.width, fields,
-                            sha256Hex(buffer.bytes()), buffer.size()});
-    }
-    return messages;
-}
-
-void recordOneOffSends(const std::vector<TSignJob>& jobs,
-                       const std::vector<TLedgerMessage>& messages,
-                       const std::vector<TSignReport>& reports) {
-    for (std::size_t i = 0; i < messages.size(); ++i) {
-        // A sign that no send began for still shows what it did.
-        if (reports[i].state == TSignReport::State::Waiting ||
-            (reports[i].state == TSignReport::State::Stopped && reports[i].sent == 0))
-            continue;
-        TPassSign sign;
-        sign.job = jobs[i];
-        sign.wanted = messages[i];
-        try {
-            recordSignSend(jobs[i].name, ledgerSend(sign, reports[i], momentNow()));
-        } catch (const std::exception& error) {
-            tellProblem("warning: " + std::string(error.what()));
-        }
-    }
+std::vector<TSignReport> sendSigns(const std::vector<TSignJob>& jobs, std::size_t connections,
+                                   bool quiet) {
+    TMultiSend run(jobs, {});
+    run.MaxConnections = connections;
+    return runSends(run, quiet);
 }
 
 TScheduleRunner::TScheduleRunner(const TModeRun& run)

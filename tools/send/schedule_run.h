@@ -35,18 +35,12 @@ int stopSignalSeen();
 // took whole, which only a sign of this computer can give. `what` names the file or option.
 void refuseGatewaySigns(const std::vector<TChosenSign>& signs, const std::string& what);
 
+// Runs `run` with a progress line on a terminal's standard error, cancelled by the stop
+// handlers (installStopHandlers); returns how each sign ended.
+std::vector<TSignReport> runSends(TMultiSend& run, bool quiet);
+
 std::vector<TSignReport> sendSigns(const std::vector<TSignJob>& jobs, std::size_t connections,
                                    bool quiet);
-
-// What a one-off send of `file` (its block lines `lines`) puts on each sign of `jobs`, for
-// their ledgers; none when the run sends elsewhere than to the signs of the settings file.
-std::vector<TLedgerMessage> oneOffMessages(const std::vector<TSignJob>& jobs,
-                                           const std::vector<std::string>& lines,
-                                           const std::string& file, bool fields);
-// Records in each sign's ledger how its one-off send ended.
-void recordOneOffSends(const std::vector<TSignJob>& jobs,
-                       const std::vector<TLedgerMessage>& messages,
-                       const std::vector<TSignReport>& reports);
 
 class TScheduleRunner {
 public:

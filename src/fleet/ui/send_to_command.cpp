@@ -2,9 +2,11 @@
 
 #include "base/error_text.h"
 #include "fleet/multi_send.h"
+#include "fleet/schedule_pass.h"
 #include "fleet/ui/send_results.h"
 #include "sign/send_address.h"
 #include "sign/ui/ask_send.h"
+#include "sign/ui/control_byte_question.h"
 #include "widgets/error_report.h"
 #include "widgets/modal_result.h"
 #include "widgets/run_command.h"
@@ -75,6 +77,8 @@ void TSendToCommand::Run(const TSignRequest& request) {
     const std::vector<std::string> lines = lines_();
     if (Sending() || lines.empty() || !askSend_)
         return;
+    if (!askToSendControlBytes(&window_, lines))
+        return;
     // What the dialog says will not fit is of the sign of Send Message, not of these.
     auto fitNote = std::move(askSend_->FitNote);
     askSend_->FitNote = nullptr;
@@ -134,6 +138,10 @@ void TSendToCommand::Send(std::vector<TSignJob> jobs, const std::vector<std::str
     running_ = nullptr;
     if (failure)
         std::rethrow_exception(failure);
+    const std::vector<TLedgerMessage> ledgered =
+        oneOffMessages(jobs, lines, FileName ? FileName() : std::string(), false, "editor");
+    for (const std::string& problem : recordOneOffSends(jobs, ledgered, run.Reports()))
+        logError(QString::fromLocal8Bit(problem));
     if (closeAfterSend_) {
         closeAfterSend_ = false;
         emit CloseAfterSend();

@@ -21,7 +21,8 @@ class TSendResults;
 // asks Select Address once and sends the message to the chosen signs side by side with the
 // sender of lumavane-send (a sign's own Line and Width win over the dialog's values, as they win
 // over the remembered ones there), showing each sign's progress and result in a window of its
-// own. A sign that was not sent is logged in errors.log with the same line.
+// own. A sign that was not sent is logged in errors.log with the same line. Each send goes in
+// the sign's ledger, as lumavane-send's do, so that a schedule knows what the sign shows.
 class TSendToCommand : public QObject {
     Q_OBJECT
 public:
@@ -36,6 +37,8 @@ public:
     QAction* AllSigns1 = nullptr;
     // Called when the signs are chosen, just before the sends begin.
     std::function<void()> BeforeSend;
+    // The message's file, named in the signs' ledgers; empty while untitled.
+    std::function<std::string()> FileName;
 
     // Sends to the signs of `request`.
     void Run(const TSignRequest& request);

@@ -127,10 +127,10 @@ struct StatusCase {
     // The sign: "pty" (a reader that takes everything), "pty-held" (locked by another
     // program), "pty-drop" (a reader that goes after 1000 bytes), "pty-slow" (a reader that
     // takes 8000 bytes a second), "peer-" and a LoopbackPeer behaviour, or "".
-    std::string sign;
-    std::vector<std::string> args;
-    int blocks; // 0: no message file
-    int signal; // sent once the sign has taken some bytes
+    std::string sign = {};
+    std::vector<std::string> args = {};
+    int blocks;     // 0: no message file
+    int signal = 0; // sent once the sign has taken some bytes
     int status;
     const char* says; // the start of the result column, or of the message on standard error
     const char* out = nullptr; // where standard output goes, when not to a file
@@ -138,33 +138,75 @@ struct StatusCase {
 
 TEST(SendToolTest, TheExitStatusTellsHowTheSendEnded) {
     const StatusCase cases[] = {
-        {"SentOverAPty", "pty", {}, 40, 0, 0, "sent"},
-        {"SentOverTheNetwork", "peer-ReadAll", {}, 40, 0, 0, "sent"},
-        {"LineOutOfRange", "", {"--line", "100"}, 4, 0, 2, "lumavane-send: --line takes a whole"},
-        {"HexWithoutDryRun", "", {"--hex"}, 4, 0, 2, "lumavane-send: --hex goes with --dry-run."},
-        {"PortOutOfRange",
-         "",
-         {"--port", "0"},
-         4,
-         0,
-         2,
-         "lumavane-send: --port takes 1 to 4 a serial port, 5 to 65535 the network; not \"0\""},
-        {"ResultsCannotBeWritten",
-         "peer-ReadAll",
-         {},
-         4,
-         0,
-         1,
-         "lumavane-send: Cannot write the result lines to standard output: No space left",
-         "/dev/full"},
-        {"MissingFile", "", {}, 0, 0, 3, "lumavane-send: Cannot open file "},
-        {"HeldPty", "pty-held", {}, 4, 0, 4, "failed: ERROR Opening Com Port, check correct"},
-        {"RefusedPort", "peer-Refuse", {}, 4, 0, 4, "failed: ERROR Connecting to IP Address."},
-        {"NoAnswer", "peer-NeverAnswer", {}, 4, 0, 4, "failed: ERROR Connecting to IP Address."},
-        {"PtyReaderVanishes", "pty-drop", {}, 200, 0, 5, "failed: Sending failed after "},
-        {"PeerResetsMidSend", "peer-ResetAfter", {}, 200, 0, 5, "failed: Sending failed after "},
-        {"InterruptedOnAPty", "pty-slow", {}, 100, SIGINT, 130, "stopped"},
-        {"TerminatedOnTheNetwork", "peer-NeverRead", {}, 4000, SIGTERM, 143, "stopped"},
+        {.name = "SentOverAPty", .sign = "pty", .blocks = 40, .status = 0, .says = "sent"},
+        {.name = "SentOverTheNetwork",
+         .sign = "peer-ReadAll",
+         .blocks = 40,
+         .status = 0,
+         .says = "sent"},
+        {.name = "LineOutOfRange",
+         .args = {"--line", "100"},
+         .blocks = 4,
+         .status = 2,
+         .says = "lumavane-send: --line takes a whole"},
+        {.name = "HexWithoutDryRun",
+         .args = {"--hex"},
+         .blocks = 4,
+         .status = 2,
+         .says = "lumavane-send: --hex goes with --dry-run."},
+        {.name = "PortOutOfRange",
+         .args = {"--port", "0"},
+         .blocks = 4,
+         .status = 2,
+         .says =
+             "lumavane-send: --port takes 1 to 4 a serial port, 5 to 65535 the network; not \"0\""},
+        {.name = "ResultsCannotBeWritten",
+         .sign = "peer-ReadAll",
+         .blocks = 4,
+         .status = 1,
+         .says = "lumavane-send: Cannot write the result lines to standard output: No space left",
+         .out = "/dev/full"},
+        {.name = "MissingFile",
+         .blocks = 0,
+         .status = 3,
+         .says = "lumavane-send: Cannot open file "},
+        {.name = "HeldPty",
+         .sign = "pty-held",
+         .blocks = 4,
+         .status = 4,
+         .says = "failed: ERROR Opening Com Port, check correct"},
+        {.name = "RefusedPort",
+         .sign = "peer-Refuse",
+         .blocks = 4,
+         .status = 4,
+         .says = "failed: ERROR Connecting to IP Address."},
+        {.name = "NoAnswer",
+         .sign = "peer-NeverAnswer",
+         .blocks = 4,
+         .status = 4,
+         .says = "failed: ERROR Connecting to IP Address."},
+        {.name = "PtyReaderVanishes",
+         .sign = "pty-drop",
+         .blocks = 200,
+         .status = 5,
+         .says = "failed: Sending failed after "},
+        {.name = "PeerResetsMidSend",
+         .sign = "peer-ResetAfter",
+         .blocks = 200,
+         .status = 5,
+         .says = "failed: Sending failed after "},
+        {.name = "InterruptedOnAPty",
+         .sign = "pty-slow",
+         .blocks = 100,
+         .signal = SIGINT,
+         .status = 130,
+         .says = "stopped"},
+        {.name = "TerminatedOnTheNetwork",
+         .sign = "peer-NeverRead",
+         .blocks = 4000,
+         .signal = SIGTERM,
+         .status = 143,
+         .says = "stopped"},
     };
     TempDir dir;
     writeSettings("[Comm]\r\nPort=5\r\nIP=192.0.2.1\r\n");
