@@ -109,6 +109,11 @@ TSignPreviewPanel::TSignPreviewPanel(TForm1& form)
     Invalidate();
 }
 
+TSignPreviewPanel::~TSignPreviewPanel() {
+    // The list outlives the panel: its rows no longer ask it how they fit.
+    form_.Lines().RowDescription = nullptr;
+}
+
 void TSignPreviewPanel::Attach(TAskSend1& askSend, TComSetupDlg& comSetup, TBEDlg& blockEditor) {
     askSend_ = &askSend;
     for (TSpinEdit* field : {askSend.SpinEdit1, askSend.SpinEdit2})

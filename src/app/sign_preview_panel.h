@@ -29,6 +29,7 @@ class TSignPreviewPanel : public QObject {
 public:
     // Adds the menu and the panel (hidden, unless the user left it open) to `form`.
     explicit TSignPreviewPanel(TForm1& form);
+    ~TSignPreviewPanel() override;
 
     // Follows the Select Address fields and the Communications Setup dialog from now on, and
     // tells the Select Address dialog and the Block Editor what they show of the sign's fit.
