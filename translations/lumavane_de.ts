@@ -2,6 +2,45 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>BlockWords</name>
+    <message>
+        <source>red</source>
+        <translation>Rot</translation>
+    </message>
+    <message>
+        <source>green</source>
+        <translation>Grün</translation>
+    </message>
+    <message>
+        <source>yellow</source>
+        <translation>Gelb</translation>
+    </message>
+    <message>
+        <source>%1 in flashing %2</source>
+        <translation>%1 blinkend in %2</translation>
+    </message>
+    <message>
+        <source>%1 in %2</source>
+        <translation>%1 in %2</translation>
+    </message>
+    <message>
+        <source>empty</source>
+        <translation>leer</translation>
+    </message>
+    <message>
+        <source>Line %1</source>
+        <translation>Zeile %1</translation>
+    </message>
+    <message>
+        <source>%1, centred: %2</source>
+        <translation>%1, zentriert: %2</translation>
+    </message>
+    <message>
+        <source>%1, not centred: %2</source>
+        <translation>%1, nicht zentriert: %2</translation>
+    </message>
+</context>
+<context>
     <name>CommSettings</name>
     <message>
         <source>%1: %2 is out of range; %3 is used instead (%4).</source>
@@ -981,6 +1020,10 @@ OK shortens it to %2 characters: the last %3 are cut off.</source>
         <translation>Der Text ist %1 Zeichen lang, ein Block fasst höchstens %2.
 OK kürzt ihn auf %2 Zeichen: die letzten %3 werden abgeschnitten.</translation>
     </message>
+    <message>
+        <source>Message will look like</source>
+        <translation>So sieht die Meldung aus</translation>
+    </message>
 </context>
 <context>
     <name>TBlockClipboard</name>
@@ -1053,6 +1096,10 @@ OK kürzt ihn auf %2 Zeichen: die letzten %3 werden abgeschnitten.</translation>
     <message>
         <source>0 = not known</source>
         <translation>0 = unbekannt</translation>
+    </message>
+    <message>
+        <source>Sign&apos;s network address</source>
+        <translation>Netzwerkadresse der Anzeige</translation>
     </message>
 </context>
 <context>
@@ -1224,6 +1271,10 @@ Speichern über die Datei ersetzt sie ganz durch die angezeigten Zeilen, und die
         <source>&amp;Redo %1</source>
         <translation>&amp;Wiederherstellen: %1</translation>
     </message>
+    <message>
+        <source>Message lines</source>
+        <translation>Zeilen der Meldung</translation>
+    </message>
 </context>
 <context>
     <name>TListCommands</name>
@@ -1392,6 +1443,10 @@ Jetzt zu speichern überschreibt diese Änderungen.</translation>
         <source>(no serial port found)</source>
         <translation>(keine serielle Schnittstelle gefunden)</translation>
     </message>
+    <message>
+        <source>Serial port</source>
+        <translation>Serielle Schnittstelle</translation>
+    </message>
 </context>
 <context>
     <name>TPrinting</name>
@@ -1536,6 +1591,10 @@ Senden abbrechen und den Editor schließen?</translation>
         <source>Stopping...</source>
         <translation>Wird abgebrochen...</translation>
     </message>
+    <message>
+        <source>Results</source>
+        <translation>Ergebnisse</translation>
+    </message>
 </context>
 <context>
     <name>TSendToCommand</name>
@@ -1626,6 +1685,14 @@ Senden abbrechen und den Editor schließen?</translation>
         <source>byte runs the sign cannot read</source>
         <translation>Bytefolgen, die die Anzeige nicht lesen kann</translation>
     </message>
+    <message>
+        <source>Under the mouse: %1, flashing</source>
+        <translation>Unter der Maus: %1, blinkend</translation>
+    </message>
+    <message>
+        <source>Under the mouse: %1</source>
+        <translation>Unter der Maus: %1</translation>
+    </message>
 </context>
 <context>
     <name>TSignPreviewPanel</name>
@@ -1640,6 +1707,34 @@ Senden abbrechen und den Editor schließen?</translation>
     <message>
         <source>Live fields filled in</source>
         <translation>Live-Felder ausgefüllt</translation>
+    </message>
+    <message>
+        <source>Colour &amp;Letters</source>
+        <translation>&amp;Farbbuchstaben</translation>
+    </message>
+    <message>
+        <source>cut after %1 characters</source>
+        <translation>nach %1 Zeichen abgeschnitten</translation>
+    </message>
+    <message>
+        <source>fits the sign</source>
+        <translation>passt auf die Anzeige</translation>
+    </message>
+    <message>
+        <source>not shown: line %1 is beyond the sign&apos;s last line</source>
+        <translation>nicht angezeigt: Zeile %1 liegt hinter der letzten Zeile der Anzeige</translation>
+    </message>
+    <message>
+        <source>not shown: a later line of the message takes line %1</source>
+        <translation>nicht angezeigt: eine spätere Zeile der Meldung belegt Zeile %1</translation>
+    </message>
+    <message>
+        <source>not shown: its text breaks the sign&apos;s record</source>
+        <translation>nicht angezeigt: ihr Text zerbricht den Datensatz der Anzeige</translation>
+    </message>
+    <message>
+        <source>holds the control byte %1 at column %2</source>
+        <translation>enthält das Steuerbyte %1 in Spalte %2</translation>
     </message>
 </context>
 </TS>
