@@ -205,6 +205,16 @@ std::vector<std::string> signSectionFaults(const std::string& settingsPath) {
     return faults;
 }
 
+std::string loadEditorSettings(TBComm& comm) {
+    std::vector<std::string> notes = comm.Load();
+    for (std::string& fault : signSectionFaults(comm.settingsPath()))
+        notes.push_back(std::move(fault));
+    std::string report;
+    for (const std::string& note : notes)
+        report += (report.empty() ? "" : "\n") + note;
+    return report;
+}
+
 std::vector<std::string> namedSigns(const std::string& settingsPath) {
     std::vector<std::string> names;
     for (const NamedSection& sign : signSections(settingsPath))
