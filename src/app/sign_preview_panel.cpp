@@ -54,14 +54,42 @@ TSignPreviewPanel::TSignPreviewPanel(TForm1& form)
     rebuildSoon_.setSingleShot(true);
     rebuildSoon_.setInterval(0);
     connect(&rebuildSoon_, &QTimer::timeout, this, &TSignPreviewPanel::ShowRebuilt);
+    // Each change of the list is handed on as what it is, so that only the blocks it touched
+    // are read again.
     TMessageListModel& lines = form.Lines();
-    connect(&lines, &QAbstractItemModel::rowsInserted, this, &TSignPreviewPanel::Invalidate);
-    connect(&lines, &QAbstractItemModel::rowsRemoved, this, &TSignPreviewPanel::Invalidate);
-    connect(&lines, &QAbstractItemModel::rowsMoved, this, &TSignPreviewPanel::Invalidate);
-    connect(&lines, &QAbstractItemModel::dataChanged, this, &TSignPreviewPanel::Invalidate);
-    connect(&lines, &QAbstractItemModel::modelReset, this, &TSignPreviewPanel::Invalidate);
-    // A panel that opens shows the message as it is now.
+    const auto count = [](int first, int last) {
+        return static_cast<std::size_t>(last - first + 1);
+    };
+    connect(&lines, &QAbstractItemModel::rowsInserted, this,
+            [this, count](const QModelIndex&, int first, int last) {
+                fit_.inserted(form_.Lines().Lines(), static_cast<std::size_t>(first),
+                              count(first, last));
+                Invalidate();
+            });
+    connect(&lines, &QAbstractItemModel::rowsRemoved, this,
+            [this, count](const QModelIndex&, int first, int last) {
+                fit_.removed(static_cast<std::size_t>(first), count(first, last));
+                Invalidate();
+            });
+    connect(&lines, &QAbstractItemModel::rowsMoved, this,
+            [this, count](const QModelIndex&, int first, int last, const QModelIndex&, int to) {
+                fit_.moved(static_cast<std::size_t>(first), count(first, last),
+                           static_cast<std::size_t>(to));
+                Invalidate();
+            });
+    connect(&lines, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                fit_.changed(form_.Lines().Lines(), static_cast<std::size_t>(topLeft.row()),
+                             static_cast<std::size_t>(bottomRight.row()));
+                Invalidate();
+            });
+    connect(&lines, &QAbstractItemModel::modelReset, this, [this] {
+        fit_.reset();
+        Invalidate();
+    });
+    // A panel that opens shows the message as it is now; a closed one keeps nothing.
     connect(Dock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        SyncSend();
         if (visible)
             ShowRebuilt();
     });
@@ -86,8 +114,9 @@ void TSignPreviewPanel::Attach(TAskSend1& askSend, TComSetupDlg& comSetup, TBEDl
     for (TSpinEdit* field : {askSend.SpinEdit1, askSend.SpinEdit2})
         connect(field, &QSpinBox::valueChanged, this, &TSignPreviewPanel::Invalidate);
     askSend.FitNote = [this](int start, int width) {
-        return QString::fromStdString(fitNote(
-            previewSignMessage(form_.Lines().Lines(), start, width, form_.Comm().signSize())));
+        fit_.setSend(start, width, form_.Comm().signSize());
+        const TFitTotals totals = fit_.totals(form_.Lines().Lines());
+        return QString::fromStdString(fitNote(totals.cut, totals.hidden, fit_.size()));
     };
     // The sign's size may have changed, also when a failed save kept the dialog's values.
     connect(&comSetup, &QDialog::finished, this, &TSignPreviewPanel::Invalidate);
@@ -105,38 +134,38 @@ int TSignPreviewPanel::Width() const {
 
 void TSignPreviewPanel::Invalidate() {
     stale_ = true;
+    panelStale_ = true;
     rebuildSoon_.start();
 }
 
-void TSignPreviewPanel::Rebuild() {
-    preview_ = previewSignMessage(form_.Lines().Lines(), Start(), Width(), form_.Comm().signSize());
-    stale_ = false;
-    panelStale_ = true;
-}
-
-const TSignPreview& TSignPreviewPanel::Current() {
-    if (stale_)
-        Rebuild();
-    return preview_;
+void TSignPreviewPanel::SyncSend() {
+    const TSignSize size = form_.Comm().signSize();
+    fit_.setSend(Start(), Width(), size);
+    // The whole message is kept in view only where it is needed: for the panel, and for the
+    // lines that a later line replaces, which only a sign of known lines has.
+    fit_.setKeep(Dock->isVisible() || size.lines > 0);
 }
 
 void TSignPreviewPanel::ShowRebuilt() {
+    SyncSend();
     if (stale_) {
-        Rebuild();
+        stale_ = false;
         form_.ListBox1->viewport()->update();
     }
     // A hidden panel is brought up to date when it opens.
     if (panelStale_ && Dock->isVisible()) {
-        Dock->ShowPreview(preview_, Start(), Width());
+        Dock->ShowPreview(fit_.view(form_.Lines().Lines()), Start(), Width());
         panelStale_ = false;
     }
 }
 
 const TBlockFit* TSignPreviewPanel::RowFit(int row) {
-    const TSignPreview& preview = Current();
-    if (row < 0 || static_cast<std::size_t>(row) >= preview.blocks.size())
+    const std::vector<std::string>& lines = form_.Lines().Lines();
+    if (row < 0 || static_cast<std::size_t>(row) >= lines.size())
         return nullptr;
-    return &preview.blocks[static_cast<std::size_t>(row)];
+    SyncSend();
+    rowFit_ = fit_.fit(lines, static_cast<std::size_t>(row));
+    return &rowFit_;
 }
 
 bool TSignPreviewPanel::eventFilter(QObject* watched, QEvent* event) {
@@ -145,7 +174,7 @@ bool TSignPreviewPanel::eventFilter(QObject* watched, QEvent* event) {
         auto* help = static_cast<QHelpEvent*>(event);
         const QModelIndex index = form_.ListBox1->indexAt(help->pos());
         const TBlockFit* fit = index.isValid() ? RowFit(index.row()) : nullptr;
-        const std::string note = fit ? blockFitNote(*fit, preview_.size) : std::string();
+        const std::string note = fit ? blockFitNote(*fit, fit_.size()) : std::string();
         if (!note.empty()) {
             QToolTip::showText(help->globalPos(),
                                index.data(Qt::ToolTipRole).toString() + QLatin1Char('\n') +

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sign/message_fit.h"
 #include "sign/sign_preview.h"
 
 #include <QObject>
@@ -18,9 +19,10 @@ class TSignPreviewDock;
 // The main window's menu "&View" with "Sign &Preview" (F8), the panel that it shows and hides,
 // and what the other windows learn from the same preview: the list how each line fits the sign,
 // the Select Address dialog what a send will cut or not show, the Block Editor the sign's width.
-// The preview is rebuilt from the bytes that F9 would send now (the list, and the start line and
-// width as they stand in Select Address) whenever one of them or the sign's size changes. The
-// panel's place and visibility are kept for the user in the program's state folder.
+// What it shows is worked out from the bytes that F9 would send now (the list, and the start line
+// and width as they stand in Select Address), each block's as it changes; the panel is redrawn
+// when it is open and one of them or the sign's size changes. The panel's place and visibility
+// are kept for the user in the program's state folder.
 class TSignPreviewPanel : public QObject {
     Q_OBJECT
 public:
@@ -31,9 +33,8 @@ public:
     // tells the Select Address dialog and the Block Editor what they show of the sign's fit.
     void Attach(TAskSend1& askSend, TComSetupDlg& comSetup, TBEDlg& blockEditor);
 
-    // The preview for the message as it stands.
-    const TSignPreview& Current();
-    // How the line at `row` fits the sign; null for a row that the list does not hold.
+    // How the line at `row` fits the sign; null for a row that the list does not hold. Valid
+    // until the next call.
     const TBlockFit* RowFit(int row);
 
     // The file that keeps the panel's place: view.ini in the program's state folder.
@@ -49,7 +50,8 @@ protected:
 private:
     // The message, the start line or width, or the sign's size changed.
     void Invalidate();
-    void Rebuild();
+    // Hands the start line, width and sign's size as they stand to the fit.
+    void SyncSend();
     void ShowRebuilt();
     int Start() const;
     int Width() const;
@@ -58,7 +60,8 @@ private:
 
     TForm1& form_;
     TAskSend1* askSend_ = nullptr;
-    TSignPreview preview_;
+    TMessageFit fit_;
+    TBlockFit rowFit_;
     bool stale_ = true;
     bool panelStale_ = true;
     QTimer rebuildSoon_;

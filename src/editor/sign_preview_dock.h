@@ -5,7 +5,7 @@
 class QLabel;
 class QScrollArea;
 class TSignBoard;
-struct TSignPreview;
+struct TPreviewView;
 
 // "Sign Preview": a panel beside the message list that shows the message as the sign will, in
 // LEDs, and under it a line that says where it goes and what does not fit.
@@ -18,7 +18,7 @@ public:
     explicit TSignPreviewDock(QWidget* parent = nullptr);
 
     // Shows `preview`, built for start line `start` and line width `width`.
-    void ShowPreview(const TSignPreview& preview, int start, int width);
+    void ShowPreview(const TPreviewView& preview, int start, int width);
 
     TSignBoard* Board = nullptr;
     QScrollArea* BoardArea = nullptr;
