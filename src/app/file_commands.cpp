@@ -3,6 +3,7 @@
 #include "app/file_dialogs.h"
 #include "app/open_file_watch.h"
 #include "app/recent_files_menu.h"
+#include "base/free_memory.h"
 #include "editor/message_edits.h"
 #include "editor/message_list_model.h"
 #include "model/document.h"
@@ -38,6 +39,8 @@ void TFileCommands::AdoptFile(const std::string& path, std::optional<std::size_t
     // A name given for a file that is not written yet is no recent file.
     if (!doc_.IsUntitled() && version.exists && recent_)
         recent_->Note(path);
+    // The file's bytes as read or written, and the list and history that a new one replaced.
+    returnFreedMemory();
 }
 
 void TFileCommands::StartNewFile(const std::string& path) {
