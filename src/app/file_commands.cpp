@@ -21,9 +21,19 @@ TFileCommands::TFileCommands(QWidget& window, TDocumentState& document, TMessage
     , doc_(document)
     , lines_(lines)
     , edits_(edits) {
-    OpenDialog = new TMessageFileDialog(TMessageFileDialog::OpenKind, &window);
-    SaveDialog = new TMessageFileDialog(TMessageFileDialog::SaveKind, &window);
     watch_ = new TOpenFileWatch(window, *this);
+}
+
+TMessageFileDialog& TFileCommands::OpenDialog() {
+    if (!openDialog_)
+        openDialog_ = new TMessageFileDialog(TMessageFileDialog::OpenKind, &window_);
+    return *openDialog_;
+}
+
+TMessageFileDialog& TFileCommands::SaveDialog() {
+    if (!saveDialog_)
+        saveDialog_ = new TMessageFileDialog(TMessageFileDialog::SaveKind, &window_);
+    return *saveDialog_;
 }
 
 bool TFileCommands::Unsaved() const {
@@ -86,7 +96,7 @@ bool TFileCommands::SaveQuestion() {
 bool TFileCommands::Save() {
     std::string path = doc_.FileName;
     if (doc_.IsUntitled()) {
-        if (!SaveDialog->Execute(path))
+        if (!SaveDialog().Execute(path))
             return false;
     } else {
         if (doc_.NulOffset) {
@@ -152,7 +162,7 @@ void TFileCommands::Open() {
     if (!SaveQuestion())
         return;
     std::string chosen;
-    if (OpenDialog->Execute(chosen))
+    if (OpenDialog().Execute(chosen))
         OpenFile(chosen);
 }
 
@@ -180,7 +190,7 @@ void TFileCommands::OpenFile(const std::string& path) {
 
 bool TFileCommands::SaveAs() {
     std::string chosen;
-    if (!SaveDialog->Execute(chosen))
+    if (!SaveDialog().Execute(chosen))
         return false;
     WriteList(chosen);
     return true;
