@@ -33,7 +33,12 @@ if [ -f tools/CMakeLists.txt ]; then
     expected+=(usr/bin/lumavane-sign)
 fi
 if [ -f tools/send/CMakeLists.txt ]; then
-    expected+=(usr/bin/lumavane-send usr/share/man/man1/lumavane-send.1.gz)
+    expected+=(usr/bin/lumavane-send usr/share/man/man1/lumavane-send.1.gz
+        usr/lib/systemd/user/lumavane-schedule.service usr/share/doc/lumavane/examples/schedule.ini)
+fi
+if [ -f tools/gateway/CMakeLists.txt ]; then
+    expected+=(usr/bin/lumavane-gateway usr/share/man/man8/lumavane-gateway.8.gz
+               usr/lib/systemd/system/lumavane-gateway.service)
 fi
 for f in "${expected[@]}"; do
     [ -e "$stage/root/$f" ] || { echo "missing from the installed tree: $f" >&2; exit 1; }
@@ -56,7 +61,13 @@ if [ -s "$stage/mime.log" ] ||
     echo "the shared-mime-info file does not give *.lsm its type" >&2
     exit 1
 fi
-echo "installed tree, desktop entry and file type: ok"
+if [ -f tools/send/CMakeLists.txt ]; then
+    unit="$stage/root/usr/lib/systemd/user/lumavane-schedule.service"
+    grep -qx 'ExecStart=lumavane-send --schedule %h/.config/lumavane/schedule.ini --follow' "$unit" &&
+        grep -qx 'Restart=on-failure' "$unit" ||
+        { echo "the schedule service does not run the schedule as it should" >&2; exit 1; }
+fi
+echo "installed tree, desktop entry, file type and service: ok"
 
 echo "== Debian package"
 (cd build && cpack -G DEB >/dev/null)
@@ -77,6 +88,13 @@ apt-get install -y -qq "./$deb" >/dev/null
 trap 'dpkg --purge lumavane >/dev/null 2>&1 || true; cleanup' EXIT
 [ "$(stat -c %a /var/lib/lumavane)" = 755 ] || { echo "settings directory mode" >&2; exit 1; }
 [ "$(stat -c %a /var/lib/lumavane/LUMAVANE.INI)" = 666 ] || { echo "settings file mode" >&2; exit 1; }
+
+# The schedule service as systemd reads it, the installed lumavane-send found by its name.
+if [ -f tools/send/CMakeLists.txt ] && command -v systemd-analyze >/dev/null; then
+    systemd-analyze verify --man=no /usr/lib/systemd/user/lumavane-schedule.service ||
+        { echo "the schedule service does not verify" >&2; exit 1; }
+    echo "schedule service verified: ok"
+fi
 
 # The triggers of shared-mime-info and desktop-file-utils have registered the file type and the
 # editor as its handler: what a file manager asks before it offers an application.
@@ -142,6 +160,23 @@ if [ -f tools/send/CMakeLists.txt ]; then
     echo "$dump" | grep '^@0 line 01 pad 8/8: 02 30 31 20' >/dev/null ||
         { echo "the installed lumavane-send gave: $dump" >&2; exit 1; }
     echo "installed lumavane-send: manual page and a dry run: ok"
+fi
+
+if [ -f tools/gateway/CMakeLists.txt ]; then
+    # The gateway's unit as systemd would read it, and the daemon refusing the machine-wide
+    # settings file, which every user may write.
+    dpkg-deb -c "$deb" | grep -E '/lib/systemd/system/lumavane-gateway.service$' >/dev/null ||
+        { echo "the package has no unit for lumavane-gateway" >&2; exit 1; }
+    if command -v systemd-analyze >/dev/null; then
+        systemd-analyze verify --man=no /usr/lib/systemd/system/lumavane-gateway.service ||
+            { echo "systemd-analyze finds fault with the gateway's unit" >&2; exit 1; }
+    fi
+    status=0
+    refusal=$(/usr/bin/lumavane-gateway --config /var/lib/lumavane/LUMAVANE.INI 2>&1) || status=$?
+    [ "$status" = 2 ] && echo "$refusal" | grep -q 'users other than its owner may write it' ||
+        { echo "the installed gateway took a settings file that all may write: $refusal" >&2
+          exit 1; }
+    echo "installed lumavane-gateway: unit, manual page, and it refuses a shared settings file: ok"
 fi
 
 dpkg --purge lumavane >/dev/null

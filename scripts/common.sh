@@ -4,6 +4,7 @@
 LUMAVANE_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libgl-dev
+    libmosquitto-dev mosquitto
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation2 fonts-dejavu-core
     poppler-utils

@@ -14,6 +14,7 @@
 #include "editor/message_row.h"
 #include "editor/printing.h"
 #include "fleet/sign_choice.h"
+#include "fleet/ui/send_to_command.h"
 #include "links/ui/port_select_dlg.h"
 #include "settings/port_map.h"
 #include "sign/ui/com_setup_dlg.h"
@@ -88,9 +89,16 @@ void TForm1::CreateLinks() {
     SendCommand_ = new TSendCommand(*this, *BComm_, ComPort1, TCP1, SendBuffer_, *SendBlock_);
     connect(SendCommand_, &TSendCommand::CloseAfterSend, this,
             [this] { QTimer::singleShot(0, this, [this] { close(); }); });
+    // Send To: the named signs of the settings file.
+    SendTo_ = new TSendToCommand(*this, *Send1, settingsPath, [this] { return Model_->Lines(); });
+    SendTo1 = SendTo_->SendTo1;
+    connect(SendTo_, &TSendToCommand::CloseAfterSend, this,
+            [this] { QTimer::singleShot(0, this, [this] { close(); }); });
     // Should the send bring the machine down, the changes are kept; the list stays as it is
     // while the send runs.
     SendCommand_->BeforeSend = [this] { Recovery_->WriteNow(); };
+    SendTo_->BeforeSend = SendCommand_->BeforeSend;
+    SendTo_->FileName = [this] { return Doc_.FileName; };
     FileCommands_->Watch().Busy = [this] { return Sending(); };
 
     // A value out of range in the settings file, and a sign section that the command-line
@@ -120,10 +128,11 @@ void TForm1::SetBlockEditor(TBEDlg* dialog) {
 
 void TForm1::SetSendDialogs(TAskSend1* askSend, TSendData1* sendData) {
     SendCommand_->SetDialogs(askSend, sendData);
+    SendTo_->SetAskSend(askSend);
 }
 
 bool TForm1::Sending() const {
-    return SendCommand_->Sending();
+    return SendCommand_->Sending() || SendTo_->Sending();
 }
 
 QAction* TForm1::AddItem(QMenu* menu, const char* name, const QString& caption,
@@ -342,7 +351,7 @@ void TForm1::PrintSetup1Click() {
 }
 
 void TForm1::SendMessage1Click() {
-    SendCommand_->Run(Model_->Lines());
+    SendCommand_->Run(Model_->Lines(), Doc_.FileName);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -351,6 +360,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
     // The links and the send buffer belong to the window: a send has to end before it goes.
     if (SendCommand_->Sending()) {
         SendCommand_->AskToCancelAndClose();
+        return;
+    }
+    if (SendTo_->Sending()) {
+        SendTo_->CancelAndClose();
         return;
     }
     runCommand([this, event] {

@@ -29,6 +29,7 @@ class TFileDrop;
 class TRecentFilesMenu;
 class TListCommands;
 class TSendCommand;
+class TSendToCommand;
 class TMessageFileDialog;
 class TMessageEdits;
 class TMessageListBox;
@@ -100,6 +101,7 @@ public:
     QAction* SignPreview1 = nullptr;
     QAction* Configuration1 = nullptr;
     QAction* SendMessage1 = nullptr;
+    QMenu* SendTo1 = nullptr;
 
     // The two links to the sign.
     TComPort ComPort1;
@@ -161,7 +163,7 @@ private:
                      const QKeySequence& shortcut, Handler handler);
     // The list control with its model, its undo history and its commands.
     void CreateList();
-    // The two links and the send command, with the settings that choose between them.
+    // The two links and the send commands, with the settings that choose between them.
     void CreateLinks();
     void CreateFileMenu();
     void CreateEditMenu();
@@ -179,6 +181,7 @@ private:
     TFileCommands* FileCommands_ = nullptr;
     TListCommands* ListCommands_ = nullptr;
     TSendCommand* SendCommand_ = nullptr;
+    TSendToCommand* SendTo_ = nullptr;
     TRecoveryKeeper* Recovery_ = nullptr;
     TSignPreviewPanel* SignPreview_ = nullptr;
     TRecentFilesMenu* RecentFiles_ = nullptr;

@@ -1,5 +1,7 @@
 #include "app/send_command.h"
 
+#include "app/send_record.h"
+
 #include "sign/comm_settings.h"
 #include "sign/send_errors.h"
 #include "sign/sign_sender.h"
@@ -37,7 +39,7 @@ void paintPending() {
 
 } // namespace
 
-void TSendCommand::Run(const std::vector<std::string>& lines) {
+void TSendCommand::Run(const std::vector<std::string>& lines, const std::string& file) {
     if (Sending() || lines.empty() || !askSend_ || !sendData_)
         return;
     if (!askToSendControlBytes(&window_, lines))
@@ -82,6 +84,9 @@ void TSendCommand::Run(const std::vector<std::string>& lines) {
         cancelQuestion_->close();
     sendData_->EndSend();
     paintPending();
+    // What the sign took goes in its ledger, as lumavane-send's sends do.
+    recordEditorSend(file, lines, askSend_->SpinEdit1->Value(), askSend_->SpinEdit2->Value(),
+                     outcome, failure);
 
     try {
         if (failure)

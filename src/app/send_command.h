@@ -31,8 +31,9 @@ public:
     void SetDialogs(TAskSend1* askSend, TSendData1* sendData);
 
     // Sends `lines`, when there are any and the user confirms Select Address. A send that did
-    // not deliver the message is told, and logged, before this returns.
-    void Run(const std::vector<std::string>& lines);
+    // not deliver the message is told, and logged, before this returns. The send is recorded in
+    // the ledger of the editor's sign, with `file`, the message's file.
+    void Run(const std::vector<std::string>& lines, const std::string& file);
 
     // Called once the user has confirmed Select Address, before the link opens.
     std::function<void()> BeforeSend;

@@ -3,6 +3,7 @@
 #include "app/main_form.h"
 #include "base/state_dir.h"
 #include "editor/block_editor.h"
+#include "editor/live_field_feed.h"
 #include "editor/message_list_box.h"
 #include "editor/message_list_model.h"
 #include "editor/sign_preview_dock.h"
@@ -13,6 +14,7 @@
 #include "widgets/spin_edit.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QEvent>
 #include <QHelpEvent>
 #include <QMenu>
@@ -24,6 +26,8 @@ namespace {
 constexpr const char* kViewSection = "MainWindow";
 constexpr const char* kViewKey = "State";
 constexpr int kViewStateVersion = 1;
+constexpr const char* kPreviewSection = "SignPreview";
+constexpr const char* kFieldValuesKey = "ShowFieldValues";
 
 // The values that Select Address offers before the user has changed anything.
 constexpr int kFirstStart = 1;
@@ -54,33 +58,48 @@ TSignPreviewPanel::TSignPreviewPanel(TForm1& form)
     rebuildSoon_.setSingleShot(true);
     rebuildSoon_.setInterval(0);
     connect(&rebuildSoon_, &QTimer::timeout, this, &TSignPreviewPanel::ShowRebuilt);
+    // The live fields shown with their values, as the user left the choice.
+    fields_ = new TLiveFieldFeed(this);
+    connect(fields_, &TLiveFieldFeed::Changed, this, &TSignPreviewPanel::Invalidate);
+    const bool fieldValues =
+        readProfileString(ViewStatePath(), kPreviewSection, kFieldValuesKey, "0") == "1";
+    fields_->SetEnabled(fieldValues);
+    Dock->ShowFieldValues->setChecked(fieldValues);
+    connect(Dock->ShowFieldValues, &QCheckBox::toggled, this,
+            &TSignPreviewPanel::ShowFieldValuesToggled);
+
     // Each change of the list is handed on as what it is, so that only the blocks it touched
-    // are read again.
+    // are read again. (With the live fields filled in, any line
+    // may read otherwise at any time: the lines are filled in and read again as a whole.)
     TMessageListModel& lines = form.Lines();
     const auto count = [](int first, int last) {
         return static_cast<std::size_t>(last - first + 1);
     };
     connect(&lines, &QAbstractItemModel::rowsInserted, this,
             [this, count](const QModelIndex&, int first, int last) {
-                fit_.inserted(form_.Lines().Lines(), static_cast<std::size_t>(first),
-                              count(first, last));
+                if (!fields_->Enabled())
+                    fit_.inserted(form_.Lines().Lines(), static_cast<std::size_t>(first),
+                                  count(first, last));
                 Invalidate();
             });
     connect(&lines, &QAbstractItemModel::rowsRemoved, this,
             [this, count](const QModelIndex&, int first, int last) {
-                fit_.removed(static_cast<std::size_t>(first), count(first, last));
+                if (!fields_->Enabled())
+                    fit_.removed(static_cast<std::size_t>(first), count(first, last));
                 Invalidate();
             });
     connect(&lines, &QAbstractItemModel::rowsMoved, this,
             [this, count](const QModelIndex&, int first, int last, const QModelIndex&, int to) {
-                fit_.moved(static_cast<std::size_t>(first), count(first, last),
-                           static_cast<std::size_t>(to));
+                if (!fields_->Enabled())
+                    fit_.moved(static_cast<std::size_t>(first), count(first, last),
+                               static_cast<std::size_t>(to));
                 Invalidate();
             });
     connect(&lines, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
-                fit_.changed(form_.Lines().Lines(), static_cast<std::size_t>(topLeft.row()),
-                             static_cast<std::size_t>(bottomRight.row()));
+                if (!fields_->Enabled())
+                    fit_.changed(form_.Lines().Lines(), static_cast<std::size_t>(topLeft.row()),
+                                 static_cast<std::size_t>(bottomRight.row()));
                 Invalidate();
             });
     connect(&lines, &QAbstractItemModel::modelReset, this, [this] {
@@ -114,6 +133,9 @@ void TSignPreviewPanel::Attach(TAskSend1& askSend, TComSetupDlg& comSetup, TBEDl
     for (TSpinEdit* field : {askSend.SpinEdit1, askSend.SpinEdit2})
         connect(field, &QSpinBox::valueChanged, this, &TSignPreviewPanel::Invalidate);
     askSend.FitNote = [this](int start, int width) {
+        if (fields_->Enabled())
+            return QString::fromStdString(fitNote(
+                previewSignMessage(form_.Lines().Lines(), start, width, form_.Comm().signSize())));
         fit_.setSend(start, width, form_.Comm().signSize());
         const TFitTotals totals = fit_.totals(form_.Lines().Lines());
         return QString::fromStdString(fitNote(totals.cut, totals.hidden, fit_.size()));
@@ -135,7 +157,37 @@ int TSignPreviewPanel::Width() const {
 void TSignPreviewPanel::Invalidate() {
     stale_ = true;
     panelStale_ = true;
+    filledStale_ = true;
     rebuildSoon_.start();
+}
+
+void TSignPreviewPanel::ShowFieldValuesToggled(bool on) {
+    fields_->SetEnabled(on);
+    // The fit was of the other lines.
+    fit_.reset();
+    std::vector<std::string>().swap(filled_);
+    Invalidate();
+    try {
+        writeProfileString(ViewStatePath(), kPreviewSection, kFieldValuesKey, on ? "1" : "0");
+    } catch (const std::exception& error) {
+        logError(error);
+    }
+}
+
+const std::vector<std::string>& TSignPreviewPanel::FitLines() {
+    if (!fields_->Enabled())
+        return form_.Lines().Lines();
+    if (filledStale_) {
+        const TDocumentState& document = form_.Document();
+        const std::size_t slash = document.FileName.rfind('/');
+        const std::string folder = document.IsUntitled() || slash == std::string::npos
+                                       ? std::string()
+                                       : document.FileName.substr(0, slash);
+        filled_ = fields_->Lines(form_.Lines().Lines(), folder);
+        filledStale_ = false;
+        fit_.reset();
+    }
+    return filled_;
 }
 
 void TSignPreviewPanel::SyncSend() {
@@ -154,16 +206,17 @@ void TSignPreviewPanel::ShowRebuilt() {
     }
     // A hidden panel is brought up to date when it opens.
     if (panelStale_ && Dock->isVisible()) {
-        Dock->ShowPreview(fit_.view(form_.Lines().Lines()), Start(), Width());
+        Dock->ShowPreview(fit_.view(FitLines()), Start(), Width(),
+                          fields_->Enabled() ? tr("Live fields filled in") : QString());
         panelStale_ = false;
     }
 }
 
 const TBlockFit* TSignPreviewPanel::RowFit(int row) {
-    const std::vector<std::string>& lines = form_.Lines().Lines();
+    SyncSend();
+    const std::vector<std::string>& lines = FitLines();
     if (row < 0 || static_cast<std::size_t>(row) >= lines.size())
         return nullptr;
-    SyncSend();
     rowFit_ = fit_.fit(lines, static_cast<std::size_t>(row));
     return &rowFit_;
 }

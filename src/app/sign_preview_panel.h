@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <string>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -14,6 +15,7 @@ class TAskSend1;
 class TBEDlg;
 class TComSetupDlg;
 class TForm1;
+class TLiveFieldFeed;
 class TSignPreviewDock;
 
 // The main window's menu "&View" with "Sign &Preview" (F8), the panel that it shows and hides,
@@ -22,7 +24,8 @@ class TSignPreviewDock;
 // What it shows is worked out from the bytes that F9 would send now (the list, and the start line
 // and width as they stand in Select Address), each block's as it changes; the panel is redrawn
 // when it is open and one of them or the sign's size changes. The panel's place and visibility
-// are kept for the user in the program's state folder.
+// are kept for the user in the program's state folder, and so is "Show Field Values": the live
+// fields with their values now, followed as they change, the lines' fit measured with them.
 class TSignPreviewPanel : public QObject {
     Q_OBJECT
 public:
@@ -57,9 +60,17 @@ private:
     int Width() const;
     void RestoreViewState();
     void SaveViewState();
+    void ShowFieldValuesToggled(bool on);
+    // The lines whose fit is shown: the list's, or with the live fields filled in.
+    const std::vector<std::string>& FitLines();
 
     TForm1& form_;
     TAskSend1* askSend_ = nullptr;
+    TLiveFieldFeed* fields_ = nullptr;
+    // The list's lines with the live fields filled in, while they are shown so; made again as a
+    // whole when a line or a value changes.
+    std::vector<std::string> filled_;
+    bool filledStale_ = true;
     TMessageFit fit_;
     TBlockFit rowFit_;
     bool stale_ = true;

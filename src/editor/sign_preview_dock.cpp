@@ -3,6 +3,8 @@
 #include "sign/message_fit.h"
 #include "signview/sign_board.h"
 
+#include <QCheckBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
 #include <QStringList>
@@ -43,22 +45,31 @@ TSignPreviewDock::TSignPreviewDock(QWidget* parent)
     Status->setTextFormat(Qt::PlainText);
     // A narrow panel wraps the line rather than grow.
     Status->setWordWrap(true);
+    ShowFieldValues = new QCheckBox(tr("Show Fiel&d Values"), content);
+    ShowFieldValues->setObjectName(QStringLiteral("ShowFieldValues"));
+    ShowFieldValues->setToolTip(
+        tr("Show {time:...}, {date:...} and {file:...} with their values now, as a schedule "
+           "or lumavane-send --fields sends them"));
     auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
     layout->addWidget(BoardArea, 1);
-    layout->addWidget(Status);
+    auto* foot = new QHBoxLayout;
+    foot->addWidget(Status, 1);
+    foot->addWidget(ShowFieldValues, 0, Qt::AlignTop);
+    layout->addLayout(foot);
     setWidget(content);
 }
 
-void TSignPreviewDock::ShowPreview(const TPreviewView& preview, int start, int width) {
+void TSignPreviewDock::ShowPreview(const TPreviewView& preview, int start, int width,
+                                   const QString& note) {
     Board->setFace(preview.face);
     // A line of the sign that shows bytes of a block with a control byte is marked, and says
     // which byte; the status line's tooltip lists every such block.
     std::vector<QString> notes;
     notes.reserve(preview.lineNotes.size());
-    for (const std::string& note : preview.lineNotes)
-        notes.push_back(QString::fromStdString(note));
+    for (const std::string& line : preview.lineNotes)
+        notes.push_back(QString::fromStdString(line));
     Board->setLineNotes(std::move(notes));
     QStringList warnings;
     for (const std::string& warning : preview.warnings)
@@ -88,5 +99,7 @@ void TSignPreviewDock::ShowPreview(const TPreviewView& preview, int start, int w
     if (const std::size_t errors = preview.totals.errors)
         text += QStringLiteral("  |  ") +
                 count(errors, "byte run the sign cannot read", "byte runs the sign cannot read");
+    if (!note.isEmpty())
+        text += QStringLiteral("  |  ") + note;
     Status->setText(text);
 }

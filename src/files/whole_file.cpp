@@ -1,5 +1,6 @@
 #include "files/whole_file.h"
 
+#include "base/error_text.h"
 #include "files/file_errors.h"
 #include "files/file_platform.h"
 
@@ -36,4 +37,18 @@ TReadResult readRegularFile(const std::string& path, std::string& data, std::str
         fileCloseQuietly(file);
         return TReadResult::Failed;
     }
+}
+
+std::optional<std::string> readFileIfPresent(const std::string& path) {
+    std::string data;
+    std::string reason;
+    switch (readRegularFile(path, data, reason)) {
+    case TReadResult::Missing:
+        return std::nullopt;
+    case TReadResult::Failed:
+        throw EFOpenError(failureText("Cannot open file " + path, reason));
+    case TReadResult::Ok:
+        break;
+    }
+    return data;
 }

@@ -2,6 +2,7 @@
 
 #include "files/file_platform.h"
 
+#include <optional>
 #include <string>
 
 // Result of reading a file whole.
@@ -19,3 +20,7 @@ enum class TReadResult {
 // file changed while it was read then shows a later change than the one recorded.
 TReadResult readRegularFile(const std::string& path, std::string& data, std::string& reason,
                             TFileStatus* status = nullptr);
+
+// The bytes of the regular file at `path`, or nothing when there is no such file. Throws
+// EFOpenError ("Cannot open file <path>" and the system's reason) when it cannot be read.
+std::optional<std::string> readFileIfPresent(const std::string& path);

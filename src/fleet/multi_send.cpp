@@ -1,6 +1,8 @@
 #include "fleet/multi_send.h"
 
 #include "base/error_text.h"
+#include "fleet/gateway_send.h"
+#include "model/message_file.h"
 
 #include "model/block.h"
 #include "sign/send_buffer.h"
@@ -36,7 +38,7 @@ int runExitStatus(const std::vector<TSignReport>& reports) {
 
 std::string reportLine(const TSignJob& job, const TSignReport& report) {
     const TSendCount count{report.sent, report.total, report.handed};
-    std::string line = job.name + "\t" + describeSignLink(job.link) + "\t" + count.text() + "\t";
+    std::string line = job.name + "\t" + describeJobLink(job) + "\t" + count.text() + "\t";
     switch (report.state) {
     case TSignReport::State::Sent:
         return line + "sent";
@@ -57,6 +59,10 @@ std::string reportLine(const TSignJob& job, const TSignReport& report) {
         break;
     }
     return line + "failed: " + report.reason;
+}
+
+std::string describeJobLink(const TSignJob& job) {
+    return job.gateway.empty() ? describeSignLink(job.link) : "Gateway " + job.gateway;
 }
 
 TMultiSend::TMultiSend(std::vector<TSignJob> jobs, std::vector<std::string> lines)
@@ -97,21 +103,14 @@ void TMultiSend::sendOne(std::size_t index) {
         if (cancel_)
             sender.Cancel();
     };
-    // Built before the link opens, so that every report can tell the size of the message;
-    // once for all the signs that share a start line and a width.
-    Stream& stream = streams_.at({job.start, job.width});
-    std::call_once(stream.built, [&] {
-        TSendBuffer buffer;
-        TBlock sendBlock;
-        buildSignStream(buffer, sendBlock, lines_, job.start, job.width);
-        stream.bytes = buffer.bytes();
-    });
-    update(index, [&](TSignReport& r) { r.total = stream.bytes.size(); });
+    // Built before the link opens, so that every report can tell the size of the message.
+    const std::string& bytes = streamOf(index);
+    update(index, [&](TSignReport& r) { r.total = bytes.size(); });
     try {
         TSendOutcome outcome;
         try {
             sender.Open();
-            outcome = sender.Transmit(stream.bytes);
+            outcome = sender.Transmit(bytes);
             sender.Close();
         } catch (...) {
             try {
@@ -151,11 +150,61 @@ void TMultiSend::sendOne(std::size_t index) {
     }
 }
 
-namespace {
+const std::string& TMultiSend::streamOf(std::size_t index) {
+    // Once for all the signs that share a start line and a width; the signs share its bytes.
+    const TSignJob& job = jobs_[index];
+    if (job.stream)
+        return *job.stream;
+    Stream& stream = streams_.at({job.start, job.width});
+    std::call_once(stream.built, [&] {
+        TSendBuffer buffer;
+        TBlock sendBlock;
+        buildSignStream(buffer, sendBlock, lines_, job.start, job.width);
+        stream.bytes = std::make_shared<const std::string>(buffer.bytes());
+    });
+    return *stream.bytes;
+}
 
-// What one link reaches, so that two signs on one line, or behind one address, wait for each
-// other: the device (its real path, whatever link names it), or the host and TCP port.
-std::string placeOf(const TSignLink& link) {
+void TMultiSend::ShareStream(int start, int width, std::shared_ptr<const std::string> bytes) {
+    Stream& stream = streams_[{start, width}];
+    std::call_once(stream.built, [&] { stream.bytes = std::move(bytes); });
+}
+
+void TMultiSend::sendThroughGateways(const std::vector<std::size_t>& indices) {
+    // Any failure ends the signs that have not ended, as not sent.
+    auto failAll = [&](const std::string& reason) {
+        for (std::size_t index : indices)
+            update(index, [&](TSignReport& r) {
+                if (!r.ended()) {
+                    r.state = TSignReport::State::OpenFailed;
+                    r.reason = reason;
+                }
+            });
+    };
+    try {
+        std::vector<TGatewaySend::Job> jobs;
+        for (std::size_t index : indices) {
+            const TSignJob& job = jobs_[index];
+            const std::size_t total = streamOf(index).size();
+            update(index, [&](TSignReport& r) { r.total = total; });
+            jobs.push_back({index, job.gateway, job.name, job.start, job.width, total});
+        }
+        if (!Gateway) {
+            failAll("No [Gateway] section names the broker of the gateway signs.");
+            return;
+        }
+        TGatewaySend send(*Gateway, MessageFile ? *MessageFile : joinMessageLines(lines_),
+                          std::move(jobs),
+                          [this](std::size_t index, const std::function<void(TSignReport&)>& f) {
+                              update(index, f);
+                          });
+        send.Run(cancel_);
+    } catch (const std::exception& error) {
+        failAll(oneLine(error.what()));
+    }
+}
+
+std::string linkPlace(const TSignLink& link) {
     if (link.network())
         return "tcp:" + link.host + ":" + std::to_string(link.tcpPort);
     if (link.device.empty())
@@ -165,17 +214,20 @@ std::string placeOf(const TSignLink& link) {
     return "dev:" + (real.empty() ? link.device : real.string());
 }
 
-} // namespace
-
 void TMultiSend::Run() {
     // The signs by the line or the address they are on, each place's signs in turn: every
     // serial line on a thread of its own; the network places on at most MaxConnections threads.
     std::map<std::string, std::vector<std::size_t>> places;
     std::vector<std::vector<std::size_t>*> serial;
     std::vector<std::vector<std::size_t>*> network;
+    std::vector<std::size_t> gatewayJobs;
     for (std::size_t i = 0; i < jobs_.size(); ++i) {
         streams_[{jobs_[i].start, jobs_[i].width}];
-        std::vector<std::size_t>& place = places[placeOf(jobs_[i].link)];
+        if (!jobs_[i].gateway.empty()) {
+            gatewayJobs.push_back(i);
+            continue;
+        }
+        std::vector<std::size_t>& place = places[linkPlace(jobs_[i].link)];
         if (place.empty())
             (jobs_[i].link.network() ? network : serial).push_back(&place);
         place.push_back(i);
@@ -194,8 +246,14 @@ void TMultiSend::Run() {
     std::atomic<std::size_t> nextNetwork = 0;
     const std::size_t networkThreads =
         std::min(network.size(), std::max<std::size_t>(MaxConnections, 1));
-    running = serial.size() + networkThreads;
+    running = serial.size() + networkThreads + (gatewayJobs.empty() ? 0 : 1);
     try {
+        if (!gatewayJobs.empty()) {
+            threads.emplace_back([this, &gatewayJobs, &finished] {
+                sendThroughGateways(gatewayJobs);
+                finished();
+            });
+        }
         for (const std::vector<std::size_t>* place : serial) {
             threads.emplace_back([this, place, &finished] {
                 for (std::size_t index : *place)

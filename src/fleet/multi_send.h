@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fleet/gateway_settings.h"
 #include "sign/send_address.h"
 #include "sign/sign_sender.h"
 
@@ -10,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,8 +19,9 @@
 // One message sent to several signs at once, each through a sender of its own (sign_sender.h):
 // the network signs side by side, at most MaxConnections connections at a time; the serial
 // lines side by side. Signs on one serial line, or behind one network address and port, take
-// their turns, since such a line or address takes one sender at a time. Every sign gets the
-// whole message or an honest account of how far it came.
+// their turns, since such a line or address takes one sender at a time. Signs that hang on a
+// gateway are sent to through the broker, all of them side by side (gateway_send.h). Every sign
+// gets the whole message or an honest account of how far it came.
 
 // One sign of a run: its name, its link, and where the message goes on it.
 struct TSignJob {
@@ -26,7 +29,20 @@ struct TSignJob {
     TSignLink link;
     int start = kDefaultStartLine;
     int width = kDefaultLineWidth;
+    // The gateway that the sign hangs on (its `link` is then not used); empty for a sign that
+    // this computer reaches itself.
+    std::string gateway = {};
+    // The stream to send, when the caller built it (each sign a message of its own); otherwise
+    // the run's message is built for `start` and `width`.
+    std::optional<std::string> stream = {};
 };
+
+// What a link reaches, so that signs on one line or behind one address and port take their
+// turns: the device (its real path, whatever names it), the port number, or the host and port.
+std::string linkPlace(const TSignLink& link);
+
+// The link of a job as the messages name it: describeSignLink, or "Gateway NAME".
+std::string describeJobLink(const TSignJob& job);
 
 // Where one sign's send stands, and how it ended.
 struct TSignReport {
@@ -78,6 +94,11 @@ public:
     TMultiSend(const TMultiSend&) = delete;
     TMultiSend& operator=(const TMultiSend&) = delete;
 
+    // The broker of the gateway signs; a gateway sign fails without it.
+    std::optional<TGatewaySettings> Gateway;
+    // The message file's bytes, which a gateway gets exactly; without them, the lines joined as
+    // a message file holds them.
+    std::optional<std::string> MessageFile;
     // Network sends running at once at most (1 or more).
     std::size_t MaxConnections = kDefaultMaxConnections;
     // Handed to every sender (sign_sender.h).
@@ -87,6 +108,10 @@ public:
     // the end: for a progress display.
     std::function<void()> OnTick;
     std::chrono::milliseconds TickInterval{100};
+
+    // The stream for `start` and `width`, built by the caller, who shares it with other runs
+    // (a gateway sends one message to many signs, each in a run of its own). Before Run.
+    void ShareStream(int start, int width, std::shared_ptr<const std::string> bytes);
 
     // Sends to every sign and returns when every send has ended. Once only.
     void Run();
@@ -102,6 +127,9 @@ public:
 
 private:
     void sendOne(std::size_t index);
+    // The message's stream for the start line and width of job `index`, built once.
+    const std::string& streamOf(std::size_t index);
+    void sendThroughGateways(const std::vector<std::size_t>& indices);
     void update(std::size_t index, const std::function<void(TSignReport&)>& change);
 
     std::vector<TSignJob> jobs_;
@@ -110,7 +138,7 @@ private:
     // is filled before the sends begin and only its entries change while they run.
     struct Stream {
         std::once_flag built;
-        std::string bytes;
+        std::shared_ptr<const std::string> bytes;
     };
     std::map<std::pair<int, int>, Stream> streams_;
     std::atomic<bool> cancel_ = false;

@@ -2,6 +2,7 @@
 
 #include "base/ascii_case.h"
 #include "base/whole_number.h"
+#include "fleet/gateway_protocol.h"
 #include "fleet/multi_send.h"
 #include "settings/profile.h"
 #include "sign/comm_settings.h"
@@ -70,13 +71,13 @@ std::vector<NamedSection> signSections(const TProfile& profile, std::vector<std:
     return signs;
 }
 
-// The sign sections of a file that can be used as it stands; throws ESignChoiceError with the
+// The sign sections of a file that can be used as it stands; throws std::runtime_error with the
 // first fault.
 std::vector<NamedSection> signSections(const TProfile& profile) {
     std::vector<std::string> faults;
     std::vector<NamedSection> signs = signSections(profile, faults);
     if (!faults.empty())
-        throw ESignChoiceError(faults.front());
+        throw std::runtime_error(faults.front());
     return signs;
 }
 
@@ -89,10 +90,31 @@ std::optional<int> boundedKey(const TProfile& profile, const std::string& sectio
         return std::nullopt;
     const std::optional<long long> number = profileNumber(text);
     if (!number || *number < low || *number > high)
-        throw ESignChoiceError(path + ": [" + section + "] " + key + "=" + text + ": " + meaning +
-                               " is a whole number from " + std::to_string(low) + " to " +
-                               std::to_string(high) + ".");
+        throw std::runtime_error(path + ": [" + section + "] " + key + "=" + text + ": " + meaning +
+                                 " is a whole number from " + std::to_string(low) + " to " +
+                                 std::to_string(high) + ".");
     return static_cast<int>(*number);
+}
+
+// The sign of `section` that hangs on `gateway`: no link of its own.
+TChosenSign readGatewaySign(const std::string& path, const std::string& name,
+                            const std::string& section, const std::string& gateway,
+                            const TLinkOverride& change) {
+    if (change.namesAPlace() || change.baud)
+        throw std::runtime_error("The sign " + name + " hangs on the gateway " + gateway +
+                                 ": its link is set there, not by a port, a baud rate, a device "
+                                 "or a host.");
+    for (const auto& [what, text] : {std::pair{"gateway", gateway}, std::pair{"sign", name}}) {
+        if (const std::string problem = topicNameProblem(text); !problem.empty())
+            throw std::runtime_error(path + ": [" + section + "]: the " + what + " name \"" + text +
+                                     "\" cannot be a topic level: " + problem + ".");
+    }
+    TChosenSign sign;
+    sign.name = name;
+    sign.gateway = gateway;
+    sign.start = boundedKey(path, section, "Line", kMinStartLine, kMaxStartLine, "the start line");
+    sign.width = boundedKey(path, section, "Width", kMinLineWidth, kMaxLineWidth, "the width");
+    return sign;
 }
 
 // The sign of `section` with the run's overrides applied to its values.
@@ -100,23 +122,29 @@ TChosenSign readSign(const TProfile& profile, const std::string& name, const std
                      const TLinkOverride& change, std::vector<std::string>& notes) {
     const std::string& path = profile.path();
     if (change.host && change.device)
-        throw ESignChoiceError("A sign is reached either over the network or over a serial "
-                               "device, not both.");
+        throw std::runtime_error("A sign is reached either over the network or over a serial "
+                                 "device, not both.");
     if (change.host && change.port && *change.port < kFirstNetworkPort)
-        throw ESignChoiceError("Port " + std::to_string(*change.port) +
-                               " is a serial port; a host is reached over the network.");
+        throw std::runtime_error("Port " + std::to_string(*change.port) +
+                                 " is a serial port; a host is reached over the network.");
     if (change.device && change.port && *change.port >= kFirstNetworkPort)
-        throw ESignChoiceError("Port " + std::to_string(*change.port) +
-                               " is the network; a serial device needs a port from 1 to 4.");
+        throw std::runtime_error("Port " + std::to_string(*change.port) +
+                                 " is the network; a serial device needs a port from 1 to 4.");
 
+    if (section != kCommSection) {
+        const std::string gateway = readProfileString(path, section, "Gateway", "");
+        if (!gateway.empty())
+            return readGatewaySign(path, name, section, gateway, change);
+    }
     TBComm comm(path, section);
     for (std::string& note : comm.Load(profile))
         notes.push_back(std::move(note));
     const bool editors = section == kCommSection;
     std::string device = editors ? "" : profile.string(section, "Device", "");
     if (!device.empty() && comm.usesNetwork() && !change.port && !change.host && !change.device)
-        throw ESignChoiceError(path + ": [" + section + "] names the serial device " + device +
-                               " but Port=" + std::to_string(comm.Port) + " chooses the network.");
+        throw std::runtime_error(path + ": [" + section + "] names the serial device " + device +
+                                 " but Port=" + std::to_string(comm.Port) +
+                                 " chooses the network.");
     if (change.port) {
         // Another port: the section's device belonged to its own.
         comm.Port = *change.port;
@@ -164,10 +192,10 @@ std::pair<std::string, int> splitHostPort(std::string_view text) {
     const std::string_view digits = text.substr(colon + 1);
     const std::optional<long long> port = parseWholeNumber(digits, TNumberForm::Digits);
     if (!port || *port < 1 || *port > 65535)
-        throw ESignChoiceError("\"" + std::string(text) +
-                               "\": the port after the colon is a whole number from 1 to 65535.");
+        throw std::runtime_error("\"" + std::string(text) +
+                                 "\": the port after the colon is a whole number from 1 to 65535.");
     if (colon == 0)
-        throw ESignChoiceError("\"" + std::string(text) + "\": no address before the port.");
+        throw std::runtime_error("\"" + std::string(text) + "\": no address before the port.");
     return {std::string(text.substr(0, colon)), static_cast<int>(*port)};
 }
 
@@ -199,8 +227,8 @@ std::vector<TChosenSign> chooseSigns(const std::string& settingsPath, const TSig
     if (request.all) {
         chosen = sections;
         if (chosen.empty())
-            throw ESignChoiceError(settingsPath +
-                                   " names no sign: add a section [Sign NAME] for each.");
+            throw std::runtime_error(settingsPath +
+                                     " names no sign: add a section [Sign NAME] for each.");
     } else if (request.names.empty()) {
         chosen.push_back({kCommSection, kCommSection});
     }
@@ -212,7 +240,7 @@ std::vector<TChosenSign> chooseSigns(const std::string& settingsPath, const TSig
             std::string known;
             for (const NamedSection& s : sections)
                 known += (known.empty() ? "" : ", ") + s.name;
-            throw ESignChoiceError(
+            throw std::runtime_error(
                 "No sign \"" + name + "\" in " + settingsPath +
                 (known.empty() ? ": it names no sign." : ": its signs are " + known + "."));
         }
@@ -222,8 +250,8 @@ std::vector<TChosenSign> chooseSigns(const std::string& settingsPath, const TSig
             chosen.push_back(*found);
     }
     if (chosen.size() > 1 && request.change.namesAPlace())
-        throw ESignChoiceError("A port, a device or a host names the place of one sign; " +
-                               std::to_string(chosen.size()) + " signs are chosen.");
+        throw std::runtime_error("A port, a device or a host names the place of one sign; " +
+                                 std::to_string(chosen.size()) + " signs are chosen.");
 
     std::vector<TChosenSign> signs;
     for (const NamedSection& s : chosen)
@@ -236,9 +264,15 @@ TSignJob signJob(const TChosenSign& sign, std::optional<int> start, std::optiona
     TSignJob job;
     job.name = sign.name;
     job.link = sign.link;
+    job.gateway = sign.gateway;
     job.start = start.value_or(sign.start.value_or(remembered.start.value_or(kDefaultStartLine)));
     job.width = width.value_or(sign.width.value_or(remembered.width.value_or(kDefaultLineWidth)));
     return job;
+}
+
+bool needsGateway(const std::vector<TChosenSign>& signs) {
+    return std::any_of(signs.begin(), signs.end(),
+                       [](const TChosenSign& sign) { return !sign.gateway.empty(); });
 }
 
 bool needsRememberedAddress(const std::vector<TChosenSign>& signs, std::optional<int> start,

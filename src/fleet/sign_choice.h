@@ -14,19 +14,17 @@
 // same defaults and rules) and three of their own: Device (a serial device, used instead of a
 // port number), Line and Width (where the message goes on that sign). In a sign's IP the
 // address may carry its TCP port, ADDR:PORT (23 without); the editor never reads these
-// sections.
-
-// The signs or values asked for cannot be used: the message says which and why.
-class ESignChoiceError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+// sections. A sign whose section says Gateway=NAME hangs on another computer: it is reached
+// through the broker of the [Gateway] section (gateway_settings.h), by the name of its section,
+// and its link keys are those of the gateway's own settings file.
 
 // What the sender knows of one sign.
 struct TChosenSign {
     // The sign's name; kCommSection for the editor's link.
     std::string name;
     TSignLink link;
+    // The gateway that it hangs on; empty for a sign that this computer reaches itself.
+    std::string gateway;
     // The start line and width that the sign's section gives, if any.
     std::optional<int> start;
     std::optional<int> width;
@@ -59,20 +57,21 @@ struct TSignRequest {
 std::vector<std::string> signSectionFaults(const std::string& settingsPath);
 
 // The names of the file's signs, in file order; none when the file is missing. Throws
-// EFOpenError when the file exists but cannot be read, ESignChoiceError with the first of
+// EFOpenError when the file exists but cannot be read, std::runtime_error with the first of
 // signSectionFaults.
 std::vector<std::string> namedSigns(const std::string& settingsPath);
 
 // The signs of `request` with their links, the overrides applied. Values of the file that are
 // out of range and replaced as the editor replaces them are told in `notes`. Throws
-// ESignChoiceError for a file whose sign sections cannot be used (signSectionFaults), a sign
+// std::runtime_error for a file whose sign sections cannot be used (signSectionFaults), a sign
 // that the file does not name, a sign's Line or Width that is not a
 // number in the dialog's bounds, a Device on a sign whose Port is the network, a host's port that
-// is no TCP port, and contradicting overrides; EFOpenError for a file that cannot be read.
+// is no TCP port, a gateway sign whose names cannot be topics or that an override would move,
+// and contradicting overrides; EFOpenError for a file that cannot be read.
 std::vector<TChosenSign> chooseSigns(const std::string& settingsPath, const TSignRequest& request,
                                      std::vector<std::string>& notes);
 
-// "ADDR" or "ADDR:PORT" as a host and a TCP port (23 without). Throws ESignChoiceError when the
+// "ADDR" or "ADDR:PORT" as a host and a TCP port (23 without). Throws std::runtime_error when the
 // port is not a whole number from 1 to 65535 or the address is empty.
 std::pair<std::string, int> splitHostPort(std::string_view text);
 
@@ -84,6 +83,9 @@ struct TSignJob;
 // else 1 and 20.
 TSignJob signJob(const TChosenSign& sign, std::optional<int> start, std::optional<int> width,
                  const TRememberedAddress& remembered);
+
+// Whether some sign hangs on a gateway (so that the [Gateway] section must be read).
+bool needsGateway(const std::vector<TChosenSign>& signs);
 
 // Whether some sign takes a value from the remembered ones (so that they must be read).
 bool needsRememberedAddress(const std::vector<TChosenSign>& signs, std::optional<int> start,

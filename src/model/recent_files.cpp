@@ -59,18 +59,9 @@ bool recentFileExists(const std::string& path) {
 }
 
 void TRecentFiles::Load() {
-    std::string data;
-    std::string reason;
-    switch (readRegularFile(storePath_, data, reason)) {
-    case TReadResult::Ok:
-        files_ = parseRecentFiles(data);
-        break;
-    case TReadResult::Missing:
-        // Never written (or written nowhere yet): what this run noted stays.
-        break;
-    case TReadResult::Failed:
-        throw EFOpenError(failureText("Cannot open file " + storePath_, reason));
-    }
+    // Never written (or written nowhere yet): what this run noted stays.
+    if (const std::optional<std::string> data = readFileIfPresent(storePath_))
+        files_ = parseRecentFiles(*data);
 }
 
 void TRecentFiles::Add(const std::string& path) {

@@ -165,6 +165,28 @@ std::string readProfileString(const std::string& path, const std::string& sectio
     return TProfile::read(path).string(section, key, def);
 }
 
+const TProfileKey* TProfileSection::find(std::string_view key) const {
+    for (const TProfileKey& k : keys) {
+        if (sameIgnoringAsciiCase(k.name, key))
+            return &k;
+    }
+    return nullptr;
+}
+
+std::vector<TProfileSection> parseProfileText(const std::string& data) {
+    std::vector<TProfileSection> sections;
+    int number = 0;
+    for (const Line& line : splitLines(data)) {
+        ++number;
+        Parsed p = parse(line.text);
+        if (p.kind == Kind::Section)
+            sections.push_back({std::move(p.name), number, {}});
+        else if (p.kind == Kind::Key && !sections.empty())
+            sections.back().keys.push_back({std::move(p.name), std::move(p.value), number});
+    }
+    return sections;
+}
+
 std::vector<TProfileHeader> readProfileHeaders(const std::string& path) {
     return TProfile::read(path, true).headers();
 }

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -59,6 +60,27 @@ std::string readProfileString(const std::string& path, const std::string& sectio
 // EFOpenError ("Cannot open file <path>", the reason on a second line) when the file exists but
 // cannot be read, so that a caller that must not run on defaults can tell.
 std::vector<std::string> readProfileSections(const std::string& path);
+
+// One "Key=Value" line of a section, and the line it stands on (from 1).
+struct TProfileKey {
+    std::string name;
+    std::string value;
+    int line = 0;
+};
+// A section with its keys in file order, and the line of its header (from 1).
+struct TProfileSection {
+    std::string name;
+    int line = 0;
+    std::vector<TProfileKey> keys;
+
+    // The value of the first key `name` (any case); none when the section has no such key.
+    const TProfileKey* find(std::string_view name) const;
+};
+
+// Every section of a file's text in file order, as the reads above see each line: for files of
+// the program's own that are read whole and whose reader names the lines of what it refuses.
+// Keys before the first section are passed over, as the reads pass over them.
+std::vector<TProfileSection> parseProfileText(const std::string& data);
 
 // A section header line of the file as it stands.
 struct TProfileHeader {

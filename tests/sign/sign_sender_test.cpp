@@ -6,6 +6,7 @@
 #include "sign/send_errors.h"
 #include "sign/sign_sender.h"
 #include "sign/sign_stream.h"
+#include "support/core/case_name.h"
 #include "support/core/loopback_peer.h"
 #include "support/core/process_counts.h"
 #include "support/core/test_env.h"
@@ -31,22 +32,17 @@ enum class Ending { Delivered, Cancelled, Stalled, BrokeOff, PeerClosed };
 struct SendCase {
     const char* name;
     bool network;
-    Peer peer;                    // the network sign
-    std::size_t resetAfter;       // for Peer::ResetAfter
-    PtyReader::Behaviour reader;  // the serial sign
-    int blocks;                   // of 240 characters each
-    std::size_t cancelAt;         // Cancel() once this many bytes are counted (0: never)
-    bool transmitAfterPeerClosed; // Open, wait until the peer has closed, then Transmit
+    Peer peer;                            // the network sign
+    std::size_t resetAfter = 0;           // for Peer::ResetAfter
+    PtyReader::Behaviour reader = {};     // the serial sign
+    int blocks;                           // of 240 characters each
+    std::size_t cancelAt = 0;             // Cancel() once this many bytes are counted (0: never)
+    bool transmitAfterPeerClosed = false; // Open, wait until the peer has closed, then Transmit
     Ending ending;
-    const char* firstLine;         // the message's first line (or the start of it)
-    const char* secondLineEnd;     // how the line after the link ends
-    double minSeconds, maxSeconds; // how long the send takes
+    const char* firstLine = "";            // the message's first line (or the start of it)
+    const char* secondLineEnd = "";        // how the line after the link ends
+    double minSeconds = 0, maxSeconds = 5; // how long the send takes
 };
-
-// Test names and failures show the case by its name, not its bytes.
-void PrintTo(const SendCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 std::vector<std::string> message(int blocks) {
     std::vector<std::string> lines;
@@ -59,140 +55,84 @@ std::vector<std::string> message(int blocks) {
 constexpr std::size_t kAll = std::numeric_limits<std::size_t>::max();
 
 const SendCase kCases[] = {
-    {"NetworkDeliversEveryByte",
-     true,
-     Peer::ReadAll,
-     0,
-     {},
-     1000,
-     0,
-     false,
-     Ending::Delivered,
-     "",
-     "",
-     0,
-     5},
-    {"SerialDeliversEveryByte",
-     false,
-     Peer::ReadAll,
-     0,
-     {},
-     1000,
-     0,
-     false,
-     Ending::Delivered,
-     "",
-     "",
-     0,
-     5},
-    {"NetworkCancelledMidSend",
-     true,
-     Peer::ReadAll,
-     0,
-     {},
-     1000,
-     1,
-     false,
-     Ending::Cancelled,
-     "Sending cancelled: ",
-     "",
-     0,
-     5},
-    {"SerialCancelledMidSend",
-     false,
-     Peer::ReadAll,
-     0,
-     {},
-     1000,
-     1,
-     false,
-     Ending::Cancelled,
-     "Sending cancelled: ",
-     "",
-     0,
-     5},
+    {.name = "NetworkDeliversEveryByte",
+     .network = true,
+     .peer = Peer::ReadAll,
+     .blocks = 1000,
+     .ending = Ending::Delivered},
+    {.name = "SerialDeliversEveryByte",
+     .network = false,
+     .peer = Peer::ReadAll,
+     .blocks = 1000,
+     .ending = Ending::Delivered},
+    {.name = "NetworkCancelledMidSend",
+     .network = true,
+     .peer = Peer::ReadAll,
+     .blocks = 1000,
+     .cancelAt = 1,
+     .ending = Ending::Cancelled,
+     .firstLine = "Sending cancelled: "},
+    {.name = "SerialCancelledMidSend",
+     .network = false,
+     .peer = Peer::ReadAll,
+     .blocks = 1000,
+     .cancelAt = 1,
+     .ending = Ending::Cancelled,
+     .firstLine = "Sending cancelled: "},
     // The peer's side acknowledges what fits its buffer; the rest is thrown away a second
     // after the cancel.
-    {"NetworkCancelledPeerNeverReads",
-     true,
-     Peer::NeverRead,
-     0,
-     {},
-     4000,
-     32768,
-     false,
-     Ending::Cancelled,
-     "Sending cancelled: ",
-     "",
-     0.9,
-     5},
+    {.name = "NetworkCancelledPeerNeverReads",
+     .network = true,
+     .peer = Peer::NeverRead,
+     .blocks = 4000,
+     .cancelAt = 32768,
+     .ending = Ending::Cancelled,
+     .firstLine = "Sending cancelled: ",
+     .minSeconds = 0.9},
     // Far more than the peer's receive window: most of it is never acknowledged.
-    {"NetworkPeerNeverReads",
-     true,
-     Peer::NeverRead,
-     0,
-     {},
-     4000,
-     0,
-     false,
-     Ending::Stalled,
-     "The sign stopped taking data after ",
-     ": no byte was taken for 10 seconds.",
-     9.9,
-     12.5},
-    {"SerialReaderStopsReading",
-     false,
-     Peer::ReadAll,
-     0,
-     {kAll, 1000, 0},
-     1000,
-     0,
-     false,
-     Ending::Stalled,
-     "The sign stopped taking data after ",
-     ": no byte was taken for 10 seconds.",
-     9.9,
-     12.5},
-    {"NetworkPeerResetsMidSend",
-     true,
-     Peer::ResetAfter,
-     2000,
-     {},
-     2500,
-     0,
-     false,
-     Ending::BrokeOff,
-     "Sending failed after ",
-     ": Socket Error # 10054 Connection reset by peer.",
-     0,
-     5},
-    {"NetworkPeerClosedAtOnce",
-     true,
-     Peer::AcceptAndClose,
-     0,
-     {},
-     100,
-     0,
-     true,
-     Ending::PeerClosed,
-     "The sign closed the connection before taking the message.",
-     " Cannot send or receive after socket is closed.",
-     0,
-     5},
-    {"SerialReaderGoesAway",
-     false,
-     Peer::ReadAll,
-     0,
-     {1000, kAll, 0},
-     1000,
-     0,
-     false,
-     Ending::BrokeOff,
-     "Sending failed after ",
-     ": Device write error (Input/output error)",
-     0,
-     5},
-};
+    {.name = "NetworkPeerNeverReads",
+     .network = true,
+     .peer = Peer::NeverRead,
+     .blocks = 4000,
+     .ending = Ending::Stalled,
+     .firstLine = "The sign stopped taking data after ",
+     .secondLineEnd = ": no byte was taken for 10 seconds.",
+     .minSeconds = 9.9,
+     .maxSeconds = 12.5},
+    {.name = "SerialReaderStopsReading",
+     .network = false,
+     .peer = Peer::ReadAll,
+     .reader = {kAll, 1000, 0},
+     .blocks = 1000,
+     .ending = Ending::Stalled,
+     .firstLine = "The sign stopped taking data after ",
+     .secondLineEnd = ": no byte was taken for 10 seconds.",
+     .minSeconds = 9.9,
+     .maxSeconds = 12.5},
+    {.name = "NetworkPeerResetsMidSend",
+     .network = true,
+     .peer = Peer::ResetAfter,
+     .resetAfter = 2000,
+     .blocks = 2500,
+     .ending = Ending::BrokeOff,
+     .firstLine = "Sending failed after ",
+     .secondLineEnd = ": Socket Error # 10054 Connection reset by peer."},
+    {.name = "NetworkPeerClosedAtOnce",
+     .network = true,
+     .peer = Peer::AcceptAndClose,
+     .blocks = 100,
+     .transmitAfterPeerClosed = true,
+     .ending = Ending::PeerClosed,
+     .firstLine = "The sign closed the connection before taking the message.",
+     .secondLineEnd = " Cannot send or receive after socket is closed."},
+    {.name = "SerialReaderGoesAway",
+     .network = false,
+     .peer = Peer::ReadAll,
+     .reader = {1000, kAll, 0},
+     .blocks = 1000,
+     .ending = Ending::BrokeOff,
+     .firstLine = "Sending failed after ",
+     .secondLineEnd = ": Device write error (Input/output error)"}};
 
 class SignSenderTest : public testing::TestWithParam<SendCase> {};
 
@@ -342,10 +282,7 @@ TEST_P(SignSenderTest, EndsAsTheSignBehaves) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sign, SignSenderTest, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<SendCase>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Sign, SignSenderTest, testing::ValuesIn(kCases), CaseName());
 
 TEST(SignLinkTest, TheSettingsChooseTheLinkAndMessagesNameIt) {
     TempDir dir;

@@ -1,13 +1,18 @@
 // lumavane-send: sends a message file to one sign or to several, from a script or a timer,
 // exactly as the editor's Send Message (F9) sends it.
 
-#include "send_progress.h"
+#include "schedule_options.h"
+#include "schedule_run.h"
 
+#include "base/error_text.h"
 #include "base/whole_number.h"
 #include "common/stream_listing.h"
 #include "files/file_errors.h"
 #include "files/file_names.h"
+#include "files/whole_file.h"
+#include "fleet/gateway_settings.h"
 #include "fleet/multi_send.h"
+#include "fleet/schedule_pass.h"
 #include "fleet/sign_choice.h"
 #include "model/message_file.h"
 #include "settings/settings_path.h"
@@ -20,9 +25,7 @@
 #include <QCoreApplication>
 #include <QFile>
 
-#include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -40,12 +43,13 @@ const char* kDescription =
     "Sends a message file (.lsm) to the sign as the editor's Send Message (F9) does: the same\n"
     "records, serial runs and waits, and network write. The link is the settings file's\n"
     "[Comm] section unless signs are named; --port, --baud, --device and --host change it for\n"
-    "this run only. One line per sign tells its name, link, bytes sent and result.\n"
+    "this run only. Signs whose section names a Gateway= are reached through the broker of the\n"
+    "[Gateway] section. One line per sign tells its name, link, bytes sent and result.\n"
     "\n"
     "Exit status: 0 every sign took every byte; 1 signs ended differently (some failed, the\n"
     "others were still sent to); 2 usage error; 3 the message file cannot be read; 4 a link\n"
-    "could not be opened; 5 a send broke off or timed out; 130 or 143 stopped by SIGINT or\n"
-    "SIGTERM.";
+    "could not be opened (a gateway offline or silent, a broker that refuses); 5 a send broke\n"
+    "off or timed out; 130 or 143 stopped by SIGINT or SIGTERM.";
 
 // A command line that cannot be used: told with the usage hint, exit status 2.
 class EUsage : public std::runtime_error {
@@ -62,6 +66,7 @@ struct Options {
     bool dryRun = false;
     bool hex = false;
     bool quiet = false;
+    TModeOptions modes;
 };
 
 // `message` on one line: its first line break (between what failed and why) becomes ": ",
@@ -168,6 +173,8 @@ Options parseOptions(const QStringList& arguments) {
                                    "No progress and no line for a sign that was sent.");
     parser.addOptions(
         {line, width, port, baud, device, host, sign, allSigns, connections, dryRun, hex, quiet});
+    const TModeCommandLine modeLine;
+    modeLine.add(parser);
     parser.addPositionalArgument("FILE.lsm", "The message file to send.");
 
     if (!parser.parse(arguments))
@@ -185,11 +192,20 @@ Options parseOptions(const QStringList& arguments) {
     }
 
     Options o;
+    try {
+        o.modes = modeLine.read(parser);
+    } catch (const std::invalid_argument& error) {
+        throw EUsage(error.what());
+    }
     const QStringList files = parser.positionalArguments();
-    if (files.size() != 1)
+    if (o.modes.mode != TModeOptions::Mode::Send) {
+        if (!files.isEmpty())
+            throw EUsage("No message file goes with --schedule, --status, --hold or --release.");
+    } else if (files.size() != 1)
         throw EUsage(files.isEmpty() ? "Give the message file to send."
                                      : "Give one message file; more were given.");
-    o.file = argumentBytes(files.constFirst());
+    if (!files.isEmpty())
+        o.file = argumentBytes(files.constFirst());
     if (parser.isSet(line))
         o.line = wholeNumber(parser, line, kMinStartLine, kMaxStartLine);
     if (parser.isSet(width))
@@ -223,20 +239,6 @@ Options parseOptions(const QStringList& arguments) {
     return o;
 }
 
-// The message's block lines; throws EFOpenError for a file that cannot be used whole.
-std::vector<std::string> readMessage(const std::string& path) {
-    std::optional<std::size_t> nul;
-    std::vector<std::string> lines = readMessageFile(path, &nul);
-    if (nul)
-        throw EFOpenError("Cannot open file " + path + "\nIt holds a NUL byte at offset " +
-                          std::to_string(*nul) +
-                          ": the editor would show it only up to there, so it is not sent.");
-    if (lines.empty())
-        throw EFOpenError("Cannot open file " + path +
-                          "\nIt holds no block line: there is nothing to send.");
-    return lines;
-}
-
 int dryRun(const Options& options, const std::vector<TSignJob>& jobs,
            const std::vector<std::string>& lines) {
     for (const TSignJob& job : jobs) {
@@ -248,7 +250,7 @@ int dryRun(const Options& options, const std::vector<TSignJob>& jobs,
                 break;
             continue;
         }
-        std::string text = "# " + job.name + "\t" + describeSignLink(job.link) + "\tline " +
+        std::string text = "# " + job.name + "\t" + describeJobLink(job) + "\tline " +
                            std::to_string(job.start) + ", width " + std::to_string(job.width) +
                            "\t" + std::to_string(lines.size()) + " records, " +
                            std::to_string(buffer.size()) + " bytes\n";
@@ -260,41 +262,22 @@ int dryRun(const Options& options, const std::vector<TSignJob>& jobs,
     return flushOut("the stream") ? kExitSent : kExitSomeFailed;
 }
 
-std::atomic<TMultiSend*> runningSend = nullptr;
-volatile std::sig_atomic_t stopSignal = 0;
-
-extern "C" void stopOnSignal(int signal) {
-    stopSignal = signal;
-    if (TMultiSend* run = runningSend.load())
-        run->Cancel();
-}
-
-int send(const Options& options, const std::vector<TSignJob>& jobs,
-         std::vector<std::string> lines) {
+int send(const Options& options, const std::vector<TSignJob>& jobs, std::vector<std::string> lines,
+         std::optional<std::string> message, const std::optional<TGatewaySettings>& gateway) {
+    // Sends to the signs of the settings file go in their ledgers.
+    const std::vector<TLedgerMessage> ledgered =
+        options.signs.change.namesAPlace()
+            ? std::vector<TLedgerMessage>{}
+            : oneOffMessages(jobs, lines, options.file, options.modes.fields, "one-off");
     TMultiSend run(jobs, std::move(lines));
     run.MaxConnections = options.connections;
-    std::optional<TSendProgress> progress;
-    if (!options.quiet && ::isatty(STDERR_FILENO))
-        progress.emplace(stderr);
-    run.OnTick = [&] {
-        if (progress)
-            progress->show(run.Reports());
-    };
-
+    run.Gateway = gateway;
+    run.MessageFile = std::move(message);
     // A first signal stops the run in order; a second one ends the program at once.
-    runningSend = &run;
-    struct sigaction action = {};
-    action.sa_handler = stopOnSignal;
-    action.sa_flags = SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    run.Run();
-    runningSend = nullptr;
-    if (progress)
-        progress->clear();
-
-    const std::vector<TSignReport> reports = run.Reports();
+    installStopHandlers();
+    const std::vector<TSignReport> reports = runSends(run, options.quiet);
+    for (const std::string& problem : recordOneOffSends(jobs, ledgered, reports))
+        tell("warning: " + problem);
     bool told = true;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         const std::string line = reportLine(jobs[i], reports[i]) + "\n";
@@ -305,19 +288,44 @@ int send(const Options& options, const std::vector<TSignJob>& jobs,
     }
     if (!flushOut("the result lines"))
         told = false;
-    if (stopSignal != 0)
-        return 128 + stopSignal;
+    if (stopSignalSeen() != 0)
+        return 128 + stopSignalSeen();
     // A script must not take lines that it never got for a success.
     return told ? runExitStatus(reports) : kExitSomeFailed;
 }
 
+// The message file's bytes as they are on disk; throws EFOpenError when it cannot be read.
+std::string readWholeMessage(const std::string& path) {
+    std::string bytes;
+    std::string reason;
+    if (readRegularFile(path, bytes, reason) != TReadResult::Ok)
+        throw EFOpenError(failureText("Cannot open file " + path, reason));
+    return bytes;
+}
+
 int run(const Options& options) {
+    if (options.modes.mode != TModeOptions::Mode::Send) {
+        const TModeRun mode{options.modes,       options.signs,  options.line, options.width,
+                            options.connections, options.dryRun, options.hex,  options.quiet};
+        try {
+            checkModeRun(mode);
+        } catch (const std::invalid_argument& error) {
+            throw EUsage(error.what());
+        }
+        return runMode(mode);
+    }
     const std::string settings = settingsFilePath();
     std::vector<std::string> notes;
     std::vector<TChosenSign> signs;
     TRememberedAddress remembered;
+    std::optional<TGatewaySettings> gateway;
     try {
         signs = chooseSigns(settings, options.signs, notes);
+        if (needsGateway(signs) && !options.dryRun) {
+            gateway = readGatewaySettings(settings);
+            // A password file that cannot be used is told before anything is sent.
+            brokerOptions(*gateway);
+        }
         if (needsRememberedAddress(signs, options.line, options.width)) {
             const std::string store = editorStoreFile(
                 QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
@@ -340,8 +348,14 @@ int run(const Options& options) {
         throw EUsage("--dry-run writes the stream of one sign; add --hex for several.");
 
     std::vector<std::string> lines;
+    // A gateway gets the message file's bytes as they are, unless the fields were filled in.
+    std::optional<std::string> message;
     try {
-        lines = readMessage(options.file);
+        lines = readMessageToSend(options.file);
+        if (options.modes.fields)
+            lines = messageToSend(options.file, true, options.modes.at.value_or(momentNow())).lines;
+        else if (needsGateway(signs))
+            message = readWholeMessage(options.file);
     } catch (const std::exception& error) {
         tell(error.what());
         return kExitBadFile;
@@ -356,7 +370,7 @@ int run(const Options& options) {
         jobs.push_back(signJob(sign, options.line, options.width, remembered));
     if (options.dryRun)
         return dryRun(options, jobs, lines);
-    return send(options, jobs, std::move(lines));
+    return send(options, jobs, std::move(lines), std::move(message), gateway);
 }
 
 } // namespace

@@ -19,6 +19,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -126,10 +127,10 @@ struct StatusCase {
     // The sign: "pty" (a reader that takes everything), "pty-held" (locked by another
     // program), "pty-drop" (a reader that goes after 1000 bytes), "pty-slow" (a reader that
     // takes 8000 bytes a second), "peer-" and a LoopbackPeer behaviour, or "".
-    std::string sign;
-    std::vector<std::string> args;
-    int blocks; // 0: no message file
-    int signal; // sent once the sign has taken some bytes
+    std::string sign = {};
+    std::vector<std::string> args = {};
+    int blocks;     // 0: no message file
+    int signal = 0; // sent once the sign has taken some bytes
     int status;
     const char* says; // the start of the result column, or of the message on standard error
     const char* out = nullptr; // where standard output goes, when not to a file
@@ -137,33 +138,75 @@ struct StatusCase {
 
 TEST(SendToolTest, TheExitStatusTellsHowTheSendEnded) {
     const StatusCase cases[] = {
-        {"SentOverAPty", "pty", {}, 40, 0, 0, "sent"},
-        {"SentOverTheNetwork", "peer-ReadAll", {}, 40, 0, 0, "sent"},
-        {"LineOutOfRange", "", {"--line", "100"}, 4, 0, 2, "lumavane-send: --line takes a whole"},
-        {"HexWithoutDryRun", "", {"--hex"}, 4, 0, 2, "lumavane-send: --hex goes with --dry-run."},
-        {"PortOutOfRange",
-         "",
-         {"--port", "0"},
-         4,
-         0,
-         2,
-         "lumavane-send: --port takes 1 to 4 a serial port, 5 to 65535 the network; not \"0\""},
-        {"ResultsCannotBeWritten",
-         "peer-ReadAll",
-         {},
-         4,
-         0,
-         1,
-         "lumavane-send: Cannot write the result lines to standard output: No space left",
-         "/dev/full"},
-        {"MissingFile", "", {}, 0, 0, 3, "lumavane-send: Cannot open file "},
-        {"HeldPty", "pty-held", {}, 4, 0, 4, "failed: ERROR Opening Com Port, check correct"},
-        {"RefusedPort", "peer-Refuse", {}, 4, 0, 4, "failed: ERROR Connecting to IP Address."},
-        {"NoAnswer", "peer-NeverAnswer", {}, 4, 0, 4, "failed: ERROR Connecting to IP Address."},
-        {"PtyReaderVanishes", "pty-drop", {}, 200, 0, 5, "failed: Sending failed after "},
-        {"PeerResetsMidSend", "peer-ResetAfter", {}, 200, 0, 5, "failed: Sending failed after "},
-        {"InterruptedOnAPty", "pty-slow", {}, 100, SIGINT, 130, "stopped"},
-        {"TerminatedOnTheNetwork", "peer-NeverRead", {}, 4000, SIGTERM, 143, "stopped"},
+        {.name = "SentOverAPty", .sign = "pty", .blocks = 40, .status = 0, .says = "sent"},
+        {.name = "SentOverTheNetwork",
+         .sign = "peer-ReadAll",
+         .blocks = 40,
+         .status = 0,
+         .says = "sent"},
+        {.name = "LineOutOfRange",
+         .args = {"--line", "100"},
+         .blocks = 4,
+         .status = 2,
+         .says = "lumavane-send: --line takes a whole"},
+        {.name = "HexWithoutDryRun",
+         .args = {"--hex"},
+         .blocks = 4,
+         .status = 2,
+         .says = "lumavane-send: --hex goes with --dry-run."},
+        {.name = "PortOutOfRange",
+         .args = {"--port", "0"},
+         .blocks = 4,
+         .status = 2,
+         .says =
+             "lumavane-send: --port takes 1 to 4 a serial port, 5 to 65535 the network; not \"0\""},
+        {.name = "ResultsCannotBeWritten",
+         .sign = "peer-ReadAll",
+         .blocks = 4,
+         .status = 1,
+         .says = "lumavane-send: Cannot write the result lines to standard output: No space left",
+         .out = "/dev/full"},
+        {.name = "MissingFile",
+         .blocks = 0,
+         .status = 3,
+         .says = "lumavane-send: Cannot open file "},
+        {.name = "HeldPty",
+         .sign = "pty-held",
+         .blocks = 4,
+         .status = 4,
+         .says = "failed: ERROR Opening Com Port, check correct"},
+        {.name = "RefusedPort",
+         .sign = "peer-Refuse",
+         .blocks = 4,
+         .status = 4,
+         .says = "failed: ERROR Connecting to IP Address."},
+        {.name = "NoAnswer",
+         .sign = "peer-NeverAnswer",
+         .blocks = 4,
+         .status = 4,
+         .says = "failed: ERROR Connecting to IP Address."},
+        {.name = "PtyReaderVanishes",
+         .sign = "pty-drop",
+         .blocks = 200,
+         .status = 5,
+         .says = "failed: Sending failed after "},
+        {.name = "PeerResetsMidSend",
+         .sign = "peer-ResetAfter",
+         .blocks = 200,
+         .status = 5,
+         .says = "failed: Sending failed after "},
+        {.name = "InterruptedOnAPty",
+         .sign = "pty-slow",
+         .blocks = 100,
+         .signal = SIGINT,
+         .status = 130,
+         .says = "stopped"},
+        {.name = "TerminatedOnTheNetwork",
+         .sign = "peer-NeverRead",
+         .blocks = 4000,
+         .signal = SIGTERM,
+         .status = 143,
+         .says = "stopped"},
     };
     TempDir dir;
     writeSettings("[Comm]\r\nPort=5\r\nIP=192.0.2.1\r\n");
@@ -274,6 +317,132 @@ TEST(SendToolTest, ADeadSignLeavesTheOthersCompleteAndSignsOnOneLineTakeTurns) {
     EXPECT_TRUE(pty.read(front.size() + side.size()) == front + side);
     ASSERT_TRUE(peer.waitForFinished(1));
     EXPECT_TRUE(peer.received() == back);
+}
+
+TEST(SendToolTest, ASchedulePassSendsEachSignItsShowOnlyWhenItChanged) {
+    TempDir dir;
+    ::setenv("TZ", "Europe/Berlin", 1); // for the child, whose wall clock is asked
+    std::remove(std::getenv("LUMAVANE_STORE"));
+    LoopbackPeer hall;
+    LoopbackPeer door;
+    writeSettings("[Sign hall]\r\nPort=5\r\nIP=127.0.0.1:" + std::to_string(hall.port()) +
+                  "\r\nWidth=16\r\n[Sign door]\r\nPort=5\r\nIP=127.0.0.1:" +
+                  std::to_string(door.port()) + "\r\nLine=3\r\n");
+    writeMessageFile(dir.file("day.lsm"),
+                     {"Centered,^G^OPEN {date:%d.%m.%Y}", "NotCentered,{file:queue.txt|4|none}"});
+    writeMessageFile(dir.file("lunch.lsm"), {"Centered,LUNCH {12-13}"});
+    writeMessageFile(dir.file("night.lsm"), {"Centered,CLOSED"});
+    writeFileBytes(dir.file("queue.txt"), "17\n");
+    const std::string schedule = dir.file("schedule.ini");
+    writeFileBytes(schedule, "[Show day]\nSigns=all\nMessage=day.lsm\nDays=Mon-Sat\n"
+                             "From=07:00\nUntil=19:00\n"
+                             "[Show lunch]\nSigns=door\nMessage=lunch.lsm\nFrom=12:00\n"
+                             "Until=13:00\nLine=2\nWidth=10\nFields=no\n"
+                             "[Otherwise]\nMessage=night.lsm\n");
+    const std::vector<std::string> day = {"Centered,^G^OPEN 30.03.2026", "NotCentered,17  "};
+    const std::vector<std::string> lunch = {"Centered,LUNCH {12-13}"};
+    const std::vector<std::string> night = {"Centered,CLOSED"};
+    const struct {
+        const char* at;
+        std::string hall; // the bytes that each sign gets in the pass; empty for none
+        std::string door;
+        const char* says; // the result of each sign in its line
+    } steps[] = {
+        {"2026-03-30 12:30", streamOf(day, 1, 16), streamOf(lunch, 2, 10), "sent|sent"},
+        {"2026-03-30 12:59", "", "",
+         "unchanged since 2026-03-30 12:30|unchanged since 2026-03-30 12:30"},
+        {"2026-03-30 13:00", "", streamOf(day, 3, 20), "unchanged since 2026-03-30 12:30|sent"},
+        // Sunday 29 March, the day of the clock change: no day show, lunch every day.
+        {"2026-03-29 12:30", streamOf(night, 1, 16), streamOf(lunch, 2, 10), "sent|sent"},
+        {"2026-03-29 19:00", "", streamOf(night, 3, 20), "unchanged since 2026-03-29 12:30|sent"},
+    };
+    int hallSends = 0;
+    int doorSends = 0;
+    auto check = [](LoopbackPeer& peer, const std::string& bytes, int& sends) {
+        if (bytes.empty())
+            return;
+        ASSERT_TRUE(peer.waitForFinished(++sends));
+        EXPECT_TRUE(peer.connections().back().received == bytes);
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.at);
+        const SendRun run = runSend(dir, {"--schedule", schedule, "--at", step.at});
+        EXPECT_EQ(run.status, 0) << run.out << run.err;
+        std::string says;
+        for (const std::string& sign : {std::string("hall\t"), std::string("door\t")}) {
+            const std::size_t line = run.out.find(sign);
+            ASSERT_NE(line, std::string::npos) << run.out;
+            const std::size_t end = run.out.find('\n', line);
+            says += (says.empty() ? "" : "|") + run.out.substr(run.out.rfind('\t', end) + 1,
+                                                               end - run.out.rfind('\t', end) - 1);
+        }
+        EXPECT_EQ(says, step.says);
+        check(hall, step.hall, hallSends);
+        check(door, step.door, doorSends);
+    }
+    EXPECT_EQ(hall.accepted(), hallSends);
+    EXPECT_EQ(door.accepted(), doorSends);
+
+    writeFileBytes(schedule, "[Show day]\nSigns=hall,gate\nMessage=day.lsm\n");
+    const SendRun bad = runSend(dir, {"--schedule", schedule});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err.rfind("lumavane-send: " + schedule +
+                                ":2: [Show day] Signs=hall,gate: no sign "
+                                "\"gate\"",
+                            0),
+              0u)
+        << bad.err;
+
+    // A sign on another computer keeps no ledger here: refused before anything is sent.
+    writeSettings("[Sign hall]\r\nGateway=platform-2\r\n");
+    writeFileBytes(schedule, "[Show day]\nSigns=hall\nMessage=day.lsm\n");
+    const SendRun remote = runSend(dir, {"--schedule", schedule});
+    EXPECT_EQ(remote.status, 2);
+    EXPECT_NE(remote.err.find("the sign hall hangs on the gateway platform-2"), std::string::npos)
+        << remote.err;
+}
+
+TEST(SendToolTest, AFollowerSendsWhenAFieldsFileChangesAndWhenAHoldEnds) {
+    TempDir dir;
+    LoopbackPeer hall;
+    writeSettings("[Sign hall]\r\nPort=5\r\nIP=127.0.0.1:" + std::to_string(hall.port()) +
+                  "\r\nLine=1\r\nWidth=20\r\n");
+    writeMessageFile(dir.file("queue.lsm"), {"Centered,NEXT {file:queue.txt|3}"});
+    writeMessageFile(dir.file("urgent.lsm"), {"Centered,^F^CLOSED"});
+    writeFileBytes(dir.file("queue.txt"), "1\n");
+    writeFileBytes(dir.file("schedule.ini"), "[Otherwise]\nSigns=hall\nMessage=queue.lsm\n");
+
+    // Each step once the sign has been sent to that many times.
+    const TempDir holdDir;
+    SendRun hold;
+    int done = 0;
+    const SendRun run =
+        runSend(dir, {"--schedule", dir.file("schedule.ini"), "--follow"}, [&](pid_t pid) {
+            if (hall.finished() == 1 && done == 0) {
+                // Saved as editors save: a new file renamed over the old one.
+                writeFileBytes(dir.file("queue.new"), "2\n");
+                std::rename(dir.file("queue.new").c_str(), dir.file("queue.txt").c_str());
+                ++done;
+            } else if (hall.finished() == 2 && done == 1) {
+                hold = runSend(holdDir,
+                               {"--hold", dir.file("urgent.lsm"), "--for", "2s", "--sign", "hall"});
+                ++done;
+            } else if (hall.finished() == 4 && done == 2) {
+                ::kill(pid, SIGTERM);
+                ++done;
+            }
+        });
+    EXPECT_EQ(run.status, 128 + SIGTERM) << run.out << run.err;
+    EXPECT_EQ(hold.status, 0) << hold.out << hold.err;
+    const std::vector<std::string> sent = {
+        streamOf({"Centered,NEXT 1  "}, 1, 20), streamOf({"Centered,NEXT 2  "}, 1, 20),
+        streamOf({"Centered,^F^CLOSED"}, 1, 20), streamOf({"Centered,NEXT 2  "}, 1, 20)};
+    const std::vector<LoopbackPeer::Connection> connections = hall.connections();
+    ASSERT_EQ(connections.size(), sent.size()) << run.out;
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        EXPECT_TRUE(connections[i].received == sent[i]) << i;
+    // Three sends of the follower's own, each a line.
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 5) << run.out;
 }
 
 TEST(SendToolTest, DryRunWritesTheStreamThatASendWrites) {
