@@ -97,9 +97,10 @@ std::optional<int> boundedKey(const TProfile& profile, const std::string& sectio
 }
 
 // The sign of `section` that hangs on `gateway`: no link of its own.
-TChosenSign readGatewaySign(const std::string& path, const std::string& name,
+TChosenSign readGatewaySign(const TProfile& profile, const std::string& name,
                             const std::string& section, const std::string& gateway,
                             const TLinkOverride& change) {
+    const std::string& path = profile.path();
     if (change.namesAPlace() || change.baud)
         throw std::runtime_error("The sign " + name + " hangs on the gateway " + gateway +
                                  ": its link is set there, not by a port, a baud rate, a device "
@@ -112,8 +113,9 @@ TChosenSign readGatewaySign(const std::string& path, const std::string& name,
     TChosenSign sign;
     sign.name = name;
     sign.gateway = gateway;
-    sign.start = boundedKey(path, section, "Line", kMinStartLine, kMaxStartLine, "the start line");
-    sign.width = boundedKey(path, section, "Width", kMinLineWidth, kMaxLineWidth, "the width");
+    sign.start =
+        boundedKey(profile, section, "Line", kMinStartLine, kMaxStartLine, "the start line");
+    sign.width = boundedKey(profile, section, "Width", kMinLineWidth, kMaxLineWidth, "the width");
     return sign;
 }
 
@@ -132,9 +134,9 @@ TChosenSign readSign(const TProfile& profile, const std::string& name, const std
                                  " is the network; a serial device needs a port from 1 to 4.");
 
     if (section != kCommSection) {
-        const std::string gateway = readProfileString(path, section, "Gateway", "");
+        const std::string gateway = profile.string(section, "Gateway", "");
         if (!gateway.empty())
-            return readGatewaySign(path, name, section, gateway, change);
+            return readGatewaySign(profile, name, section, gateway, change);
     }
     TBComm comm(path, section);
     for (std::string& note : comm.Load(profile))
