@@ -9,6 +9,7 @@ LUMAVANE_PACKAGES=(
     fonts-liberation2 fonts-dejavu-core
     poppler-utils
     xvfb openbox xdotool x11-utils imagemagick
+    dbus-daemon dbus-bin at-spi2-core python3-pyatspi
 )
 
 # Installs every package of the list (and any given as arguments) that is not installed yet.

@@ -63,6 +63,7 @@ void TForm1::CreateList() {
     Edits_ = new TMessageEdits(*Model_, this);
     ListBox1 = new TMessageListBox(this);
     ListBox1->setModel(Model_);
+    ListBox1->setAccessibleName(tr("Message lines"));
     ListBox1->SetDrawItemHandler(
         [this](QPainter& painter, int index, const QRect& rect, QStyle::State state) {
             ListBox1DrawItem(painter, index, rect, state);

@@ -3,6 +3,7 @@
 #include "app/main_form.h"
 #include "base/state_dir.h"
 #include "editor/block_editor.h"
+#include "editor/colour_letters.h"
 #include "editor/live_field_feed.h"
 #include "editor/message_list_box.h"
 #include "editor/message_list_model.h"
@@ -19,6 +20,7 @@
 #include <QHelpEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStringList>
 #include <QToolTip>
 
 namespace {
@@ -28,6 +30,8 @@ constexpr const char* kViewKey = "State";
 constexpr int kViewStateVersion = 1;
 constexpr const char* kPreviewSection = "SignPreview";
 constexpr const char* kFieldValuesKey = "ShowFieldValues";
+constexpr const char* kListSection = "MessageList";
+constexpr const char* kColourLettersKey = "ColourLetters";
 
 // The values that Select Address offers before the user has changed anything.
 constexpr int kFirstStart = 1;
@@ -52,6 +56,16 @@ TSignPreviewPanel::TSignPreviewPanel(TForm1& form)
     SignPreview1->setShortcut(QKeySequence(Qt::Key_F8));
     SignPreview1->setShortcutContext(Qt::WindowShortcut);
     View1->addAction(SignPreview1);
+
+    // The colours as letters too, as the user left the choice.
+    ColourLetters1 = View1->addAction(tr("Colour &Letters"));
+    ColourLetters1->setObjectName(QStringLiteral("ColourLetters1"));
+    ColourLetters1->setCheckable(true);
+    setColourLettersShown(
+        readProfileString(ViewStatePath(), kListSection, kColourLettersKey, "0") == "1");
+    ColourLetters1->setChecked(colourLettersShown());
+    connect(ColourLetters1, &QAction::toggled, this, &TSignPreviewPanel::ColourLettersToggled);
+    form.Lines().RowDescription = [this](int row) { return RowDescription(row); };
 
     // Changes come in bursts (a file opened, blocks added one after the other): one rebuild
     // when the program is idle again, or at once when someone needs the preview first.
@@ -128,6 +142,11 @@ TSignPreviewPanel::TSignPreviewPanel(TForm1& form)
     Invalidate();
 }
 
+TSignPreviewPanel::~TSignPreviewPanel() {
+    // The list outlives the panel: its rows no longer ask it how they fit.
+    form_.Lines().RowDescription = nullptr;
+}
+
 void TSignPreviewPanel::Attach(TAskSend1& askSend, TComSetupDlg& comSetup, TBEDlg& blockEditor) {
     askSend_ = &askSend;
     for (TSpinEdit* field : {askSend.SpinEdit1, askSend.SpinEdit2})
@@ -188,6 +207,48 @@ const std::vector<std::string>& TSignPreviewPanel::FitLines() {
         fit_.reset();
     }
     return filled_;
+}
+
+void TSignPreviewPanel::ColourLettersToggled(bool on) {
+    setColourLettersShown(on);
+    form_.ListBox1->viewport()->update();
+    try {
+        writeProfileString(ViewStatePath(), kListSection, kColourLettersKey, on ? "1" : "0");
+    } catch (const std::exception& error) {
+        logError(error);
+    }
+}
+
+QString TSignPreviewPanel::RowDescription(int row) {
+    const TBlockFit* fit = RowFit(row);
+    if (!fit)
+        return {};
+    const TSignSize& size = fit_.size();
+    QStringList parts;
+    switch (fit->place) {
+    case TBlockFit::Place::Shown:
+        if (fit->cut > 0)
+            parts << tr("cut after %1 characters").arg(size.columns);
+        else if (size.lines > 0 || size.columns > 0)
+            parts << tr("fits the sign");
+        break;
+    case TBlockFit::Place::BeyondLastLine:
+        parts << tr("not shown: line %1 is beyond the sign's last line")
+                     .arg(QString::fromStdString(fit->address));
+        break;
+    case TBlockFit::Place::Replaced:
+        parts << tr("not shown: a later line of the message takes line %1")
+                     .arg(QString::fromStdString(fit->address));
+        break;
+    case TBlockFit::Place::Unreadable:
+        parts << tr("not shown: its text breaks the sign's record");
+        break;
+    }
+    if (fit->control)
+        parts << tr("holds the control byte %1 at column %2")
+                     .arg(QString::fromStdString(controlByteName(fit->control->byte)))
+                     .arg(fit->control->column);
+    return parts.join(QStringLiteral("; "));
 }
 
 void TSignPreviewPanel::SyncSend() {

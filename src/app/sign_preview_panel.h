@@ -31,6 +31,7 @@ class TSignPreviewPanel : public QObject {
 public:
     // Adds the menu and the panel (hidden, unless the user left it open) to `form`.
     explicit TSignPreviewPanel(TForm1& form);
+    ~TSignPreviewPanel() override;
 
     // Follows the Select Address fields and the Communications Setup dialog from now on, and
     // tells the Select Address dialog and the Block Editor what they show of the sign's fit.
@@ -45,6 +46,8 @@ public:
 
     QMenu* View1 = nullptr;
     QAction* SignPreview1 = nullptr;
+    // "Colour &Letters": each colour run marked with a letter, kept in view.ini.
+    QAction* ColourLetters1 = nullptr;
     TSignPreviewDock* Dock = nullptr;
 
 protected:
@@ -63,6 +66,9 @@ private:
     void ShowFieldValuesToggled(bool on);
     // The lines whose fit is shown: the list's, or with the live fields filled in.
     const std::vector<std::string>& FitLines();
+    void ColourLettersToggled(bool on);
+    // How the line at `row` fits the sign, in words for a screen reader.
+    QString RowDescription(int row);
 
     TForm1& form_;
     TAskSend1* askSend_ = nullptr;

@@ -2,10 +2,12 @@
 
 #include "editor/block_text_edit.h"
 #include "editor/clipboard_text.h"
+#include "editor/colour_letters.h"
 #include "editor/markup_painter.h"
 #include "editor/paint_box.h"
 #include "editor/preview_layout.h"
 #include "model/block.h"
+#include "model/ui/block_words.h"
 #include "model/ui/screen_colour.h"
 #include "model/ui/text_codec.h"
 #include "widgets/modal_result.h"
@@ -100,6 +102,8 @@ TBEDlg::TBEDlg(TBlock& editBlock, QWidget* parent)
     Edit1->setObjectName("Edit1");
     Edit1->setGeometry(16, 280, 361, 21);
     Edit1->setMaxLength(kTypedLimit);
+    // The label names the text box for a screen reader.
+    Label3->setBuddy(Edit1);
 
     BitBtn1 = codeButton(this, "BitBtn1", "Toggle &Flash", 96, false, Qt::black);
     // The colour buttons' captions are in the colours the preview shows.
@@ -116,6 +120,8 @@ TBEDlg::TBEDlg(TBlock& editBlock, QWidget* parent)
     PaintBox1->setGeometry(16, 24, 361, 57);
     PaintBox1->setFont(previewFont());
     PaintBox1->SetOnPaint([this](QPainter& painter) { PaintBox1Paint(painter); });
+    // The preview in words for a screen reader, kept with the text (Edit1Change).
+    PaintBox1->setAccessibleName(tr("Message will look like"));
 
     Label2 = new QLabel(this);
     Label2->setObjectName("Label2");
@@ -158,6 +164,7 @@ void TBEDlg::FormActivate() {
     Edit1->setText(toQString(editBlock_.Text));
     loadedText_ = Edit1->text();
     CheckBox1->setChecked(editBlock_.Centered);
+    PaintBox1->setAccessibleDescription(blockTextInWords(editBlock_.Text));
     // Also when the text is the same as last time: the sign's width may have changed.
     UpdateCount();
     Edit1->setFocus();
@@ -203,6 +210,7 @@ void TBEDlg::InsertCode(const QString& code) {
 
 void TBEDlg::Edit1Change() {
     PaintBox1->update();
+    PaintBox1->setAccessibleDescription(blockTextInWords(toBytesLossy(Edit1->text())));
     UpdateCount();
 }
 
@@ -240,9 +248,19 @@ void TBEDlg::PaintBox1Paint(QPainter& painter) {
     const QString characters = toQString(plain);
     std::vector<TPreviewGlyph> glyphs;
     glyphs.reserve(static_cast<std::size_t>(characters.size()));
+    // With colour letters, the first character of each run carries its run's mark before it.
+    const bool letters = colourLettersShown();
+    const auto runStart = [&](std::size_t i) {
+        return letters && (i == 0 || colours[i] != colours[i - 1] || flash[i] != flash[i - 1]);
+    };
+    std::vector<int> markWidths(static_cast<std::size_t>(characters.size()), 0);
     for (qsizetype k = 0; k < characters.size(); ++k) {
-        const QFontMetrics& metrics = markup.metrics(flash[static_cast<std::size_t>(k)]);
-        glyphs.push_back({metrics.horizontalAdvance(characters[k]),
+        const auto i = static_cast<std::size_t>(k);
+        const QFontMetrics& metrics = markup.metrics(flash[i]);
+        if (runStart(i))
+            markWidths[i] =
+                colourLetterAdvance(markup.font(TFlash::Steady), colours[i], flash[i], PaintBox1);
+        glyphs.push_back({markWidths[i] + metrics.horizontalAdvance(characters[k]),
                           metrics.horizontalAdvance(QLatin1Char('W')), metrics.height()});
     }
     const std::vector<QPoint> positions = layoutPreview(glyphs, area.right() + 1);
@@ -251,7 +269,11 @@ void TBEDlg::PaintBox1Paint(QPainter& painter) {
         const auto i = static_cast<std::size_t>(k);
         if (positions[i].y() > area.bottom())
             break; // every later character is below the box
-        markup.drawChar(painter, characters[k], colours[i], flash[i], positions[i]);
+        if (markWidths[i] > 0)
+            drawColourLetter(painter, markup.font(TFlash::Steady), colours[i], flash[i],
+                             positions[i], Qt::black);
+        markup.drawChar(painter, characters[k], colours[i], flash[i],
+                        positions[i] + QPoint(markWidths[i], 0));
     }
 }
 

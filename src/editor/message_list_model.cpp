@@ -1,5 +1,6 @@
 #include "editor/message_list_model.h"
 
+#include "model/ui/block_words.h"
 #include "model/ui/text_codec.h"
 
 #include <QMimeData>
@@ -25,6 +26,11 @@ QVariant TMessageListModel::data(const QModelIndex& index, int role) const {
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return toQString(Line(index.row()).substr(0, kShownCharacters));
+    // A screen reader reads the row in words, and how it fits the sign as its description.
+    if (role == Qt::AccessibleTextRole)
+        return blockLineInWords(Line(index.row()).substr(0, kShownCharacters), index.row());
+    if (role == Qt::AccessibleDescriptionRole && RowDescription)
+        return RowDescription(index.row());
     return {};
 }
 

@@ -2,6 +2,7 @@
 
 #include <QAbstractListModel>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ public:
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
     Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
     Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
+
+    // What a screen reader says of a row beyond its words: how the line fits the sign.
+    std::function<QString(int row)> RowDescription;
 
     const std::vector<std::string>& Lines() const { return lines_; }
     int Count() const { return static_cast<int>(lines_.size()); }

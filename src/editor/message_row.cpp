@@ -1,5 +1,6 @@
 #include "editor/message_row.h"
 
+#include "editor/colour_letters.h"
 #include "editor/markup_painter.h"
 #include "model/block.h"
 #include "model/ui/screen_colour.h"
@@ -15,6 +16,9 @@ constexpr int kLeftOffset = 2;
 
 // Most characters of a line without a comma that can show in a row of any sensible width.
 constexpr std::size_t kMaxDrawnCharacters = 1024;
+
+// The colour letters on the list's black.
+const QColor kListLetterInk(225, 225, 225);
 
 // How much of its colour a line that the sign does not show keeps.
 constexpr qreal kDimmed = 0.4;
@@ -99,10 +103,14 @@ void drawMessageRow(QPainter& painter, const std::string& line, int index, const
     x += steadyMetrics.horizontalAdvance(head);
 
     const QString characters = toQString(plain);
+    const bool letters = colourLettersShown();
     for (qsizetype k = 0; k < characters.size(); ++k) {
         if (x > rect.right())
             break; // the rest is cut off at the row's right edge
         const auto i = static_cast<std::size_t>(k);
+        if (letters && (i == 0 || colours[i] != colours[i - 1] || flash[i] != flash[i - 1]))
+            x += drawColourLetter(painter, markup.font(TFlash::Steady), colours[i], flash[i],
+                                  QPoint(x, top), kListLetterInk);
         x += markup.drawChar(painter, characters[k], colours[i], flash[i], QPoint(x, top));
     }
     if (fit && fit->cut > 0)

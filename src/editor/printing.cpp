@@ -1,6 +1,9 @@
 #include "editor/printing.h"
 
+#include "editor/colour_letters.h"
 #include "editor/print_layout.h"
+#include "model/block.h"
+#include "model/colour_runs.h"
 #include "model/ui/text_codec.h"
 
 #include <QComboBox>
@@ -94,6 +97,38 @@ QString listingJobName(const std::string& fileName) {
     return QStringLiteral("LUMAVANE - ") + pathToQString(fileName);
 }
 
+namespace {
+
+// A line of the listing with its colours as letters: its head as it stands, then the plain
+// text, each colour run with its mark before it, in the painter's font and pen.
+void drawLetteredLine(QPainter& painter, const std::string& line, int top) {
+    const TLineSplit split = splitBlockLine(line);
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int baseline = top + metrics.ascent();
+    if (!split.hasHead()) {
+        painter.drawText(0, baseline, toQString(line));
+        return;
+    }
+    const QString head = toQString(std::string(split.head));
+    painter.drawText(0, baseline, head);
+    int x = metrics.horizontalAdvance(head);
+    std::string plain;
+    TColourArray colours{};
+    TFlashArray flash{};
+    ExpandMarkup(std::string(split.text.substr(0, kMaxBlockText)), plain, colours, flash);
+    const QString characters = toQString(plain);
+    for (const TColourRun& run : colourRuns(plain.size(), colours, flash)) {
+        x += drawColourLetter(painter, painter.font(), run.colour, run.flash, QPoint(x, top),
+                              painter.pen().color());
+        const QString text =
+            characters.mid(static_cast<qsizetype>(run.begin), static_cast<qsizetype>(run.length));
+        painter.drawText(x, baseline, text);
+        x += metrics.horizontalAdvance(text);
+    }
+}
+
+} // namespace
+
 void printListing(QPrinter& printer, const std::vector<std::string>& lines,
                   const std::string& fileName) {
     if (lines.empty())
@@ -126,8 +161,13 @@ void printListing(QPrinter& printer, const std::vector<std::string>& lines,
             fail("Cannot start a new page on", printer);
         drawAt(page.NameLeft, 0, name);
         drawAt(page.NumberLeft, 0, QString::fromStdString(page.NumberText));
-        for (const TPrintedLine& line : page.Lines)
-            drawAt(0, line.Top, toQString(lines[static_cast<std::size_t>(line.Index)]));
+        for (const TPrintedLine& line : page.Lines) {
+            const std::string& text = lines[static_cast<std::size_t>(line.Index)];
+            if (colourLettersShown())
+                drawLetteredLine(painter, text, line.Top);
+            else
+                drawAt(0, line.Top, toQString(text));
+        }
     }
     if (!painter.end())
         fail("Cannot finish printing on", printer);

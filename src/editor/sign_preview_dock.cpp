@@ -1,11 +1,13 @@
 #include "editor/sign_preview_dock.h"
 
+#include "model/ui/block_words.h"
 #include "sign/message_fit.h"
 #include "signview/sign_board.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QScrollArea>
 #include <QStringList>
 #include <QVBoxLayout>
@@ -31,6 +33,9 @@ TSignPreviewDock::TSignPreviewDock(QWidget* parent)
     Board = new TSignBoard(content);
     Board->setObjectName(QStringLiteral("SignBoard"));
     Board->setMinimumPitch(kMinimumPitch);
+    Board->setAccessibleName(tr("Sign Preview"));
+    Board->setMouseTracking(true);
+    Board->installEventFilter(this);
     BoardArea = new QScrollArea(content);
     BoardArea->setWidget(Board);
     BoardArea->setWidgetResizable(true);
@@ -101,5 +106,30 @@ void TSignPreviewDock::ShowPreview(const TPreviewView& preview, int start, int w
                 count(errors, "byte run the sign cannot read", "byte runs the sign cannot read");
     if (!note.isEmpty())
         text += QStringLiteral("  |  ") + note;
-    Status->setText(text);
+    statusText_ = text;
+    ShowStatus();
+}
+
+void TSignPreviewDock::ShowStatus() {
+    Status->setText(hovered_.isEmpty() ? statusText_
+                                       : statusText_ + QStringLiteral("  |  ") + hovered_);
+}
+
+bool TSignPreviewDock::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Board &&
+        (event->type() == QEvent::MouseMove || event->type() == QEvent::Leave)) {
+        QString hovered;
+        if (event->type() == QEvent::MouseMove) {
+            const TSignChar* c = Board->charAt(static_cast<QMouseEvent*>(event)->pos());
+            if (c)
+                hovered = c->flashing
+                              ? tr("Under the mouse: %1, flashing").arg(colourName(c->colour))
+                              : tr("Under the mouse: %1").arg(colourName(c->colour));
+        }
+        if (hovered != hovered_) {
+            hovered_ = hovered;
+            ShowStatus();
+        }
+    }
+    return QDockWidget::eventFilter(watched, event);
 }

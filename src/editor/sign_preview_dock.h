@@ -28,4 +28,14 @@ public:
     QLabel* Status = nullptr;
     // "Show Field Values": the live fields of the message with their values now.
     QCheckBox* ShowFieldValues = nullptr;
+
+protected:
+    // The colour of the dot under the mouse, named in the status line.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ShowStatus();
+
+    QString statusText_;
+    QString hovered_;
 };

@@ -1,10 +1,14 @@
 #include "signview/sign_board.h"
 
 #include "model/ui/screen_colour.h"
+#include "model/ui/text_codec.h"
+#include "signview/sign_board_accessible.h"
 
+#include <QAccessible>
 #include <QHelpEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QStringList>
 #include <QToolTip>
 
 #include <algorithm>
@@ -37,12 +41,14 @@ const TSignChar* cellAt(const TSignRecord& record, int column) {
 
 TSignBoard::TSignBoard(QWidget* parent)
     : QWidget(parent) {
+    installSignBoardAccessibility();
     setAttribute(Qt::WA_OpaquePaintEvent);
     blinkTimer_.setInterval(250);
     connect(&blinkTimer_, &QTimer::timeout, this, &TSignBoard::blink);
 }
 
 void TSignBoard::setFace(TSignFace face) {
+    const bool changed = !(face == face_);
     face_ = std::move(face);
     notes_.clear();
     face_.columns = std::max(1, face_.columns);
@@ -55,6 +61,11 @@ void TSignBoard::setFace(TSignFace face) {
     }
     updateGeometry();
     update();
+    // A screen reader learns that the board reads otherwise now.
+    if (changed && QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, faceText());
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void TSignBoard::setLineNotes(std::vector<QString> notes) {
@@ -70,6 +81,36 @@ int TSignBoard::lineAt(int y) const {
     if (dots < 0 || row >= static_cast<int>(face_.lines.size()))
         return -1;
     return row;
+}
+
+const TSignChar* TSignBoard::charAt(const QPoint& pos) const {
+    const int row = lineAt(pos.y());
+    if (row < 0 || !face_.lines[static_cast<std::size_t>(row)].record)
+        return nullptr;
+    const double dots = (pos.x() - boardLeft_) / linesPitch_;
+    const int column = static_cast<int>(std::floor(dots / kCellDots));
+    if (dots < 0 || column >= face_.columns)
+        return nullptr;
+    return cellAt(*face_.lines[static_cast<std::size_t>(row)].record, column);
+}
+
+QString TSignBoard::faceText() const {
+    QStringList lines;
+    for (const TSignFaceLine& line : face_.lines) {
+        std::string shown;
+        if (line.record) {
+            for (int column = 0; column < face_.columns; ++column) {
+                const TSignChar* c = cellAt(*line.record, column);
+                shown.push_back(c ? static_cast<char>(c->code) : ' ');
+            }
+        }
+        QString text =
+            QString::fromLatin1(line.address.c_str()) + QLatin1Char(' ') + toQString(shown);
+        while (text.endsWith(QLatin1Char(' ')))
+            text.chop(1);
+        lines << text;
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 bool TSignBoard::event(QEvent* event) {
@@ -213,6 +254,7 @@ void TSignBoard::paintBoard(QPainter& painter, const QRect& area, const QRect& e
     const int rows = rowCount();
     linesTop_ = top + kMarginDots * pitch;
     linesPitch_ = pitch;
+    boardLeft_ = boardX;
     for (int row = 0; row < rows; ++row) {
         const double y0 = top + (kMarginDots + row * kLineDots) * pitch;
         if (y0 > exposed.bottom() || y0 + kLineDots * pitch < exposed.top())

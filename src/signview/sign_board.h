@@ -29,6 +29,13 @@ public:
     const std::vector<QString>& lineNotes() const { return notes_; }
     // The face line at `y` in the board's own coordinates, as last drawn; -1 for none.
     int lineAt(int y) const;
+    // The lit character at `pos` in the board's own coordinates, as last drawn; null for a dark
+    // cell or a place outside the board.
+    const TSignChar* charAt(const QPoint& pos) const;
+
+    // The face in words for a screen reader: one line of text for each sign line, its address
+    // and the characters that the sign shows there (cut at its width), as the board shows them.
+    QString faceText() const;
 
     // The smallest distance between two dots, in pixels: the board asks for the room to draw
     // its whole face at least this big (0, the default, asks for none).
@@ -69,6 +76,7 @@ private:
     // Where the lines were last drawn: the top of the first and the pitch.
     double linesTop_ = 0;
     double linesPitch_ = 0;
+    double boardLeft_ = 0;
     bool hasFlashing_ = false;
     double minimumPitch_ = 0;
     QTimer blinkTimer_;

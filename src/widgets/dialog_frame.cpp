@@ -2,9 +2,69 @@
 
 #include <QDialog>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace {
+
+// The room for a dialog's controls: as large as they ask, but no taller than the free area of
+// the screen leaves beside the rest of the dialog (its buttons, margins and title bar), so that
+// on a small or scaled screen the controls scroll and the buttons stay on it.
+class TScreenBoundArea : public QScrollArea {
+public:
+    TScreenBoundArea(QDialog* dialog, QWidget* content)
+        : QScrollArea(dialog)
+        , dialog_(dialog) {
+        setObjectName(QStringLiteral("ControlsArea"));
+        setFrameShape(QFrame::NoFrame);
+        setWidgetResizable(true);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setWidget(content);
+    }
+
+    // The height that the rest of the dialog takes.
+    void setReserve(int reserve) { reserve_ = reserve; }
+
+    QSize sizeHint() const override {
+        QSize hint = widget()->sizeHint();
+        const QScreen* screen =
+            dialog_->screen() ? dialog_->screen() : QGuiApplication::primaryScreen();
+        if (!screen)
+            return hint;
+        const int room =
+            std::max(80, screen->availableGeometry().height() - reserve_ - titleBarHeight());
+        if (hint.height() > room) {
+            hint.setHeight(room);
+            hint.rwidth() += verticalScrollBar()->sizeHint().width();
+        }
+        return hint;
+    }
+
+private:
+    // The window manager's frame above and below the dialog, once known; until then the
+    // style's idea of a title bar, and a little more.
+    int titleBarHeight() const {
+        const QWindow* handle = dialog_->windowHandle();
+        const QMargins margins = handle ? handle->frameMargins() : QMargins();
+        if (margins.top() > 0)
+            return margins.top() + margins.bottom();
+        return style()->pixelMetric(QStyle::PM_TitleBarHeight) + 16;
+    }
+
+    QDialog* dialog_;
+    int reserve_ = 0;
+};
+
+} // namespace
 
 TDialogFrame setUpDialogFrame(QDialog* dialog, const QString& objectName, const QString& title) {
     dialog->setObjectName(objectName);
@@ -31,7 +91,11 @@ void layOutDialogFrame(QDialog* dialog, const TDialogFrame& frame) {
     buttons->addWidget(frame.OKBtn);
     buttons->addWidget(frame.CancelBtn);
     auto* layout = new QVBoxLayout(dialog);
-    layout->addWidget(frame.Bevel1);
+    auto* area = new TScreenBoundArea(dialog, frame.Bevel1);
+    layout->addWidget(area);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    const QMargins margins = layout->contentsMargins();
+    area->setReserve(buttons->sizeHint().height() + layout->spacing() + margins.top() +
+                     margins.bottom());
 }

@@ -24,5 +24,6 @@ constexpr Qt::WindowFlags kFixedDialogFlags =
 TDialogFrame setUpDialogFrame(QDialog* dialog, const QString& objectName, const QString& title);
 
 // Lays the frame out once the bevel holds its controls: the bevel above, OK and Cancel in a row
-// on the right below it, the dialog as large as they need and no larger.
+// on the right below it, the dialog as large as they need and no larger. Where the screen's free
+// area is too short for that, the bevel scrolls and the buttons stay on the screen.
 void layOutDialogFrame(QDialog* dialog, const TDialogFrame& frame);

@@ -134,6 +134,12 @@ void centreOnScreen(QWidget* window) {
     if (!screen)
         return;
     const QMargins margins = frameMargins(window);
+    // Never larger than the free area, frame included, as far as the window's smallest size
+    // allows: a window taller than the screen would have its title bar off it.
+    const QSize room = screen->availableGeometry().marginsRemoved(margins).size();
+    const QSize size = window->size();
+    if (size.width() > room.width() || size.height() > room.height())
+        window->resize(size.boundedTo(room).expandedTo(window->minimumSize()));
     QRect frame = window->geometry().marginsAdded(margins);
     frame.moveCenter(screen->availableGeometry().center());
     // Placed by the window's own rectangle, which needs no knowledge of the frame.

@@ -3,7 +3,7 @@
 class QWidget;
 
 // Centres `window`, its frame included, on the free area of its screen (the primary screen when
-// it has none yet).
+// it has none yet), shrunk first to that area where it is larger and its smallest size allows.
 void centreOnScreen(QWidget* window);
 
 // When a window is centred on its screen.

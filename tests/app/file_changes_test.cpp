@@ -22,16 +22,6 @@ using Lines = std::vector<std::string>;
 
 class FileChangesTest : public AppFixture {
 protected:
-    // The recovery copies of each test in a state folder of its own.
-    void SetUp() override {
-        ownState_ = std::getenv("XDG_STATE_HOME");
-        setenv("XDG_STATE_HOME", dir.file("state").c_str(), 1);
-        AppFixture::SetUp();
-    }
-    void TearDown() override {
-        AppFixture::TearDown();
-        setenv("XDG_STATE_HOME", ownState_.c_str(), 1);
-    }
     std::string path() const { return dir.file("loaded.lsm"); }
     // Del and OK on the first row.
     void modify() {
@@ -52,7 +42,6 @@ protected:
     }
 
 private:
-    std::string ownState_;
 };
 
 TEST_F(FileChangesTest, AnUnmodifiedListFollowsItsFileAModifiedOneAsksWhenTheUserIsBack) {

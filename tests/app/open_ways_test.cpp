@@ -29,17 +29,6 @@ using Entries = std::vector<std::string>;
 
 class OpenWaysTest : public AppFixture {
 protected:
-    // The recent files of each test in a state folder of its own.
-    void SetUp() override {
-        ownState_ = std::getenv("XDG_STATE_HOME");
-        setenv("XDG_STATE_HOME", dir.file("state").c_str(), 1);
-        AppFixture::SetUp();
-    }
-    void TearDown() override {
-        AppFixture::TearDown();
-        setenv("XDG_STATE_HOME", ownState_.c_str(), 1);
-    }
-
     std::string message(const std::string& name, const std::string& line) {
         writeFileBytes(dir.file(name), line + "\r\n");
         return dir.file(name);
@@ -71,7 +60,6 @@ protected:
     }
 
 private:
-    std::string ownState_;
 };
 
 struct CommandLineCase {

@@ -433,9 +433,10 @@ TEST_F(SendCommandTest, AStoreThatCannotBeWrittenAtTheEndIsLoggedWithoutABox) {
     store = dir.file("plain-file/lumavane.oxp");
     setenv("LUMAVANE_STORE", store.c_str(), 1);
     NoModalGuard guard;
+    const std::string logPath = errorLogPath().toStdString(); // in the test's state folder
     AppFixture::TearDown();
     EXPECT_TRUE(guard.Seen().isEmpty()) << guard.Seen().join(",").toStdString();
-    const std::string log = readFileBytes(errorLogPath().toStdString());
+    const std::string log = readFileBytes(logPath);
     EXPECT_NE(log.find("Cannot write the remembered values to " + store), std::string::npos);
 }
 

@@ -18,6 +18,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 
@@ -150,7 +151,7 @@ TEST_F(DesktopTest, AddNewLoopWithTheBlockEditorButtons) {
     // The list shows the blocks in sign colours: red and green text on black.
     const std::string colours = desk->focusedColours();
     EXPECT_NE(colours.find("#FF0000"), std::string::npos) << colours;
-    EXPECT_NE(colours.find("#008000"), std::string::npos) << colours;
+    EXPECT_NE(colours.find("#00C090"), std::string::npos) << colours;
 
     desk->key("ctrl+s");
     ASSERT_NO_FATAL_FAILURE(saveAsNew(dir.file("blocks.lsm"), dir.file("blocks.lsm")));
@@ -191,7 +192,7 @@ TEST_F(DesktopTest, F9SendsTheMessageToTheMappedSerialPort) {
 // NOW") show among `colours`.
 int ledsIn(const std::string& colours) {
     int found = 0;
-    for (const char* led : {"#FF281E", "#28E13C", "#FFD200"})
+    for (const char* led : {"#FF281E", "#20D2A0", "#FFD200"})
         found += colours.find(led) != std::string::npos;
     return found;
 }
@@ -367,3 +368,76 @@ TEST_F(DesktopTest, ARefusedCommandLineIsShownWhenNoTerminalCanShowIt) {
 }
 
 } // namespace
+
+// The line of `tree` (DesktopSession::accessibilityTree) for a node of `role` named `name`,
+// without its indent; empty when there is none.
+std::string accessibleNode(const std::string& tree, const std::string& role,
+                           const std::string& name) {
+    std::istringstream lines(tree);
+    for (std::string line; std::getline(lines, line);) {
+        line.erase(0, line.find_first_not_of(' '));
+        if (line.rfind(role + "|" + name + "|", 0) == 0)
+            return line;
+    }
+    return {};
+}
+
+// The controls of `tree` that a screen reader would announce without a name.
+std::string unnamedControls(const std::string& tree) {
+    static const char* const controls[] = {"push button",  "check box",    "text",
+                                           "spin button",  "list",         "combo box",
+                                           "radio button", "progress bar", "table"};
+    std::string unnamed;
+    std::istringstream lines(tree);
+    for (std::string line; std::getline(lines, line);) {
+        line.erase(0, line.find_first_not_of(' '));
+        for (const char* role : controls) {
+            if (line.rfind(std::string(role) + "||", 0) == 0)
+                unnamed += line + "\n";
+        }
+    }
+    return unnamed;
+}
+
+// A screen reader's view: the list rows in words with their fit, the Sign Preview's lines as
+// the sign shows them, the Block Editor's text box named by its label and its preview in words.
+TEST_F(DesktopTest, AScreenReaderReadsTheListThePreviewAndTheBlockEditor) {
+    ASSERT_TRUE(desk->startAccessibility()) << desk->error() << "\n" << desk->logs();
+    writeFileBytes(desk->settingsPath(), "[Comm]\r\nSignLines=2\r\nSignColumns=8\r\n");
+    const std::string file = dir.file("shop.lsm");
+    ASSERT_TRUE(desk->startEditor(file));
+    desk->key("F8");
+    std::string tree;
+    const auto treeHolds = [&](const std::string& role, const std::string& name) {
+        return waitUntil(
+            [&] {
+                tree = desk->accessibilityTree();
+                return !accessibleNode(tree, role, name).empty();
+            },
+            10s);
+    };
+    // "OPEN 7 DAYS" centred for a width of 20 starts 4 places in: the sign of 8 cuts it.
+    ASSERT_TRUE(treeHolds("label", "Sign Preview")) << tree;
+    EXPECT_EQ(accessibleNode(tree, "list item", "Line 1, centred: OPEN in red, 7 DAYS in green"),
+              "list item|Line 1, centred: OPEN in red, 7 DAYS in green|cut after 8 characters|");
+    EXPECT_EQ(
+        accessibleNode(tree, "list item",
+                       "Line 2, not centred: SALE in yellow, NOW in flashing yellow"),
+        "list item|Line 2, not centred: SALE in yellow, NOW in flashing yellow|fits the sign|");
+    EXPECT_EQ(accessibleNode(tree, "label", "Sign Preview"),
+              "label|Sign Preview||01     OPEN\\n02 SALE NOW");
+    EXPECT_NE(accessibleNode(tree, "list", "Message lines"), "") << tree;
+    EXPECT_EQ(unnamedControls(tree), "") << tree;
+
+    desk->key("alt+e a");
+    ASSERT_TRUE(waitForEmptyBlockEditor());
+    desk->type("^G^GO");
+    ASSERT_TRUE(treeHolds("text", "Text:")) << tree;
+    EXPECT_EQ(accessibleNode(tree, "text", "Text:"), "text|Text:||^G^GO");
+    EXPECT_NE(accessibleNode(tree, "filler", "Message will look like").find("|GO in green|"),
+              std::string::npos)
+        << tree;
+    EXPECT_EQ(unnamedControls(tree), "") << tree;
+    desk->key("Escape");
+    ASSERT_TRUE(desk->waitForMain(file));
+}

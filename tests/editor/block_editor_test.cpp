@@ -27,7 +27,7 @@
 namespace {
 
 const QColor kRed(255, 0, 0);
-const QColor kGreen(0, 128, 0);
+const QColor kGreen(0, 128, 108);
 const QColor kOlive(128, 128, 0);
 const QColor kWhite(255, 255, 255);
 

@@ -1,3 +1,4 @@
+#include "editor/colour_letters.h"
 #include "editor/message_list_box.h"
 #include "editor/message_row.h"
 #include "support/gui/app_fixture.h"
@@ -10,7 +11,7 @@
 namespace {
 
 const QColor kRed(255, 0, 0);
-const QColor kGreen(0, 128, 0);
+const QColor kGreen(0, 192, 144);
 const QColor kYellow(255, 255, 0);
 const QColor kWhite(255, 255, 255);
 const QColor kBlack(0, 0, 0);
@@ -154,6 +155,79 @@ protected:
         return form().ListBox1->viewport()->grab(rect).toImage();
     }
 };
+
+// The grey pixels (a colour letter's ink, antialiased) of the columns [left, left + width).
+std::vector<QRgb> inkOf(const QImage& image, int left, int width) {
+    std::vector<QRgb> ink;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = left; x < left + width; ++x) {
+            const QRgb p = image.pixel(x, y);
+            const bool grey = qRed(p) == qGreen(p) && qGreen(p) == qBlue(p) && qRed(p) > 40;
+            ink.push_back(grey ? p : 0);
+        }
+    }
+    return ink;
+}
+
+// With View > Colour Letters each run carries its mark (R, G, Y, "*" when flashing) before it:
+// the row holds, run by run, the mark as drawn on its own, then the run's characters.
+TEST(MessageRow, ColourLettersMarkEachRunBeforeItsCharacters) {
+    struct Run {
+        TSignColour colour;
+        TFlash flash;
+        QString text;
+    };
+    struct Case {
+        const char* name;
+        std::string line;
+        std::vector<Run> runs;
+    };
+    const TSignColour red = TSignColour::Red, green = TSignColour::Green;
+    const Case cases[] = {
+        {"one run", "NotCentered,AB", {{red, TFlash::Steady, "AB"}}},
+        {"colour then flash change",
+         "NotCentered,A^G^B^F^C",
+         {{red, TFlash::Steady, "A"},
+          {green, TFlash::Steady, "B"},
+          {green, TFlash::Flashing, "C"}}},
+        {"codes that change nothing",
+         "NotCentered,^R^A^Y^^Y^B",
+         {{red, TFlash::Steady, "A"}, {TSignColour::Yellow, TFlash::Steady, "B"}}},
+    };
+    const QColor ink(225, 225, 225);
+    const QFontMetrics metrics(messageRowFont());
+    const int textStart = 2 + metrics.horizontalAdvance(QString("Line 1-NotCentered,"));
+    // Grey pixels from `left` to the row's right edge: none.
+    const auto noInkFrom = [](const QImage& row, int left) {
+        return inkOf(row, left, row.width() - left) ==
+               std::vector<QRgb>(static_cast<std::size_t>((row.width() - left) * row.height()));
+    };
+    setColourLettersShown(true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QImage row = drawRow(c.line, 0, kBlack);
+        int x = textStart;
+        for (const Run& run : c.runs) {
+            QImage mark(row.size(), QImage::Format_RGB32);
+            mark.fill(kBlack);
+            QPainter painter(&mark);
+            const int width =
+                drawColourLetter(painter, messageRowFont(), run.colour, run.flash, {0, 0}, ink);
+            painter.end();
+            // Advances are fractional: the mark may stand a pixel either side of where whole
+            // advances put it.
+            bool found = false;
+            for (int shift : {-1, 0, 1})
+                found = found || inkOf(row, x + shift, width) == inkOf(mark, 0, width);
+            EXPECT_TRUE(found) << "the mark before " << run.text.toStdString();
+            x += width + metrics.horizontalAdvance(run.text);
+        }
+        EXPECT_TRUE(noInkFrom(row, x + 1)) << "no mark after the text";
+    }
+    setColourLettersShown(false);
+    EXPECT_TRUE(noInkFrom(drawRow("NotCentered,A^G^B", 0, kBlack), textStart + 1))
+        << "no marks while the letters are off";
+}
 
 TEST_F(MessageListTest, SelectedRowKeepsSignColoursOnTheHighlight) {
     load({"NotCentered,A^G^B^F^C", "", "Centered,^Y^Y"});

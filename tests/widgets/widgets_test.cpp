@@ -1,9 +1,13 @@
 #include "app/application.h"
+#include "widgets/dialog_frame.h"
 #include "widgets/error_report.h"
 #include "widgets/run_command.h"
 #include "widgets/window_placement.h"
 
+#include <QDialog>
+#include <QFrame>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QWidget>
@@ -90,6 +94,28 @@ TEST(CentringTest, AWindowIsCentredWhenShownTheFirstTimeOrEveryTime) {
             EXPECT_LE((window.frameGeometry().center() - screenCentre(window)).manhattanLength(),
                       1);
     }
+}
+
+// On a screen too small for them, a window shrinks to the free area, and a dialog of the
+// sign's frame keeps its buttons on the screen while its controls scroll.
+TEST(CentringTest, WindowsAndDialogsLargerThanTheScreenFitOnIt) {
+    const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget window;
+    window.resize(room.width() + 300, room.height() + 200);
+    centreWhenShown(&window, TCentring::FirstShow);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_TRUE(room.contains(window.frameGeometry())) << "window";
+
+    QDialog dialog;
+    const TDialogFrame frame = setUpDialogFrame(&dialog, "Tall", "Tall");
+    frame.Bevel1->setMinimumSize(200, room.height() * 2);
+    layOutDialogFrame(&dialog, frame);
+    centreWhenShown(&dialog, TCentring::EveryShow);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_TRUE(room.contains(dialog.frameGeometry())) << "dialog";
+    EXPECT_TRUE(dialog.rect().contains(frame.OKBtn->geometry())) << "its OK button";
 }
 
 } // namespace

@@ -30,6 +30,7 @@ TSendResults::TSendResults(const std::vector<TSignJob>& jobs, QWidget* parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     Results1 = new QTableWidget(static_cast<int>(jobs.size()), 4, this);
     Results1->setObjectName(QStringLiteral("Results1"));
+    Results1->setAccessibleName(tr("Results"));
     Results1->setHorizontalHeaderLabels({tr("Sign"), tr("Link"), tr("Bytes"), tr("Result")});
     Results1->verticalHeader()->hide();
     Results1->setEditTriggers(QAbstractItemView::NoEditTriggers);

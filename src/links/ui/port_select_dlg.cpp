@@ -47,6 +47,7 @@ TPortSelectDlg::TPortSelectDlg(const std::function<std::string(unsigned)>& devic
     PortsComboBox = new QComboBox(this);
     PortsComboBox->setObjectName(QStringLiteral("PortsComboBox"));
     PortsComboBox->setEditable(false);
+    PortsComboBox->setAccessibleName(tr("Serial port"));
     PortsComboBox->setPlaceholderText(QStringLiteral("(no serial port found)"));
     for (unsigned n = 1; n <= 50; ++n) {
         const std::string path = deviceResolver ? deviceResolver(n) : defaultComDevice(n);

@@ -39,6 +39,7 @@ TComSetupDlg::TComSetupDlg(TBComm& comm, QWidget* parent)
     Edit1 = new QLineEdit(Bevel1);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setMaxLength(kTypedAddressLimit);
+    Edit1->setAccessibleName(tr("Sign's network address"));
     Edit1->setValidator(new TSingleLineValidator(TSingleLineValidator::DropForeign, Edit1));
 
     auto* inner = new QGridLayout(Bevel1);

@@ -34,6 +34,8 @@ TSendData1::TSendData1(QWidget* parent)
     ProgressBar1->setGeometry(16, 44, 212, 24);
     ProgressBar1->setTextVisible(true);
     ProgressBar1->setAlignment(Qt::AlignCenter);
+    // A screen reader names the bar and follows its value as the bytes go.
+    ProgressBar1->setAccessibleName(tr("Sending Data"));
 
     CancelBtn = new QPushButton(tr("Cancel"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));

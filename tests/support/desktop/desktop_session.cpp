@@ -10,6 +10,10 @@
 #include <thread>
 #include <unistd.h>
 
+#ifndef LUMAVANE_ACCESSIBILITY_TREE
+#error "LUMAVANE_ACCESSIBILITY_TREE names the script that reads the accessibility tree"
+#endif
+
 #ifndef LUMAVANE_EDITOR
 #error "LUMAVANE_EDITOR names the built editor"
 #endif
@@ -74,6 +78,8 @@ DesktopSession::~DesktopSession() {
     if (editor_)
         editor_->stop(SIGKILL, Ms(1000));
     editor_.reset();
+    accessibilityBus_.reset();
+    bus_.reset();
     wm_.reset();
     // A terminated X server removes its lock file and socket.
     x_.reset();
@@ -135,6 +141,51 @@ bool DesktopSession::startWindowManager() {
     if (!managed)
         error_ = "the window manager did not start on display " + display_;
     return managed;
+}
+
+bool DesktopSession::startAccessibility() {
+    for (const char* tool :
+         {"dbus-daemon", "dbus-send", "/usr/libexec/at-spi-bus-launcher", "/usr/bin/python3"}) {
+        if (!programExists(tool)) {
+            error_ = std::string(tool) +
+                     " is missing (bash scripts/test.sh installs the packages that bring it)";
+            return false;
+        }
+    }
+    const std::string socket = dir_.file("session/bus.sock");
+    env_.set("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + socket);
+    bus_ = std::make_unique<ChildProcess>(std::vector<std::string>{"dbus-daemon", "--session",
+                                                                   "--nofork", "--nopidfile",
+                                                                   "--address=unix:path=" + socket},
+                                          env_, dir_.file("session/bus.log"));
+    if (!waitUntil([&] { return std::filesystem::exists(socket); }, kWait)) {
+        error_ = "the desktop bus did not start";
+        return false;
+    }
+    accessibilityBus_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"}, env_,
+        dir_.file("session/at-spi.log"));
+    const bool up = waitUntil(
+        [&] {
+            return runTool({"dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus",
+                            "/org/a11y/bus", "org.a11y.Bus.GetAddress"},
+                           env_)
+                       .exitCode == 0;
+        },
+        kWait);
+    if (!up) {
+        error_ = "the accessibility bus did not start";
+        return false;
+    }
+    // Qt reports to it without waiting for a screen reader to ask.
+    env_.set("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+    return true;
+}
+
+std::string DesktopSession::accessibilityTree() {
+    const ToolResult tree = runTool({"/usr/bin/python3", LUMAVANE_ACCESSIBILITY_TREE, "lumavane"},
+                                    env_, std::chrono::seconds(20));
+    return tree.exitCode == 0 ? tree.out : std::string();
 }
 
 bool DesktopSession::startEditor(const std::string& file) {

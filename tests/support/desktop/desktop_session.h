@@ -30,6 +30,14 @@ public:
     std::string settingsPath() const { return dir_.file("LUMAVANE.INI"); }
     // Sends the editor's print jobs to this print server instead of none.
     void usePrintServer(const std::string& server) { env_.set("CUPS_SERVER", server); }
+    // A desktop bus and an accessibility bus of the session's own, for the editor started
+    // afterwards to report to, as on a desktop with a screen reader; `error()` says why when
+    // they do not start.
+    bool startAccessibility();
+    // The editor's windows as a screen reader reads them through AT-SPI: one line a node,
+    // indented by depth, "role|name|description|text"; empty when the editor is not on the bus.
+    std::string accessibilityTree();
+
     // Starts the editor, with a message file to open when one is given, and waits until its
     // main window has the keyboard (and shows that file).
     bool startEditor(const std::string& file = "");
@@ -81,4 +89,6 @@ private:
     std::unique_ptr<ChildProcess> x_;
     std::unique_ptr<ChildProcess> wm_;
     std::unique_ptr<ChildProcess> editor_;
+    std::unique_ptr<ChildProcess> bus_;
+    std::unique_ptr<ChildProcess> accessibilityBus_;
 };

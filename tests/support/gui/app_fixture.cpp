@@ -6,7 +6,13 @@
 #include <QApplication>
 #include <QTest>
 
+#include <cstdlib>
+
 void AppFixture::SetUp() {
+    // Each test's recovery copies, recent files, view and ledgers in a state folder of its own.
+    const char* state = std::getenv("XDG_STATE_HOME"); // the test run's own (test_env)
+    ownState_ = state ? state : "";
+    setenv("XDG_STATE_HOME", dir.file("state").c_str(), 1);
     windows = std::make_unique<TAppWindows>();
     ASSERT_TRUE(showAndActivate(windows->Form1.get())) << "the main window did not become active";
     windows->Form1->ListBox1->setFocus();
@@ -18,6 +24,7 @@ void AppFixture::TearDown() {
         windows->Form1->hide();
     }
     windows.reset();
+    setenv("XDG_STATE_HOME", ownState_.c_str(), 1);
 }
 
 std::string AppFixture::title() const {

@@ -28,4 +28,7 @@ protected:
 
     TempDir dir;
     std::unique_ptr<TAppWindows> windows;
+
+private:
+    std::string ownState_;
 };
