@@ -44,8 +44,6 @@ TForm1::TForm1(QWidget* parent)
 
     FileCommands_ = new TFileCommands(*this, Doc_, *Model_, *Edits_);
     connect(FileCommands_, &TFileCommands::Changed, this, &TForm1::Refresh);
-    OpenDialog1 = FileCommands_->OpenDialog;
-    SaveDialog1 = FileCommands_->SaveDialog;
     // Unsaved changes outlive a crash.
     Recovery_ = new TRecoveryKeeper(*this);
 
@@ -236,6 +234,14 @@ void TForm1::ListBox1DrawItem(QPainter& painter, int Index, const QRect& Rect,
                                   : QColor(Qt::black);
     drawMessageRow(painter, Model_->Line(Index), Index, Rect, background,
                    SignPreview_ ? SignPreview_->RowFit(Index) : nullptr);
+}
+
+TMessageFileDialog& TForm1::OpenDialog1() {
+    return FileCommands_->OpenDialog();
+}
+
+TMessageFileDialog& TForm1::SaveDialog1() {
+    return FileCommands_->SaveDialog();
 }
 
 void TForm1::New1Click() {

@@ -72,8 +72,9 @@ public:
 
     // The controls and menu items, by their names.
     TMessageListBox* ListBox1 = nullptr;
-    TMessageFileDialog* OpenDialog1 = nullptr;
-    TMessageFileDialog* SaveDialog1 = nullptr;
+    // The file dialogs, made when first needed.
+    TMessageFileDialog& OpenDialog1();
+    TMessageFileDialog& SaveDialog1();
     QMenu* File1 = nullptr;
     QMenu* Edit1 = nullptr;
     QMenu* View1 = nullptr;

@@ -100,18 +100,22 @@ TSignPreview previewSignMessage(const std::vector<std::string>& lines, int start
 }
 
 std::string fitNote(const TSignPreview& preview) {
+    return fitNote(preview.cutCount(), preview.hiddenCount(), preview.size);
+}
+
+std::string fitNote(std::size_t cut, std::size_t hidden, const TSignSize& size) {
     std::string note;
-    if (const std::size_t cut = preview.cutCount()) {
+    if (cut > 0) {
         note += lines(cut) + (cut == 1 ? " is" : " are") + " wider than the sign (" +
-                std::to_string(preview.size.columns) + " characters): the sign will cut " +
+                std::to_string(size.columns) + " characters): the sign will cut " +
                 (cut == 1 ? "it." : "them.");
     }
-    if (const std::size_t hidden = preview.hiddenCount()) {
+    if (hidden > 0) {
         if (!note.empty())
             note += "\n";
         note += lines(hidden) + " will not be shown";
-        if (preview.size.lines > 0)
-            note += " (the sign has " + lines(static_cast<std::size_t>(preview.size.lines)) + ")";
+        if (size.lines > 0)
+            note += " (the sign has " + lines(static_cast<std::size_t>(size.lines)) + ")";
         note += ".";
     }
     return note;
