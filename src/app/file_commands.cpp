@@ -3,6 +3,7 @@
 #include "app/file_dialogs.h"
 #include "app/open_file_watch.h"
 #include "app/recent_files_menu.h"
+#include "base/free_memory.h"
 #include "editor/message_edits.h"
 #include "editor/message_list_model.h"
 #include "model/document.h"
@@ -20,9 +21,19 @@ TFileCommands::TFileCommands(QWidget& window, TDocumentState& document, TMessage
     , doc_(document)
     , lines_(lines)
     , edits_(edits) {
-    OpenDialog = new TMessageFileDialog(TMessageFileDialog::OpenKind, &window);
-    SaveDialog = new TMessageFileDialog(TMessageFileDialog::SaveKind, &window);
     watch_ = new TOpenFileWatch(window, *this);
+}
+
+TMessageFileDialog& TFileCommands::OpenDialog() {
+    if (!openDialog_)
+        openDialog_ = new TMessageFileDialog(TMessageFileDialog::OpenKind, &window_);
+    return *openDialog_;
+}
+
+TMessageFileDialog& TFileCommands::SaveDialog() {
+    if (!saveDialog_)
+        saveDialog_ = new TMessageFileDialog(TMessageFileDialog::SaveKind, &window_);
+    return *saveDialog_;
 }
 
 bool TFileCommands::Unsaved() const {
@@ -38,6 +49,8 @@ void TFileCommands::AdoptFile(const std::string& path, std::optional<std::size_t
     // A name given for a file that is not written yet is no recent file.
     if (!doc_.IsUntitled() && version.exists && recent_)
         recent_->Note(path);
+    // The file's bytes as read or written, and the list and history that a new one replaced.
+    returnFreedMemory();
 }
 
 void TFileCommands::StartNewFile(const std::string& path) {
@@ -83,7 +96,7 @@ bool TFileCommands::SaveQuestion() {
 bool TFileCommands::Save() {
     std::string path = doc_.FileName;
     if (doc_.IsUntitled()) {
-        if (!SaveDialog->Execute(path))
+        if (!SaveDialog().Execute(path))
             return false;
     } else {
         if (doc_.NulOffset) {
@@ -149,7 +162,7 @@ void TFileCommands::Open() {
     if (!SaveQuestion())
         return;
     std::string chosen;
-    if (OpenDialog->Execute(chosen))
+    if (OpenDialog().Execute(chosen))
         OpenFile(chosen);
 }
 
@@ -177,7 +190,7 @@ void TFileCommands::OpenFile(const std::string& path) {
 
 bool TFileCommands::SaveAs() {
     std::string chosen;
-    if (!SaveDialog->Execute(chosen))
+    if (!SaveDialog().Execute(chosen))
         return false;
     WriteList(chosen);
     return true;

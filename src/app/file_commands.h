@@ -26,9 +26,11 @@ public:
     TFileCommands(QWidget& window, TDocumentState& document, TMessageListModel& lines,
                   TMessageEdits& edits);
 
-    // The open and save dialogs, children of the window.
-    TMessageFileDialog* OpenDialog = nullptr;
-    TMessageFileDialog* SaveDialog = nullptr;
+    // The open and save dialogs, children of the window. Each is made when first needed: a file
+    // dialog reads its folder and decodes its icons, which the window's first showing does not
+    // need to wait for.
+    TMessageFileDialog& OpenDialog();
+    TMessageFileDialog& SaveDialog();
     // Where files opened and saved are noted; none until the File menu has it.
     void SetRecentFiles(TRecentFilesMenu* recent) { recent_ = recent; }
     // The list's file as other programs change it.
@@ -84,6 +86,8 @@ private:
     OverwriteAnswer AskOverPartlyReadFile();
 
     QWidget& window_;
+    TMessageFileDialog* openDialog_ = nullptr;
+    TMessageFileDialog* saveDialog_ = nullptr;
     TDocumentState& doc_;
     TMessageListModel& lines_;
     TMessageEdits& edits_;

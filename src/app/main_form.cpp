@@ -15,8 +15,6 @@
 #include "editor/printing.h"
 #include "fleet/sign_choice.h"
 #include "fleet/ui/send_to_command.h"
-#include "links/ui/port_select_dlg.h"
-#include "settings/port_map.h"
 #include "sign/ui/com_setup_dlg.h"
 #include "widgets/error_report.h"
 #include "widgets/run_command.h"
@@ -33,7 +31,6 @@ TForm1::TForm1(QWidget* parent)
     BComm_ = std::make_unique<TBComm>();
     SendBlock_ = std::make_unique<TBlock>();
     EditBlock_ = std::make_unique<TBlock>();
-    Doc_ = TDocumentState();
 
     setWindowTitle(tr("Lumavane Static Message Editor V1.0"));
     // 626 x 443 with the desktop's frame and title bar around it.
@@ -42,12 +39,11 @@ TForm1::TForm1(QWidget* parent)
 
     CreateList();
     // A message file dropped on the window from outside opens as with Open.
-    FileDrop_ = new TFileDrop(*this, [this](const std::string& path) { AskThenOpenFile(path); });
+    FileDrop_ = new TFileDrop(
+        *this, [this](const std::string& path) { FileCommands_->AskThenOpenFile(path); });
 
     FileCommands_ = new TFileCommands(*this, Doc_, *Model_, *Edits_);
     connect(FileCommands_, &TFileCommands::Changed, this, &TForm1::Refresh);
-    OpenDialog1 = FileCommands_->OpenDialog;
-    SaveDialog1 = FileCommands_->SaveDialog;
     // Unsaved changes outlive a crash.
     Recovery_ = new TRecoveryKeeper(*this);
 
@@ -82,21 +78,14 @@ void TForm1::CreateList() {
 }
 
 void TForm1::CreateLinks() {
-    // Serial port n is the device that the settings file maps it to; without a port number
-    // the port asks the user with the Select Port dialog.
     const std::string settingsPath = BComm_->settingsPath();
-    ComPort1.DeviceResolver = [settingsPath](unsigned number) {
-        return comDeviceFromSettings(settingsPath, number);
-    };
-    installPortSelectDialog(ComPort1, this);
     SendCommand_ = new TSendCommand(*this, *BComm_, ComPort1, TCP1, SendBuffer_, *SendBlock_);
-    connect(SendCommand_, &TSendCommand::CloseAfterSend, this,
-            [this] { QTimer::singleShot(0, this, [this] { close(); }); });
     // Send To: the named signs of the settings file.
     SendTo_ = new TSendToCommand(*this, *Send1, settingsPath, [this] { return Model_->Lines(); });
     SendTo1 = SendTo_->SendTo1;
-    connect(SendTo_, &TSendToCommand::CloseAfterSend, this,
-            [this] { QTimer::singleShot(0, this, [this] { close(); }); });
+    const auto closeLater = [this] { QTimer::singleShot(0, this, [this] { close(); }); };
+    connect(SendCommand_, &TSendCommand::CloseAfterSend, this, closeLater);
+    connect(SendTo_, &TSendToCommand::CloseAfterSend, this, closeLater);
     // Should the send bring the machine down, the changes are kept; the list stays as it is
     // while the send runs.
     SendCommand_->BeforeSend = [this] { Recovery_->WriteNow(); };
@@ -106,12 +95,7 @@ void TForm1::CreateLinks() {
 
     // A value out of range in the settings file, and a sign section that the command-line
     // sender cannot use, are told once, when the window is up.
-    std::vector<std::string> notes = BComm_->Load();
-    for (std::string& fault : signSectionFaults(BComm_->settingsPath()))
-        notes.push_back(std::move(fault));
-    QString settingsReport;
-    for (const std::string& note : notes)
-        settingsReport += (settingsReport.isEmpty() ? "" : "\n") + QString::fromLocal8Bit(note);
+    const QString settingsReport = QString::fromLocal8Bit(loadEditorSettings(*BComm_));
     if (!settingsReport.isEmpty())
         QTimer::singleShot(0, this, [settingsReport] { reportError(settingsReport); });
 }
@@ -166,7 +150,7 @@ void TForm1::CreateFileMenu() {
     PrintSetup1 = AddItem(File1, "PrintSetup1", tr("Print S&etup..."), QKeySequence(),
                           &TForm1::PrintSetup1Click);
     RecentFiles_ = new TRecentFilesMenu(
-        *File1, [this](const std::string& path) { AskThenOpenFile(path); }, this);
+        *File1, [this](const std::string& path) { FileCommands_->AskThenOpenFile(path); }, this);
     FileCommands_->SetRecentFiles(RecentFiles_);
 }
 
@@ -252,6 +236,14 @@ void TForm1::ListBox1DrawItem(QPainter& painter, int Index, const QRect& Rect,
                    SignPreview_ ? SignPreview_->RowFit(Index) : nullptr);
 }
 
+TMessageFileDialog& TForm1::OpenDialog1() {
+    return FileCommands_->OpenDialog();
+}
+
+TMessageFileDialog& TForm1::SaveDialog1() {
+    return FileCommands_->SaveDialog();
+}
+
 void TForm1::New1Click() {
     FileCommands_->New();
 }
@@ -260,20 +252,12 @@ void TForm1::Open1Click() {
     FileCommands_->Open();
 }
 
-void TForm1::AskThenOpenFile(const std::string& path) {
-    FileCommands_->AskThenOpenFile(path);
-}
-
 void TForm1::OpenFile(const std::string& path) {
     FileCommands_->OpenFile(path);
 }
 
 void TForm1::Save1Click() {
     FileCommands_->Save();
-}
-
-bool TForm1::SaveStep() {
-    return FileCommands_->Save();
 }
 
 void TForm1::SaveAs1Click() {
@@ -353,14 +337,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
     // Refused until the answer allows it, so that a failed save keeps the window open.
     event->ignore();
     // The links and the send buffer belong to the window: a send has to end before it goes.
-    if (SendCommand_->Sending()) {
-        SendCommand_->AskToCancelAndClose();
-        return;
-    }
-    if (SendTo_->Sending()) {
-        SendTo_->CancelAndClose();
-        return;
-    }
+    if (SendCommand_->Sending())
+        return SendCommand_->AskToCancelAndClose();
+    if (SendTo_->Sending())
+        return SendTo_->CancelAndClose();
     runCommand([this, event] {
         if (FileCommands_->SaveQuestion())
             event->accept();

@@ -72,8 +72,9 @@ public:
 
     // The controls and menu items, by their names.
     TMessageListBox* ListBox1 = nullptr;
-    TMessageFileDialog* OpenDialog1 = nullptr;
-    TMessageFileDialog* SaveDialog1 = nullptr;
+    // The file dialogs, made when first needed.
+    TMessageFileDialog& OpenDialog1();
+    TMessageFileDialog& SaveDialog1();
     QMenu* File1 = nullptr;
     QMenu* Edit1 = nullptr;
     QMenu* View1 = nullptr;
@@ -141,15 +142,6 @@ public:
     // Replaces the list by the lines of the message file at `path` and adopts its name. The list,
     // name and flag stay as they were when the file cannot be read.
     void OpenFile(const std::string& path);
-
-    // Opens `path` the way File > Open does once a file is chosen: the save question first
-    // (Cancel keeps everything), then OpenFile. A dropped file and Recent Files come here.
-    void AskThenOpenFile(const std::string& path);
-
-    // Writes the list to its file, asking for a name first when it has none. A file whose
-    // reading stopped at a NUL byte is not written over without asking: Save As is offered.
-    // False when the user cancelled.
-    bool SaveStep();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

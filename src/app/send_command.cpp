@@ -2,6 +2,9 @@
 
 #include "app/send_record.h"
 
+#include "links/comport.h"
+#include "links/ui/port_select_dlg.h"
+#include "settings/port_map.h"
 #include "sign/comm_settings.h"
 #include "sign/send_errors.h"
 #include "sign/sign_sender.h"
@@ -23,7 +26,14 @@ TSendCommand::TSendCommand(QWidget& window, const TBComm& comm, TComPort& port, 
     , port_(port)
     , client_(client)
     , buffer_(buffer)
-    , sendBlock_(sendBlock) {}
+    , sendBlock_(sendBlock) {
+    // Serial port n is the device that the settings file maps it to; without a port number
+    // the port asks the user with the Select Port dialog.
+    port_.DeviceResolver = [settingsPath = comm.settingsPath()](unsigned number) {
+        return comDeviceFromSettings(settingsPath, number);
+    };
+    installPortSelectDialog(port_, &window);
+}
 
 void TSendCommand::SetDialogs(TAskSend1* askSend, TSendData1* sendData) {
     askSend_ = askSend;

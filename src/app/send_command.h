@@ -20,7 +20,8 @@ class TTcpClient;
 
 // Send > Send Message (F9): asks for the start line and the width, sends the message through
 // the one sender with the Sending Data window showing its progress, and tells how it ended. The
-// main window owns the links, the send buffer and the send block it works on.
+// main window owns the links, the send buffer and the send block it works on; the serial port
+// takes its devices from the settings file and asks with Select Port when it has no number.
 class TSendCommand : public QObject {
     Q_OBJECT
 public:

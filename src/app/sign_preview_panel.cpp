@@ -72,18 +72,6 @@ TSignPreviewPanel::TSignPreviewPanel(TForm1& form)
     rebuildSoon_.setSingleShot(true);
     rebuildSoon_.setInterval(0);
     connect(&rebuildSoon_, &QTimer::timeout, this, &TSignPreviewPanel::ShowRebuilt);
-    TMessageListModel& lines = form.Lines();
-    connect(&lines, &QAbstractItemModel::rowsInserted, this, &TSignPreviewPanel::Invalidate);
-    connect(&lines, &QAbstractItemModel::rowsRemoved, this, &TSignPreviewPanel::Invalidate);
-    connect(&lines, &QAbstractItemModel::rowsMoved, this, &TSignPreviewPanel::Invalidate);
-    connect(&lines, &QAbstractItemModel::dataChanged, this, &TSignPreviewPanel::Invalidate);
-    connect(&lines, &QAbstractItemModel::modelReset, this, &TSignPreviewPanel::Invalidate);
-    // A panel that opens shows the message as it is now.
-    connect(Dock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
-        if (visible)
-            ShowRebuilt();
-    });
-
     // The live fields shown with their values, as the user left the choice.
     fields_ = new TLiveFieldFeed(this);
     connect(fields_, &TLiveFieldFeed::Changed, this, &TSignPreviewPanel::Invalidate);
@@ -93,6 +81,51 @@ TSignPreviewPanel::TSignPreviewPanel(TForm1& form)
     Dock->ShowFieldValues->setChecked(fieldValues);
     connect(Dock->ShowFieldValues, &QCheckBox::toggled, this,
             &TSignPreviewPanel::ShowFieldValuesToggled);
+
+    // Each change of the list is handed on as what it is, so that only the blocks it touched
+    // are read again. (With the live fields filled in, any line
+    // may read otherwise at any time: the lines are filled in and read again as a whole.)
+    TMessageListModel& lines = form.Lines();
+    const auto count = [](int first, int last) {
+        return static_cast<std::size_t>(last - first + 1);
+    };
+    connect(&lines, &QAbstractItemModel::rowsInserted, this,
+            [this, count](const QModelIndex&, int first, int last) {
+                if (!fields_->Enabled())
+                    fit_.inserted(form_.Lines().Lines(), static_cast<std::size_t>(first),
+                                  count(first, last));
+                Invalidate();
+            });
+    connect(&lines, &QAbstractItemModel::rowsRemoved, this,
+            [this, count](const QModelIndex&, int first, int last) {
+                if (!fields_->Enabled())
+                    fit_.removed(static_cast<std::size_t>(first), count(first, last));
+                Invalidate();
+            });
+    connect(&lines, &QAbstractItemModel::rowsMoved, this,
+            [this, count](const QModelIndex&, int first, int last, const QModelIndex&, int to) {
+                if (!fields_->Enabled())
+                    fit_.moved(static_cast<std::size_t>(first), count(first, last),
+                               static_cast<std::size_t>(to));
+                Invalidate();
+            });
+    connect(&lines, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                if (!fields_->Enabled())
+                    fit_.changed(form_.Lines().Lines(), static_cast<std::size_t>(topLeft.row()),
+                                 static_cast<std::size_t>(bottomRight.row()));
+                Invalidate();
+            });
+    connect(&lines, &QAbstractItemModel::modelReset, this, [this] {
+        fit_.reset();
+        Invalidate();
+    });
+    // A panel that opens shows the message as it is now; a closed one keeps nothing.
+    connect(Dock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        SyncSend();
+        if (visible)
+            ShowRebuilt();
+    });
 
     form.ListBox1->viewport()->installEventFilter(this);
     form.installEventFilter(this);
@@ -119,8 +152,12 @@ void TSignPreviewPanel::Attach(TAskSend1& askSend, TComSetupDlg& comSetup, TBEDl
     for (TSpinEdit* field : {askSend.SpinEdit1, askSend.SpinEdit2})
         connect(field, &QSpinBox::valueChanged, this, &TSignPreviewPanel::Invalidate);
     askSend.FitNote = [this](int start, int width) {
-        return QString::fromStdString(fitNote(
-            previewSignMessage(form_.Lines().Lines(), start, width, form_.Comm().signSize())));
+        if (fields_->Enabled())
+            return QString::fromStdString(fitNote(
+                previewSignMessage(form_.Lines().Lines(), start, width, form_.Comm().signSize())));
+        fit_.setSend(start, width, form_.Comm().signSize());
+        const TFitTotals totals = fit_.totals(form_.Lines().Lines());
+        return QString::fromStdString(fitNote(totals.cut, totals.hidden, fit_.size()));
     };
     // The sign's size may have changed, also when a failed save kept the dialog's values.
     connect(&comSetup, &QDialog::finished, this, &TSignPreviewPanel::Invalidate);
@@ -138,17 +175,38 @@ int TSignPreviewPanel::Width() const {
 
 void TSignPreviewPanel::Invalidate() {
     stale_ = true;
+    panelStale_ = true;
+    filledStale_ = true;
     rebuildSoon_.start();
 }
 
 void TSignPreviewPanel::ShowFieldValuesToggled(bool on) {
     fields_->SetEnabled(on);
+    // The fit was of the other lines.
+    fit_.reset();
+    std::vector<std::string>().swap(filled_);
     Invalidate();
     try {
         writeProfileString(ViewStatePath(), kPreviewSection, kFieldValuesKey, on ? "1" : "0");
     } catch (const std::exception& error) {
         logError(error);
     }
+}
+
+const std::vector<std::string>& TSignPreviewPanel::FitLines() {
+    if (!fields_->Enabled())
+        return form_.Lines().Lines();
+    if (filledStale_) {
+        const TDocumentState& document = form_.Document();
+        const std::size_t slash = document.FileName.rfind('/');
+        const std::string folder = document.IsUntitled() || slash == std::string::npos
+                                       ? std::string()
+                                       : document.FileName.substr(0, slash);
+        filled_ = fields_->Lines(form_.Lines().Lines(), folder);
+        filledStale_ = false;
+        fit_.reset();
+    }
+    return filled_;
 }
 
 void TSignPreviewPanel::ColourLettersToggled(bool on) {
@@ -165,7 +223,7 @@ QString TSignPreviewPanel::RowDescription(int row) {
     const TBlockFit* fit = RowFit(row);
     if (!fit)
         return {};
-    const TSignSize& size = preview_.size;
+    const TSignSize& size = fit_.size();
     QStringList parts;
     switch (fit->place) {
     case TBlockFit::Place::Shown:
@@ -193,42 +251,35 @@ QString TSignPreviewPanel::RowDescription(int row) {
     return parts.join(QStringLiteral("; "));
 }
 
-void TSignPreviewPanel::Rebuild() {
-    const TDocumentState& document = form_.Document();
-    const std::size_t slash = document.FileName.rfind('/');
-    const std::string folder = document.IsUntitled() || slash == std::string::npos
-                                   ? std::string()
-                                   : document.FileName.substr(0, slash);
-    preview_ = previewSignMessage(fields_->Lines(form_.Lines().Lines(), folder), Start(), Width(),
-                                  form_.Comm().signSize());
-    stale_ = false;
-    panelStale_ = true;
-}
-
-const TSignPreview& TSignPreviewPanel::Current() {
-    if (stale_)
-        Rebuild();
-    return preview_;
+void TSignPreviewPanel::SyncSend() {
+    const TSignSize size = form_.Comm().signSize();
+    fit_.setSend(Start(), Width(), size);
+    // The whole message is kept in view only where it is needed: for the panel, and for the
+    // lines that a later line replaces, which only a sign of known lines has.
+    fit_.setKeep(Dock->isVisible() || size.lines > 0);
 }
 
 void TSignPreviewPanel::ShowRebuilt() {
+    SyncSend();
     if (stale_) {
-        Rebuild();
+        stale_ = false;
         form_.ListBox1->viewport()->update();
     }
     // A hidden panel is brought up to date when it opens.
     if (panelStale_ && Dock->isVisible()) {
-        Dock->ShowPreview(preview_, Start(), Width(),
+        Dock->ShowPreview(fit_.view(FitLines()), Start(), Width(),
                           fields_->Enabled() ? tr("Live fields filled in") : QString());
         panelStale_ = false;
     }
 }
 
 const TBlockFit* TSignPreviewPanel::RowFit(int row) {
-    const TSignPreview& preview = Current();
-    if (row < 0 || static_cast<std::size_t>(row) >= preview.blocks.size())
+    SyncSend();
+    const std::vector<std::string>& lines = FitLines();
+    if (row < 0 || static_cast<std::size_t>(row) >= lines.size())
         return nullptr;
-    return &preview.blocks[static_cast<std::size_t>(row)];
+    rowFit_ = fit_.fit(lines, static_cast<std::size_t>(row));
+    return &rowFit_;
 }
 
 bool TSignPreviewPanel::eventFilter(QObject* watched, QEvent* event) {
@@ -237,7 +288,7 @@ bool TSignPreviewPanel::eventFilter(QObject* watched, QEvent* event) {
         auto* help = static_cast<QHelpEvent*>(event);
         const QModelIndex index = form_.ListBox1->indexAt(help->pos());
         const TBlockFit* fit = index.isValid() ? RowFit(index.row()) : nullptr;
-        const std::string note = fit ? blockFitNote(*fit, preview_.size) : std::string();
+        const std::string note = fit ? blockFitNote(*fit, fit_.size()) : std::string();
         if (!note.empty()) {
             QToolTip::showText(help->globalPos(),
                                index.data(Qt::ToolTipRole).toString() + QLatin1Char('\n') +

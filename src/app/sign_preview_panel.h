@@ -1,11 +1,13 @@
 #pragma once
 
+#include "sign/message_fit.h"
 #include "sign/sign_preview.h"
 
 #include <QObject>
 #include <QTimer>
 
 #include <string>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -19,11 +21,11 @@ class TSignPreviewDock;
 // The main window's menu "&View" with "Sign &Preview" (F8), the panel that it shows and hides,
 // and what the other windows learn from the same preview: the list how each line fits the sign,
 // the Select Address dialog what a send will cut or not show, the Block Editor the sign's width.
-// The preview is rebuilt from the bytes that F9 would send now (the list, and the start line and
-// width as they stand in Select Address) whenever one of them or the sign's size changes. The
-// panel's place and visibility are kept for the user in the program's state folder, and so is
-// "Show Field Values": the live fields with their values now, followed as they change, the lines'
-// fit measured with them.
+// What it shows is worked out from the bytes that F9 would send now (the list, and the start line
+// and width as they stand in Select Address), each block's as it changes; the panel is redrawn
+// when it is open and one of them or the sign's size changes. The panel's place and visibility
+// are kept for the user in the program's state folder, and so is "Show Field Values": the live
+// fields with their values now, followed as they change, the lines' fit measured with them.
 class TSignPreviewPanel : public QObject {
     Q_OBJECT
 public:
@@ -35,9 +37,8 @@ public:
     // tells the Select Address dialog and the Block Editor what they show of the sign's fit.
     void Attach(TAskSend1& askSend, TComSetupDlg& comSetup, TBEDlg& blockEditor);
 
-    // The preview for the message as it stands.
-    const TSignPreview& Current();
-    // How the line at `row` fits the sign; null for a row that the list does not hold.
+    // How the line at `row` fits the sign; null for a row that the list does not hold. Valid
+    // until the next call.
     const TBlockFit* RowFit(int row);
 
     // The file that keeps the panel's place: view.ini in the program's state folder.
@@ -55,13 +56,16 @@ protected:
 private:
     // The message, the start line or width, or the sign's size changed.
     void Invalidate();
-    void Rebuild();
+    // Hands the start line, width and sign's size as they stand to the fit.
+    void SyncSend();
     void ShowRebuilt();
     int Start() const;
     int Width() const;
     void RestoreViewState();
     void SaveViewState();
     void ShowFieldValuesToggled(bool on);
+    // The lines whose fit is shown: the list's, or with the live fields filled in.
+    const std::vector<std::string>& FitLines();
     void ColourLettersToggled(bool on);
     // How the line at `row` fits the sign, in words for a screen reader.
     QString RowDescription(int row);
@@ -69,7 +73,12 @@ private:
     TForm1& form_;
     TAskSend1* askSend_ = nullptr;
     TLiveFieldFeed* fields_ = nullptr;
-    TSignPreview preview_;
+    // The list's lines with the live fields filled in, while they are shown so; made again as a
+    // whole when a line or a value changes.
+    std::vector<std::string> filled_;
+    bool filledStale_ = true;
+    TMessageFit fit_;
+    TBlockFit rowFit_;
     bool stale_ = true;
     bool panelStale_ = true;
     QTimer rebuildSoon_;

@@ -15,3 +15,9 @@ bool sameIgnoringAsciiCase(std::string_view a, std::string_view b) {
                return asciiLower(x) == asciiLower(y);
            });
 }
+
+std::string foldAsciiCase(std::string_view s) {
+    std::string folded(s);
+    std::transform(folded.begin(), folded.end(), folded.begin(), asciiLower);
+    return folded;
+}

@@ -40,28 +40,31 @@ private:
     bool done_ = true;
 };
 
+// Holds the inserted lines only while they are undone: while they stand in the list, the list
+// is their one copy.
 class TInsertStep final : public TListStep {
 public:
-    TInsertStep(TMessageListModel& lines, SelectRow select, const QString& name, int row,
-                std::vector<std::string> inserted)
+    TInsertStep(TMessageListModel& lines, SelectRow select, const QString& name, int row, int count)
         : TListStep(lines, std::move(select), name)
         , row_(row)
-        , inserted_(std::move(inserted)) {}
+        , count_(count) {}
 
 protected:
     int Undone(TMessageListModel& lines) override {
-        lines.RemoveLines(row_, static_cast<int>(inserted_.size()));
+        undone_ = lines.TakeLines(row_, count_);
         // The line that the new ones went before, or the last one.
         return row_ < lines.Count() ? row_ : lines.Count() - 1;
     }
     int Redone(TMessageListModel& lines) override {
-        lines.InsertLines(row_, inserted_);
+        lines.InsertLines(row_, std::move(undone_));
+        undone_ = {};
         return row_;
     }
 
 private:
     int row_;
-    std::vector<std::string> inserted_;
+    int count_;
+    std::vector<std::string> undone_;
 };
 
 class TReplaceStep final : public TListStep {
@@ -135,27 +138,26 @@ private:
     int to_;
 };
 
+// Holds the version of the list that does not stand in it.
 class TReplaceAllStep final : public TListStep {
 public:
     TReplaceAllStep(TMessageListModel& lines, SelectRow select, const QString& name,
-                    std::vector<std::string> before, std::vector<std::string> after)
+                    std::vector<std::string> other)
         : TListStep(lines, std::move(select), name)
-        , before_(std::move(before))
-        , after_(std::move(after)) {}
+        , other_(std::move(other)) {}
 
 protected:
     int Undone(TMessageListModel& lines) override {
-        lines.SetLines(before_);
+        other_ = lines.ExchangeLines(std::move(other_));
         return -1;
     }
     int Redone(TMessageListModel& lines) override {
-        lines.SetLines(after_);
+        other_ = lines.ExchangeLines(std::move(other_));
         return -1;
     }
 
 private:
-    std::vector<std::string> before_;
-    std::vector<std::string> after_;
+    std::vector<std::string> other_;
 };
 
 } // namespace
@@ -181,9 +183,10 @@ void TMessageEdits::Insert(int row, std::vector<std::string> lines, const QStrin
     if (lines.empty())
         return;
     row = std::clamp(row, 0, lines_.Count());
-    lines_.InsertLines(row, lines);
+    const int count = static_cast<int>(lines.size());
+    lines_.InsertLines(row, std::move(lines));
     Record(new TInsertStep(
-        lines_, [this](int r) { emit SelectRow(r); }, name, row, std::move(lines)));
+        lines_, [this](int r) { emit SelectRow(r); }, name, row, count));
 }
 
 void TMessageEdits::Replace(int row, std::string line, const QString& name) {
@@ -210,10 +213,9 @@ bool TMessageEdits::Move(int from, int to, const QString& name) {
 }
 
 void TMessageEdits::ReplaceAll(std::vector<std::string> lines, const QString& name) {
-    std::vector<std::string> before = lines_.Lines();
-    if (before == lines)
+    if (lines_.Lines() == lines)
         return;
-    lines_.SetLines(lines);
+    std::vector<std::string> before = lines_.ExchangeLines(std::move(lines));
     Record(new TReplaceAllStep(
-        lines_, [this](int r) { emit SelectRow(r); }, name, std::move(before), std::move(lines)));
+        lines_, [this](int r) { emit SelectRow(r); }, name, std::move(before)));
 }

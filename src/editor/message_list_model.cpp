@@ -78,14 +78,41 @@ void TMessageListModel::Insert(int row, const std::string& line) {
 }
 
 void TMessageListModel::InsertLines(int row, const std::vector<std::string>& lines) {
+    InsertLines(row, std::vector<std::string>(lines));
+}
+
+void TMessageListModel::InsertLines(int row, std::vector<std::string>&& lines) {
     if (lines.empty())
         return;
     if (lines.size() >= static_cast<std::size_t>(INT_MAX) - lines_.size())
         throw std::runtime_error(tr("Unable to insert a line").toStdString());
     row = std::clamp(row, 0, Count());
     beginInsertRows(QModelIndex(), row, row + static_cast<int>(lines.size()) - 1);
-    lines_.insert(lines_.begin() + row, lines.begin(), lines.end());
+    lines_.insert(lines_.begin() + row, std::make_move_iterator(lines.begin()),
+                  std::make_move_iterator(lines.end()));
     endInsertRows();
+}
+
+std::vector<std::string> TMessageListModel::TakeLines(int row, int count) {
+    if (row < 0 || count <= 0 || row >= Count())
+        return {};
+    count = std::min(count, Count() - row);
+    beginRemoveRows(QModelIndex(), row, row + count - 1);
+    const auto first = lines_.begin() + row;
+    std::vector<std::string> taken(std::make_move_iterator(first),
+                                   std::make_move_iterator(first + count));
+    lines_.erase(first, first + count);
+    endRemoveRows();
+    return taken;
+}
+
+std::vector<std::string> TMessageListModel::ExchangeLines(std::vector<std::string> lines) {
+    if (lines.size() >= static_cast<std::size_t>(INT_MAX))
+        throw std::runtime_error(tr("Unable to insert a line").toStdString());
+    beginResetModel();
+    lines_.swap(lines);
+    endResetModel();
+    return lines;
 }
 
 void TMessageListModel::Replace(int row, const std::string& line) {

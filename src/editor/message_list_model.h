@@ -40,6 +40,11 @@ public:
     void Insert(int row, const std::string& line);
     // Inserts `lines` in order so that the first one stands at `row`.
     void InsertLines(int row, const std::vector<std::string>& lines);
+    void InsertLines(int row, std::vector<std::string>&& lines);
+    // Removes `count` lines from `row` on, in one change, and hands them over.
+    std::vector<std::string> TakeLines(int row, int count);
+    // Replaces every line at once by `lines` and hands the lines it held over.
+    std::vector<std::string> ExchangeLines(std::vector<std::string> lines);
     void Replace(int row, const std::string& line);
     void Remove(int row);
     // Removes `count` lines from `row` on, in one change.

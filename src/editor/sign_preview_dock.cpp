@@ -1,7 +1,7 @@
 #include "editor/sign_preview_dock.h"
 
 #include "model/ui/block_words.h"
-#include "sign/sign_preview.h"
+#include "sign/message_fit.h"
 #include "signview/sign_board.h"
 
 #include <QCheckBox>
@@ -72,28 +72,19 @@ TSignPreviewDock::TSignPreviewDock(QWidget* parent)
     setWidget(content);
 }
 
-void TSignPreviewDock::ShowPreview(const TSignPreview& preview, int start, int width,
+void TSignPreviewDock::ShowPreview(const TPreviewView& preview, int start, int width,
                                    const QString& note) {
     Board->setFace(preview.face);
     // A line of the sign that shows bytes of a block with a control byte is marked, and says
     // which byte; the status line's tooltip lists every such block.
     std::vector<QString> notes;
-    for (const TSignFaceLine& line : preview.face.lines) {
-        QString note;
-        if (line.record) {
-            const std::size_t block = preview.blockAt(line.record->offset);
-            if (block < preview.blocks.size() && preview.blocks[block].control)
-                note = QString::fromStdString(
-                    controlByteWarning(block, *preview.blocks[block].control));
-        }
-        notes.push_back(note);
-    }
+    notes.reserve(preview.lineNotes.size());
+    for (const std::string& line : preview.lineNotes)
+        notes.push_back(QString::fromStdString(line));
     Board->setLineNotes(std::move(notes));
     QStringList warnings;
-    for (std::size_t i = 0; i < preview.blocks.size(); ++i) {
-        if (preview.blocks[i].control)
-            warnings << QString::fromStdString(controlByteWarning(i, *preview.blocks[i].control));
-    }
+    for (const std::string& warning : preview.warnings)
+        warnings << QString::fromStdString(warning);
     Status->setToolTip(warnings.join(QLatin1Char('\n')));
     QString text = tr("Start line %1, width %2").arg(start).arg(width);
     if (preview.size.lines > 0 || preview.size.columns > 0) {
@@ -106,8 +97,8 @@ void TSignPreviewDock::ShowPreview(const TSignPreview& preview, int start, int w
     } else {
         text += tr("  |  Sign size not set (Send > Configuration)");
     }
-    const std::size_t cut = preview.cutCount();
-    const std::size_t hidden = preview.hiddenCount();
+    const std::size_t cut = preview.totals.cut;
+    const std::size_t hidden = preview.totals.hidden;
     if (cut > 0 || hidden > 0) {
         QStringList parts;
         if (cut > 0)
@@ -118,15 +109,15 @@ void TSignPreviewDock::ShowPreview(const TSignPreview& preview, int start, int w
                            QT_TRANSLATE_NOOP("TSignPreviewDock", "lines not shown"));
         text += QStringLiteral("  |  ") + parts.join(QStringLiteral(", "));
     }
-    if (const std::size_t control = preview.controlCount())
+    if (const std::size_t control = preview.totals.control)
         text += QStringLiteral("  |  ") +
                 count(control, QT_TRANSLATE_NOOP("TSignPreviewDock", "line with a control byte"),
                       QT_TRANSLATE_NOOP("TSignPreviewDock", "lines with a control byte"));
-    if (!preview.errors.empty())
-        text += QStringLiteral("  |  ") +
-                count(preview.errors.size(),
-                      QT_TRANSLATE_NOOP("TSignPreviewDock", "byte run the sign cannot read"),
-                      QT_TRANSLATE_NOOP("TSignPreviewDock", "byte runs the sign cannot read"));
+    if (const std::size_t errors = preview.totals.errors)
+        text +=
+            QStringLiteral("  |  ") +
+            count(errors, QT_TRANSLATE_NOOP("TSignPreviewDock", "byte run the sign cannot read"),
+                  QT_TRANSLATE_NOOP("TSignPreviewDock", "byte runs the sign cannot read"));
     if (!note.isEmpty())
         text += QStringLiteral("  |  ") + note;
     statusText_ = text;

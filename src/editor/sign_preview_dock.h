@@ -6,7 +6,7 @@ class QCheckBox;
 class QLabel;
 class QScrollArea;
 class TSignBoard;
-struct TSignPreview;
+struct TPreviewView;
 
 // "Sign Preview": a panel beside the message list that shows the message as the sign will, in
 // LEDs, and under it a line that says where it goes and what does not fit, and whether the live
@@ -21,7 +21,7 @@ public:
 
     // Shows `preview`, built for start line `start` and line width `width`; `note` follows the
     // status line's own text.
-    void ShowPreview(const TSignPreview& preview, int start, int width, const QString& note = {});
+    void ShowPreview(const TPreviewView& preview, int start, int width, const QString& note = {});
 
     TSignBoard* Board = nullptr;
     QScrollArea* BoardArea = nullptr;

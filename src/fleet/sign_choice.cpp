@@ -10,6 +10,7 @@
 #include "sign/send_address.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -38,10 +39,12 @@ struct NamedSection {
 // The sign sections of the file, in file order, and what is wrong with those that cannot be
 // used as they stand: a section without a sign's name, one whose header is more than a name in
 // brackets, a second section for a sign already named.
-std::vector<NamedSection> signSections(const std::string& settingsPath,
-                                       std::vector<std::string>& faults) {
+std::vector<NamedSection> signSections(const TProfile& profile, std::vector<std::string>& faults) {
+    const std::string& settingsPath = profile.path();
     std::vector<NamedSection> signs;
-    for (const TProfileHeader& header : readProfileHeaders(settingsPath)) {
+    // Each sign's place in `signs` by its name in lower case.
+    std::unordered_map<std::string, std::size_t> named;
+    for (const TProfileHeader& header : profile.headers()) {
         if (!isSignSection(header.name))
             continue;
         const std::string where = fillIn(uiText("SignChoice", "%1, line %2: %3"),
@@ -61,14 +64,12 @@ std::vector<NamedSection> signSections(const std::string& settingsPath,
             continue;
         }
         // "Sign a" and "Sign  a" are one sign to the user, as are "a" and "A".
-        const auto known = std::find_if(signs.begin(), signs.end(), [&](const NamedSection& s) {
-            return sameIgnoringAsciiCase(s.name, name);
-        });
-        if (known != signs.end()) {
+        const auto [known, first] = named.try_emplace(foldAsciiCase(name), signs.size());
+        if (!first) {
             faults.push_back(
                 fillIn(uiText("SignChoice", "%1 names the sign %2 again (first on line %3): one "
                                             "section for each sign, or its values are never used."),
-                       {where, name, std::to_string(known->line)}));
+                       {where, name, std::to_string(signs[known->second].line)}));
             continue;
         }
         signs.push_back({name, header.name, header.line});
@@ -78,18 +79,19 @@ std::vector<NamedSection> signSections(const std::string& settingsPath,
 
 // The sign sections of a file that can be used as it stands; throws std::runtime_error with the
 // first fault.
-std::vector<NamedSection> signSections(const std::string& settingsPath) {
+std::vector<NamedSection> signSections(const TProfile& profile) {
     std::vector<std::string> faults;
-    std::vector<NamedSection> signs = signSections(settingsPath, faults);
+    std::vector<NamedSection> signs = signSections(profile, faults);
     if (!faults.empty())
         throw std::runtime_error(faults.front());
     return signs;
 }
 
 // The value of a sign's Line or Width: none when the key is missing or empty.
-std::optional<int> boundedKey(const std::string& path, const std::string& section, const char* key,
+std::optional<int> boundedKey(const TProfile& profile, const std::string& section, const char* key,
                               int low, int high, const char* meaning) {
-    const std::string text = readProfileString(path, section, key, "");
+    const std::string& path = profile.path();
+    const std::string text = profile.string(section, key, "");
     if (text.empty())
         return std::nullopt;
     const std::optional<long long> number = profileNumber(text);
@@ -102,9 +104,10 @@ std::optional<int> boundedKey(const std::string& path, const std::string& sectio
 }
 
 // The sign of `section` that hangs on `gateway`: no link of its own.
-TChosenSign readGatewaySign(const std::string& path, const std::string& name,
+TChosenSign readGatewaySign(const TProfile& profile, const std::string& name,
                             const std::string& section, const std::string& gateway,
                             const TLinkOverride& change) {
+    const std::string& path = profile.path();
     if (change.namesAPlace() || change.baud)
         throw std::runtime_error("The sign " + name + " hangs on the gateway " + gateway +
                                  ": its link is set there, not by a port, a baud rate, a device "
@@ -117,16 +120,17 @@ TChosenSign readGatewaySign(const std::string& path, const std::string& name,
     TChosenSign sign;
     sign.name = name;
     sign.gateway = gateway;
-    sign.start = boundedKey(path, section, "Line", kMinStartLine, kMaxStartLine,
+    sign.start = boundedKey(profile, section, "Line", kMinStartLine, kMaxStartLine,
                             UI_TEXT_NOOP("SignChoice", "the start line"));
-    sign.width = boundedKey(path, section, "Width", kMinLineWidth, kMaxLineWidth,
+    sign.width = boundedKey(profile, section, "Width", kMinLineWidth, kMaxLineWidth,
                             UI_TEXT_NOOP("SignChoice", "the width"));
     return sign;
 }
 
 // The sign of `section` with the run's overrides applied to its values.
-TChosenSign readSign(const std::string& path, const std::string& name, const std::string& section,
+TChosenSign readSign(const TProfile& profile, const std::string& name, const std::string& section,
                      const TLinkOverride& change, std::vector<std::string>& notes) {
+    const std::string& path = profile.path();
     if (change.host && change.device)
         throw std::runtime_error("A sign is reached either over the network or over a serial "
                                  "device, not both.");
@@ -138,15 +142,15 @@ TChosenSign readSign(const std::string& path, const std::string& name, const std
                                  " is the network; a serial device needs a port from 1 to 4.");
 
     if (section != kCommSection) {
-        const std::string gateway = readProfileString(path, section, "Gateway", "");
+        const std::string gateway = profile.string(section, "Gateway", "");
         if (!gateway.empty())
-            return readGatewaySign(path, name, section, gateway, change);
+            return readGatewaySign(profile, name, section, gateway, change);
     }
     TBComm comm(path, section);
-    for (std::string& note : comm.Load())
+    for (std::string& note : comm.Load(profile))
         notes.push_back(std::move(note));
     const bool editors = section == kCommSection;
-    std::string device = editors ? "" : readProfileString(path, section, "Device", "");
+    std::string device = editors ? "" : profile.string(section, "Device", "");
     if (!device.empty() && comm.usesNetwork() && !change.port && !change.host && !change.device)
         throw std::runtime_error(path + ": [" + section + "] names the serial device " + device +
                                  " but Port=" + std::to_string(comm.Port) +
@@ -174,16 +178,16 @@ TChosenSign readSign(const std::string& path, const std::string& name, const std
         sign.link = TSignLink::Network(host, port);
     } else {
         // The editor's link exactly as its Send Message takes it, the [Ports] map included.
-        sign.link = signLinkFromSettings(comm);
+        sign.link = signLinkFromSettings(comm, profile);
         // A sign's section without a usable Port goes where the shared default sends it; said,
         // since a section that gives an IP was likely meant for the network.
-        sign.link.defaultPort = !editors && !change.port &&
-                                !profileNumber(readProfileString(path, section, "Port", ""));
+        sign.link.defaultPort =
+            !editors && !change.port && !profileNumber(profile.string(section, "Port", ""));
     }
     if (!editors) {
-        sign.start = boundedKey(path, section, "Line", kMinStartLine, kMaxStartLine,
+        sign.start = boundedKey(profile, section, "Line", kMinStartLine, kMaxStartLine,
                                 UI_TEXT_NOOP("SignChoice", "the start line"));
-        sign.width = boundedKey(path, section, "Width", kMinLineWidth, kMaxLineWidth,
+        sign.width = boundedKey(profile, section, "Width", kMinLineWidth, kMaxLineWidth,
                                 UI_TEXT_NOOP("SignChoice", "the width"));
     }
     return sign;
@@ -208,16 +212,26 @@ std::pair<std::string, int> splitHostPort(std::string_view text) {
 std::vector<std::string> signSectionFaults(const std::string& settingsPath) {
     std::vector<std::string> faults;
     try {
-        signSections(settingsPath, faults);
+        signSections(TProfile::read(settingsPath, true), faults);
     } catch (const std::exception&) {
         // A file that cannot be read is told by those that read it.
     }
     return faults;
 }
 
+std::string loadEditorSettings(TBComm& comm) {
+    std::vector<std::string> notes = comm.Load();
+    for (std::string& fault : signSectionFaults(comm.settingsPath()))
+        notes.push_back(std::move(fault));
+    std::string report;
+    for (const std::string& note : notes)
+        report += (report.empty() ? "" : "\n") + note;
+    return report;
+}
+
 std::vector<std::string> namedSigns(const std::string& settingsPath) {
     std::vector<std::string> names;
-    for (const NamedSection& sign : signSections(settingsPath))
+    for (const NamedSection& sign : signSections(TProfile::read(settingsPath, true)))
         names.push_back(sign.name);
     return names;
 }
@@ -226,7 +240,8 @@ std::vector<TChosenSign> chooseSigns(const std::string& settingsPath, const TSig
                                      std::vector<std::string>& notes) {
     // Read first as a whole: a file that exists and cannot be read must not pass for one
     // without settings.
-    const std::vector<NamedSection> sections = signSections(settingsPath);
+    const TProfile profile = TProfile::read(settingsPath, true);
+    const std::vector<NamedSection> sections = signSections(profile);
 
     std::vector<NamedSection> chosen;
     if (request.all) {
@@ -260,7 +275,7 @@ std::vector<TChosenSign> chooseSigns(const std::string& settingsPath, const TSig
 
     std::vector<TChosenSign> signs;
     for (const NamedSection& s : chosen)
-        signs.push_back(readSign(settingsPath, s.name, s.section, request.change, notes));
+        signs.push_back(readSign(profile, s.name, s.section, request.change, notes));
     return signs;
 }
 

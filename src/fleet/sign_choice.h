@@ -56,6 +56,11 @@ struct TSignRequest {
 // for a file that is missing or cannot be read.
 std::vector<std::string> signSectionFaults(const std::string& settingsPath);
 
+// Reads the editor's own link settings into `comm` (TBComm::Load) and returns what the user is to
+// be told of the settings file, one line each: the values replaced, and the sign sections that
+// lumavane-send cannot use (signSectionFaults). Empty when all is well.
+std::string loadEditorSettings(TBComm& comm);
+
 // The names of the file's signs, in file order; none when the file is missing. Throws
 // EFOpenError when the file exists but cannot be read, std::runtime_error with the first of
 // signSectionFaults.

@@ -119,6 +119,7 @@ void TComPort::closePort() {
         stopping_ = true;
     }
     outWake_.notify_all();
+    outMoved_.notify_all();
     device_->cancel();
     if (pending)
         device_->purgeOutput(); // also ends a drain in progress
@@ -211,6 +212,20 @@ void TComPort::ServicePort() {
     std::this_thread::yield();
 }
 
+void TComPort::WaitOutput(std::chrono::milliseconds most) {
+    if (!ensureOpen())
+        return;
+    {
+        std::unique_lock<std::mutex> lock(outLock_);
+        const std::size_t before = held();
+        outMoved_.wait_for(lock, most, [this, before] {
+            return stopping_ || writeError_ != 0 || held() != before;
+        });
+    }
+    if (writeError_ != 0)
+        raiseWriteFailure();
+}
+
 TProbeResult TComPort::Probe(const std::string& path) {
     return TComDevice::probe(path);
 }
@@ -245,11 +260,13 @@ void TComPort::outputLoop() {
             return;
         if (result != TComDevice::kDone) {
             writeError_ = result;
+            outMoved_.notify_all();
             continue;
         }
         r_ = (r_ + length) % size_;
         full_ = false;
         if (r_ == w_)
             r_ = w_ = 0;
+        outMoved_.notify_all();
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -110,6 +111,10 @@ public:
     // One pass for a caller that waits on the port: yields the processor. Raises the
     // recorded failure once a device write has failed.
     void ServicePort();
+    // For a caller that waits on the port without spinning: returns once the output queue has
+    // changed (bytes taken or put), the port closes or a write fails, and at the latest after
+    // `most`. Raises the recorded failure as ServicePort does.
+    void WaitOutput(std::chrono::milliseconds most);
     // The platform's code (an errno value) of the device write that failed while the port is
     // open, 0 while none has; it says why PutByte and ServicePort raise "Device write error".
     int WriteErrorCode() const { return writeError_; }
@@ -135,6 +140,8 @@ private:
     // The output queue and what the output thread shares with the caller, under outLock_.
     std::mutex outLock_;
     std::condition_variable outWake_;
+    // Told when the output thread has emptied the queue or met a failure.
+    std::condition_variable outMoved_;
     std::unique_ptr<std::uint8_t[]> ring_;
     std::size_t size_ = 0;
     std::size_t r_ = 0;

@@ -24,6 +24,13 @@ std::string joinMessageLines(const std::vector<std::string>& lines) {
 std::vector<std::string> splitMessageLines(std::string_view data) {
     std::vector<std::string> lines;
     const std::size_t end = std::min(data.find('\0'), data.size());
+    // Room for every line at once: a list grown by doubling keeps up to as much again unused.
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < end; ++i) {
+        if (data[i] == '\n' || (data[i] == '\r' && (i + 1 == end || data[i + 1] != '\n')))
+            ++count;
+    }
+    lines.reserve(count + 1);
     std::size_t pos = 0;
     while (pos < end) {
         std::size_t stop = pos;

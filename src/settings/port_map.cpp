@@ -4,7 +4,10 @@
 #include "settings/profile.h"
 
 std::string comDeviceFromSettings(const std::string& settingsPath, unsigned number) {
-    const std::string mapped =
-        readProfileString(settingsPath, "Ports", "COM" + std::to_string(number), "");
+    return comDeviceFromSettings(TProfile::read(settingsPath), number);
+}
+
+std::string comDeviceFromSettings(const TProfile& settings, unsigned number) {
+    const std::string mapped = settings.string("Ports", "COM" + std::to_string(number), "");
     return mapped.empty() ? defaultComDevice(number) : mapped;
 }

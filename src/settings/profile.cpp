@@ -91,23 +91,6 @@ std::vector<Line> splitLines(const std::string& data) {
     return lines;
 }
 
-std::optional<std::string> findValue(const std::string& data, const std::string& section,
-                                     const std::string& key) {
-    bool inSection = false;
-    for (const Line& line : splitLines(data)) {
-        const Parsed p = parse(line.text);
-        if (p.kind == Kind::Section) {
-            // The first section of that name is the one that counts.
-            if (inSection)
-                return std::nullopt;
-            inSection = sameIgnoringAsciiCase(p.name, section);
-        } else if (inSection && p.kind == Kind::Key && sameIgnoringAsciiCase(p.name, key)) {
-            return p.value;
-        }
-    }
-    return std::nullopt;
-}
-
 [[noreturn]] void writeFailed(const std::string& path, const std::string& reason) {
     throw EFCreateError(
         failureText(fillIn(uiText("Files", "Unable to write to %1"), {path}), reason));
@@ -119,18 +102,70 @@ bool breaksLine(std::string_view s) {
 
 } // namespace
 
-std::string readProfileString(const std::string& path, const std::string& section,
-                              const std::string& key, const std::string& def) {
+TProfile TProfile::read(const std::string& path, bool mustRead) {
+    TProfile profile;
+    profile.path_ = path;
     std::string data;
     std::string reason;
-    std::string value = def;
-    if (readRegularFile(path, data, reason) == TReadResult::Ok) {
-        if (std::optional<std::string> found = findValue(data, section, key))
-            value = std::move(*found);
+    const TReadResult result = readRegularFile(path, data, reason);
+    if (result == TReadResult::Failed && mustRead)
+        throw EFOpenError(
+            failureText(fillIn(uiText("Files", "Cannot open file %1"), {path}), reason));
+    if (result != TReadResult::Ok)
+        return profile;
+    TSection* current = nullptr;
+    std::size_t number = 0;
+    for (const Line& line : splitLines(data)) {
+        ++number;
+        Parsed p = parse(line.text);
+        if (p.kind == Kind::Section) {
+            const std::string text = trim(line.text);
+            const std::size_t close = text.find(']');
+            const std::string rest = close == std::string::npos ? "" : trim(text.substr(close + 1));
+            const bool closed =
+                close != std::string::npos && (rest.empty() || rest[0] == ';' || rest[0] == '#');
+            // A later section of a name already seen adds nothing: reads take the first.
+            const auto [at, first] = profile.sections_.try_emplace(foldAsciiCase(p.name));
+            current = first ? &at->second : nullptr;
+            profile.headers_.push_back({number, std::move(p.name), text, closed});
+        } else if (current && p.kind == Kind::Key) {
+            current->keys.emplace_back(foldAsciiCase(p.name), std::move(p.value));
+        }
     }
+    return profile;
+}
+
+const std::string* TProfile::find(const std::string& section, const std::string& key) const {
+    const auto found = sections_.find(foldAsciiCase(section));
+    if (found == sections_.end())
+        return nullptr;
+    const std::string folded = foldAsciiCase(key);
+    for (const auto& [name, value] : found->second.keys) {
+        if (name == folded)
+            return &value;
+    }
+    return nullptr;
+}
+
+std::string TProfile::string(const std::string& section, const std::string& key,
+                             const std::string& def) const {
+    const std::string* found = find(section, key);
+    std::string value = found ? *found : def;
     if (value.size() > kMaxProfileValue)
         value.resize(kMaxProfileValue);
     return value;
+}
+
+int TProfile::integer(const std::string& section, const std::string& key, int def) const {
+    const std::string* found = find(section, key);
+    if (!found)
+        return def;
+    return profileIntValue(found->substr(0, kMaxProfileValue), def);
+}
+
+std::string readProfileString(const std::string& path, const std::string& section,
+                              const std::string& key, const std::string& def) {
+    return TProfile::read(path).string(section, key, def);
 }
 
 const TProfileKey* TProfileSection::find(std::string_view key) const {
@@ -156,32 +191,7 @@ std::vector<TProfileSection> parseProfileText(const std::string& data) {
 }
 
 std::vector<TProfileHeader> readProfileHeaders(const std::string& path) {
-    std::string data;
-    std::string reason;
-    switch (readRegularFile(path, data, reason)) {
-    case TReadResult::Missing:
-        return {};
-    case TReadResult::Failed:
-        throw EFOpenError(
-            failureText(fillIn(uiText("Files", "Cannot open file %1"), {path}), reason));
-    case TReadResult::Ok:
-        break;
-    }
-    std::vector<TProfileHeader> headers;
-    std::size_t number = 0;
-    for (const Line& line : splitLines(data)) {
-        ++number;
-        const Parsed p = parse(line.text);
-        if (p.kind != Kind::Section)
-            continue;
-        const std::string text = trim(line.text);
-        const std::size_t close = text.find(']');
-        const std::string rest = close == std::string::npos ? "" : trim(text.substr(close + 1));
-        const bool closed =
-            close != std::string::npos && (rest.empty() || rest[0] == ';' || rest[0] == '#');
-        headers.push_back({number, p.name, text, closed});
-    }
-    return headers;
+    return TProfile::read(path, true).headers();
 }
 
 std::vector<std::string> readProfileSections(const std::string& path) {
@@ -210,14 +220,7 @@ int profileIntValue(const std::string& text, int def) {
 
 int readProfileInt(const std::string& path, const std::string& section, const std::string& key,
                    int def) {
-    std::string data;
-    std::string reason;
-    if (readRegularFile(path, data, reason) != TReadResult::Ok)
-        return def;
-    const std::optional<std::string> found = findValue(data, section, key);
-    if (!found)
-        return def;
-    return profileIntValue(found->substr(0, kMaxProfileValue), def);
+    return TProfile::read(path).integer(section, key, def);
 }
 
 void writeProfileString(const std::string& path, const std::string& section, const std::string& key,

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 // The settings file's key=value text format: "[Section]" header lines, each followed by its
@@ -14,6 +16,39 @@
 
 // Longest value that a read returns; longer values are cut.
 constexpr std::size_t kMaxProfileValue = 2047;
+
+struct TProfileHeader;
+
+// The settings file read and parsed once, for the callers that look up many keys (a sender with
+// thousands of sign sections): each lookup then costs the keys of one section, not the file.
+// The same answers as the functions below, which read the file for each call.
+class TProfile {
+public:
+    // The file at `path`; an empty profile when it is missing. One that exists but cannot be
+    // read is empty too, or, with `mustRead`, throws EFOpenError ("Cannot open file <path>",
+    // the reason on a second line).
+    static TProfile read(const std::string& path, bool mustRead = false);
+
+    const std::string& path() const { return path_; }
+    // The text of `key` in `section` (the first section of that name), or `def`; at most 2047
+    // characters.
+    std::string string(const std::string& section, const std::string& key,
+                       const std::string& def) const;
+    // The whole number of `key` by the rule of readProfileInt.
+    int integer(const std::string& section, const std::string& key, int def) const;
+    const std::vector<TProfileHeader>& headers() const { return headers_; }
+
+private:
+    struct TSection {
+        std::vector<std::pair<std::string, std::string>> keys; // lower-case name, value
+    };
+    const std::string* find(const std::string& section, const std::string& key) const;
+
+    std::string path_;
+    std::vector<TProfileHeader> headers_;
+    // The first section of each name, by its lower-case name.
+    std::unordered_map<std::string, TSection> sections_;
+};
 
 // The text of `key` in `section` of the file at `path`, or `def` when the file, the section
 // or the key is missing or the file cannot be read. At most 2047 characters.

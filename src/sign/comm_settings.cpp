@@ -11,10 +11,11 @@ namespace {
 // The whole number of `key` in `section`, which may run from 0 to `most`. A missing key or a text
 // that is no number gives `def`, as the file functions do; a number out of that range gives
 // `below` when it is negative and `def` when it is too large, and is reported.
-int loadCount(const std::string& path, const std::string& section, const char* key, int def,
+int loadCount(const TProfile& profile, const std::string& section, const char* key, int def,
               int below, const char* belowMeaning, std::vector<std::string>& report,
               int most = INT_MAX) {
-    const std::string text = readProfileString(path, section, key, "");
+    const std::string& path = profile.path();
+    const std::string text = profile.string(section, key, "");
     const std::optional<long long> number = profileNumber(text);
     if (!number)
         return def;
@@ -50,14 +51,20 @@ TBComm::TBComm(std::string settingsPath, std::string section)
     , section_(std::move(section)) {}
 
 std::vector<std::string> TBComm::Load() {
+    return Load(TProfile::read(path_));
+}
+
+std::vector<std::string> TBComm::Load(const TProfile& profile) {
     std::vector<std::string> report;
-    Port = loadCount(path_, section_, "Port", kDefaultCommPort, 0,
+    Port = loadCount(profile, section_, "Port", kDefaultCommPort, 0,
                      UI_TEXT_NOOP("CommSettings", "no serial port is chosen: a send asks for one"),
                      report);
-    Baud = loadCount(path_, section_, "Baud", kDefaultCommBaud, kDefaultCommBaud, nullptr, report);
-    setIP(readProfileString(path_, section_, "IP", kDefaultCommIP));
-    SignLines = loadCount(path_, section_, "SignLines", 0, 0, nullptr, report, kMaxSignLines);
-    SignColumns = loadCount(path_, section_, "SignColumns", 0, 0, nullptr, report, kMaxSignColumns);
+    Baud =
+        loadCount(profile, section_, "Baud", kDefaultCommBaud, kDefaultCommBaud, nullptr, report);
+    setIP(profile.string(section_, "IP", kDefaultCommIP));
+    SignLines = loadCount(profile, section_, "SignLines", 0, 0, nullptr, report, kMaxSignLines);
+    SignColumns =
+        loadCount(profile, section_, "SignColumns", 0, 0, nullptr, report, kMaxSignColumns);
     return report;
 }
 

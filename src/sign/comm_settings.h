@@ -24,6 +24,8 @@ constexpr std::array<int, 7> kBaudTable = {300, 600, 1200, 2400, 4800, 9600, 192
 // How the sign is reached: serial port `Port` (1 to 4) at `Baud` bits per second, or the
 // network link (`Port` 5 or more) at address `IP`; and the sign's size, `SignLines` lines of
 // `SignColumns` characters (0: not known). Kept in section "Comm" of the settings file.
+class TProfile;
+
 class TBComm {
 public:
     // Settings kept in the machine's settings file (settingsFilePath()).
@@ -50,6 +52,8 @@ public:
     // key's default. Returns one line for each value replaced, naming the file, the key, the
     // value and what is used instead, for the user to be told.
     std::vector<std::string> Load();
+    // The same from a settings file already read (which names the file in the lines).
+    std::vector<std::string> Load(const TProfile& profile);
     // Writes "Port", "Baud", "IP", "SignLines" and "SignColumns", in this order; a size of 0
     // only over a key that the file holds. Throws EFCreateError ("Unable to write to
     // <file>") at the first key that cannot be written; the fields keep their values.

@@ -102,21 +102,25 @@ TSignPreview previewSignMessage(const std::vector<std::string>& lines, int start
 }
 
 std::string fitNote(const TSignPreview& preview) {
+    return fitNote(preview.cutCount(), preview.hiddenCount(), preview.size);
+}
+
+std::string fitNote(std::size_t cut, std::size_t hidden, const TSignSize& size) {
     std::string note;
-    if (const std::size_t cut = preview.cutCount()) {
+    if (cut > 0) {
         note +=
             fillIn(cut == 1 ? uiText("SignPreview", "%1 is wider than the sign (%2 characters): "
                                                     "the sign will cut it.")
                             : uiText("SignPreview", "%1 are wider than the sign (%2 "
                                                     "characters): the sign will cut them."),
-                   {lines(cut), std::to_string(preview.size.columns)});
+                   {lines(cut), std::to_string(size.columns)});
     }
-    if (const std::size_t hidden = preview.hiddenCount()) {
+    if (hidden > 0) {
         if (!note.empty())
             note += "\n";
-        if (preview.size.lines > 0)
+        if (size.lines > 0)
             note += fillIn(uiText("SignPreview", "%1 will not be shown (the sign has %2)."),
-                           {lines(hidden), lines(static_cast<std::size_t>(preview.size.lines))});
+                           {lines(hidden), lines(static_cast<std::size_t>(size.lines))});
         else
             note += fillIn(uiText("SignPreview", "%1 will not be shown."), {lines(hidden)});
     }

@@ -57,6 +57,8 @@ TSignPreview previewSignMessage(const std::vector<std::string>& lines, int start
 // What a user is told before a send about lines that will be cut or not shown; empty when every
 // line fits (as far as the size is known).
 std::string fitNote(const TSignPreview& preview);
+// The same from the counts of lines cut and not shown on a sign of `size`.
+std::string fitNote(std::size_t cut, std::size_t hidden, const TSignSize& size);
 
 // What a user is told about one line that does not fit or holds a control byte; empty when it
 // fits and holds none.

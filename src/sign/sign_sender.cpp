@@ -5,6 +5,7 @@
 #include "links/comport_errors.h"
 #include "links/tcpclient.h"
 #include "settings/port_map.h"
+#include "settings/profile.h"
 #include "sign/comm_settings.h"
 #include "sign/send_buffer.h"
 #include "sign/send_errors.h"
@@ -37,11 +38,16 @@ TSignLink TSignLink::Network(std::string host, int tcpPort) {
 TSignLink signLinkFromSettings(const TBComm& comm, int tcpPort) {
     if (comm.usesNetwork())
         return TSignLink::Network(comm.IP, tcpPort);
+    return signLinkFromSettings(comm, TProfile::read(comm.settingsPath()), tcpPort);
+}
+
+TSignLink signLinkFromSettings(const TBComm& comm, const TProfile& settings, int tcpPort) {
+    if (comm.usesNetwork())
+        return TSignLink::Network(comm.IP, tcpPort);
     // The port number is 16 bits wide, as the serial port takes it.
     const unsigned number = static_cast<std::uint16_t>(comm.Port);
     return TSignLink::Serial(number, comm.Baud,
-                             number == 0 ? std::string()
-                                         : comDeviceFromSettings(comm.settingsPath(), number));
+                             number == 0 ? std::string() : comDeviceFromSettings(settings, number));
 }
 
 std::string describeSignLink(const TSignLink& link) {

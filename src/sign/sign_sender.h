@@ -14,6 +14,7 @@
 #include <vector>
 
 class TBComm;
+class TProfile;
 class TBlock;
 class TComPort;
 class TSendBuffer;
@@ -44,6 +45,9 @@ struct TSignLink {
 // address on `tcpPort`; otherwise the serial port of that number at their speed, on the device
 // that the settings file's section "Ports" maps it to (/dev/ttyS<n-1> when it maps none).
 TSignLink signLinkFromSettings(const TBComm& comm, int tcpPort = kSignTcpPort);
+// The same with the settings file already read.
+TSignLink signLinkFromSettings(const TBComm& comm, const TProfile& settings,
+                               int tcpPort = kSignTcpPort);
 
 // The link as messages name it: "IP address 10.0.0.5, port 23", "Com port 1 (/dev/ttyS0) at
 // 1200 baud", "Com port 0 at 1200 baud" (no device), "Serial device /dev/ttyUSB0 at 1200 baud"

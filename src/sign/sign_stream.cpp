@@ -11,11 +11,34 @@ std::string lineAddress(long long start, std::size_t index) {
     return address;
 }
 
-void buildSignStream(TSendBuffer& buffer, TBlock& sendBlock, const std::vector<std::string>& lines,
-                     int start, int width, std::vector<std::size_t>* recordStarts) {
+void appendSignRecord(TSendBuffer& buffer, TBlock& sendBlock, const std::string& line,
+                      const std::string& address, int width) {
     TColourArray colours{};
     TFlashArray flash{};
     std::string plain;
+    sendBlock.ParseLine(line);
+    ExpandMarkup(sendBlock.Text, plain, colours, flash);
+    buffer.AppendByte(kSignStart);
+    buffer.AppendString(address);
+    // Only plain characters take room on the sign. D = W - p, the left pad D / 2 truncated
+    // toward zero, the right pad the rest; neither when negative.
+    long long left = 0;
+    long long right = 0;
+    if (sendBlock.Centered) {
+        const long long d = static_cast<long long>(width) - static_cast<long long>(plain.size());
+        left = d / 2;
+        right = d - left;
+    }
+    if (left > 0)
+        buffer.AppendSpaces(static_cast<std::size_t>(left));
+    buffer.EncodeText(plain, colours, flash);
+    if (right > 0)
+        buffer.AppendSpaces(static_cast<std::size_t>(right));
+    buffer.AppendByte(kSignEnd);
+}
+
+void buildSignStream(TSendBuffer& buffer, TBlock& sendBlock, const std::vector<std::string>& lines,
+                     int start, int width, std::vector<std::size_t>* recordStarts) {
     buffer.Clear();
     if (recordStarts) {
         recordStarts->clear();
@@ -24,25 +47,6 @@ void buildSignStream(TSendBuffer& buffer, TBlock& sendBlock, const std::vector<s
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (recordStarts)
             recordStarts->push_back(buffer.size());
-        sendBlock.ParseLine(lines[i]);
-        ExpandMarkup(sendBlock.Text, plain, colours, flash);
-        buffer.AppendByte(kSignStart);
-        buffer.AppendString(lineAddress(start, i));
-        // Only plain characters take room on the sign. D = W - p, the left pad D / 2 truncated
-        // toward zero, the right pad the rest; neither when negative.
-        long long left = 0;
-        long long right = 0;
-        if (sendBlock.Centered) {
-            const long long d =
-                static_cast<long long>(width) - static_cast<long long>(plain.size());
-            left = d / 2;
-            right = d - left;
-        }
-        if (left > 0)
-            buffer.AppendSpaces(static_cast<std::size_t>(left));
-        buffer.EncodeText(plain, colours, flash);
-        if (right > 0)
-            buffer.AppendSpaces(static_cast<std::size_t>(right));
-        buffer.AppendByte(kSignEnd);
+        appendSignRecord(buffer, sendBlock, lines[i], lineAddress(start, i), width);
     }
 }

@@ -12,6 +12,12 @@
 // from 99 to 00 and a four-digit value gives its middle digits.
 std::string lineAddress(long long start, std::size_t index);
 
+// Appends the record of one block line to `buffer`: 0x02, `address`, the centring spaces for a
+// line of `width` characters when the block is centred, the encoded text, 0x03. The line is
+// parsed into `sendBlock`.
+void appendSignRecord(TSendBuffer& buffer, TBlock& sendBlock, const std::string& line,
+                      const std::string& address, int width);
+
 // Empties `buffer` and fills it with one record per block line, in order: 0x02, the line
 // address, for a centred block the spaces that centre its plain text on a line of `width`
 // characters (the odd space after the text, none when the text is as wide or wider), the

@@ -10,6 +10,17 @@
 #include <optional>
 #include <thread>
 
+namespace {
+
+// A wait on a port that cannot wake the sender: a run takes milliseconds to go out at the
+// fastest speed, so checking again at once would only burn the processor.
+constexpr std::chrono::microseconds kSerialRecheck{500};
+// The longest that one wait on a serial port blocks: the caller's onWait comes every 20
+// milliseconds, so a stalled port wakes the sender at most 50 times a second.
+constexpr std::chrono::milliseconds kSerialWaitStep{20};
+
+} // namespace
+
 void TComPortSink::PutByte(std::uint8_t byte) {
     port_.PutByte(byte);
 }
@@ -28,6 +39,15 @@ std::uint64_t TComPortSink::Taken() {
 
 std::optional<std::size_t> TComPortSink::Queued() {
     return port_.DeviceQueued();
+}
+
+void TComPortSink::WaitForOutput(std::chrono::milliseconds most) {
+    port_.WaitOutput(most);
+}
+
+void TSerialSink::WaitForOutput(std::chrono::milliseconds most) {
+    ServicePort();
+    std::this_thread::sleep_for(std::min<std::chrono::microseconds>(most, kSerialRecheck));
 }
 
 std::string TSendOutcome::message() const {
@@ -165,10 +185,9 @@ bool waitUntilEmpty(TSerialSink& port, std::size_t runBytes, TSerialCount& count
         if (clock.due())
             clock.progress(count.now());
         clock.tick();
-        port.ServicePort();
-        // A run takes milliseconds to go out at the fastest speed: checking again at once
-        // would only burn the processor.
-        std::this_thread::sleep_for(std::chrono::microseconds(500));
+        // The port wakes the sender when the run has gone out; otherwise the sender looks at
+        // its clock, the cancel and the caller at the pace that the caller is called at.
+        port.WaitForOutput(kSerialWaitStep);
     }
 }
 

@@ -35,6 +35,9 @@ public:
     virtual void ServicePort() = 0;
     virtual std::uint64_t Taken() = 0;
     virtual std::optional<std::size_t> Queued() = 0;
+    // Waits for the port: until its queue changes, at the latest `most`. A port that cannot
+    // tell when its queue changes is serviced and checked again after a short pause.
+    virtual void WaitForOutput(std::chrono::milliseconds most);
 };
 
 // TSerialSink over the program's serial port.
@@ -47,6 +50,7 @@ public:
     void ServicePort() override;
     std::uint64_t Taken() override;
     std::optional<std::size_t> Queued() override;
+    void WaitForOutput(std::chrono::milliseconds most) override;
 
 private:
     TComPort& port_;

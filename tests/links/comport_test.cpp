@@ -101,6 +101,24 @@ TEST_F(ComPortTest, HundredThousandBytesArriveCompleteAndInOrder) {
     expectNothingLeft();
 }
 
+// A caller waiting on the port is woken when its queue has gone out, not at the end of its wait.
+TEST_F(ComPortTest, AWaitEndsWhenTheQueueHasGoneOut) {
+    using Clock = std::chrono::steady_clock;
+    port.Open(true);
+    std::thread reader([&] { pty.read(100, 2000); });
+    for (char byte : pattern(100))
+        port.PutByte(static_cast<std::uint8_t>(byte));
+    const auto start = Clock::now();
+    while (port.OutPending() > 0 && Clock::now() - start < std::chrono::seconds(5))
+        port.WaitOutput(std::chrono::seconds(5));
+    EXPECT_EQ(port.OutPending(), 0);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+    reader.join();
+
+    port.Open(false);
+    expectNothingLeft();
+}
+
 // A pseudo-terminal read slowly frees room in small pieces without waking a writer that waits
 // for room; the port must still take each piece as it comes, not only once the reader has
 // emptied the terminal (seconds later), or a slow line looks stalled.

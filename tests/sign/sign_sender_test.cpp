@@ -8,6 +8,7 @@
 #include "sign/sign_stream.h"
 #include "support/core/case_name.h"
 #include "support/core/loopback_peer.h"
+#include "support/core/process_counts.h"
 #include "support/core/test_env.h"
 #include "support/core/test_pty.h"
 
@@ -160,9 +161,13 @@ TEST_P(SignSenderTest, EndsAsTheSignBehaves) {
     EXPECT_EQ(sender.Description(), linkText);
     std::vector<std::size_t> progress;
     int waits = 0;
+    auto lastMove = Clock::now();
+    long long wakeupsAtLastMove = threadWakeups();
     sender.OnProgress = [&](std::size_t taken, std::size_t total) {
         EXPECT_EQ(total, stream.size());
         progress.push_back(taken);
+        lastMove = Clock::now();
+        wakeupsAtLastMove = threadWakeups();
         if (c.cancelAt > 0 && taken >= c.cancelAt)
             sender.Cancel();
     };
@@ -198,6 +203,12 @@ TEST_P(SignSenderTest, EndsAsTheSignBehaves) {
         EXPECT_EQ(error.total(), stream.size());
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    // A stalled serial send waits on its port: it wakes at most 50 times a second (room for
+    // the closing of the port).
+    if (!c.network && c.ending == Ending::Stalled) {
+        const double stalled = std::chrono::duration<double>(Clock::now() - lastMove).count();
+        EXPECT_LE(threadWakeups() - wakeupsAtLastMove, 50 * stalled + 20);
+    }
 
     const Ending ending =
         outcome ? (outcome->cancelled ? Ending::Cancelled : Ending::Delivered) : *failure;

@@ -2,6 +2,9 @@
 
 #include <dirent.h>
 
+#include <fstream>
+#include <string>
+
 int countDirEntries(const std::string& path) {
     DIR* dir = ::opendir(path.c_str());
     if (!dir)
@@ -22,4 +25,17 @@ int openFdCount() {
 
 int threadCount() {
     return countDirEntries("/proc/self/task");
+}
+
+long long threadWakeups() {
+    std::ifstream status("/proc/thread-self/status");
+    std::string word;
+    while (status >> word) {
+        if (word == "voluntary_ctxt_switches:") {
+            long long count = -1;
+            status >> count;
+            return count;
+        }
+    }
+    return -1;
 }

@@ -10,3 +10,5 @@ int countDirEntries(const std::string& path);
 int openFdCount();
 // The threads of this process.
 int threadCount();
+// The times that the calling thread has slept and been woken (its voluntary context switches).
+long long threadWakeups();
