@@ -341,10 +341,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         return SendCommand_->AskToCancelAndClose();
     if (SendTo_->Sending())
         return SendTo_->CancelAndClose();
-    runCommand([this, event] {
-        if (FileCommands_->SaveQuestion())
-            event->accept();
-    });
+    runCommand([this, event] { event->setAccepted(FileCommands_->SaveQuestion()); });
     // Closed without saving (No), or saved: no copy is left to recover.
     if (event->isAccepted())
         Recovery_->Discard();
