@@ -28,6 +28,7 @@ expected=(
     usr/share/icons/hicolor/scalable/mimetypes/application-x-lumavane-message.svg
     usr/share/icons/hicolor/48x48/mimetypes/application-x-lumavane-message.png
     usr/share/icons/hicolor/128x128/mimetypes/application-x-lumavane-message.png
+    usr/share/lumavane/translations/lumavane_de.qm
 )
 if [ -f tools/CMakeLists.txt ]; then
     expected+=(usr/bin/lumavane-sign)
@@ -107,9 +108,12 @@ fi
 user_home="$stage/home"
 install -d -o nobody -g nogroup "$user_home"
 install -d -m 0700 -o nobody -g nogroup "$user_home/runtime"
+# The user's language is LANG (English unless run_lang says otherwise).
+run_lang=C
 run_as_user() {
     setpriv --reuid=nobody --regid=nogroup --clear-groups \
-        env HOME="$user_home" XDG_STATE_HOME="$user_home/state" \
+        env -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG="$run_lang" \
+        HOME="$user_home" XDG_STATE_HOME="$user_home/state" \
         XDG_CONFIG_HOME="$user_home/config" XDG_RUNTIME_DIR="$user_home/runtime" "$@"
 }
 handler=$(run_as_user xdg-mime query default application/x-lumavane-message)
@@ -131,6 +135,17 @@ grep -qF "\"Lumavane Message Editor V1.0 -- $user_home/open.lsm\"" "$user_home/t
     { echo "no main window with the file seen: $(cat "$user_home/title")" >&2; exit 1; }
 grep -qx "$user_home/open.lsm" "$user_home/state/lumavane/recent-files.txt" ||
     { echo "the opened file is not in the user's recent files" >&2; exit 1; }
+# A German user gets the editor in German, from the translation the package installed.
+run_lang=de_DE.UTF-8 run_as_user xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
+    /usr/bin/lumavane & pid=$!
+    sleep 3
+    xwininfo -root -tree | grep -o "\"Lumavane Meldungseditor V1.0 -- [^\"]*\"" > "$HOME/title"
+    kill -TERM $pid
+    wait $pid
+' || { echo "the installed editor did not start and end cleanly in German" >&2; exit 1; }
+grep -qF '"Lumavane Meldungseditor V1.0 -- [neue Datei]"' "$user_home/title" ||
+    { echo "the installed editor does not speak German: $(cat "$user_home/title")" >&2; exit 1; }
+echo "installed editor, in English and in German: ok"
 if [ -e /usr/bin/lumavane.oxp ]; then
     echo "the editor wrote beside its executable" >&2
     exit 1

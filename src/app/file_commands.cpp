@@ -62,7 +62,7 @@ void TFileCommands::StartNewFile(const std::string& path) {
 void TFileCommands::ReloadFromDisk(std::vector<std::string> lines,
                                    std::optional<std::size_t> nulOffset,
                                    const TDiskVersion& version) {
-    edits_.ReplaceAll(std::move(lines), "Reload");
+    edits_.ReplaceAll(std::move(lines), tr("Reload"));
     edits_.MarkSaved();
     AdoptFile(doc_.FileName, nulOffset, version);
 }
@@ -82,8 +82,8 @@ void TFileCommands::MarkUnsaved() {
 bool TFileCommands::SaveQuestion() {
     if (edits_.AtSavedState())
         return true;
-    QMessageBox box(QMessageBox::Question, "Confirm",
-                    "Do you wish to save " + pathToQString(doc_.FileName) + "?",
+    QMessageBox box(QMessageBox::Question, tr("Confirm"),
+                    tr("Do you wish to save %1?").arg(pathToQString(doc_.FileName)),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, &window_);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
@@ -131,14 +131,14 @@ void TFileCommands::WriteList(const std::string& path) {
 
 TFileCommands::OverwriteAnswer TFileCommands::AskOverPartlyReadFile() {
     const QString text =
-        QString("%1 holds a NUL byte at offset %2: the text after it was not read.\n"
-                "Saving over the file replaces all of it with the lines shown, and that text "
-                "is lost.")
+        tr("%1 holds a NUL byte at offset %2: the text after it was not read.\n"
+           "Saving over the file replaces all of it with the lines shown, and that text "
+           "is lost.")
             .arg(pathToQString(doc_.FileName))
             .arg(static_cast<qulonglong>(*doc_.NulOffset));
-    QMessageBox box(QMessageBox::Warning, "Warning", text, QMessageBox::NoButton, &window_);
-    QPushButton* saveAs = box.addButton("Save &As...", QMessageBox::AcceptRole);
-    QPushButton* replace = box.addButton("&Replace", QMessageBox::DestructiveRole);
+    QMessageBox box(QMessageBox::Warning, tr("Warning"), text, QMessageBox::NoButton, &window_);
+    QPushButton* saveAs = box.addButton(tr("Save &As..."), QMessageBox::AcceptRole);
+    QPushButton* replace = box.addButton(tr("&Replace"), QMessageBox::DestructiveRole);
     box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(saveAs);
     box.setEscapeButton(QMessageBox::Cancel);
@@ -181,7 +181,7 @@ void TFileCommands::OpenFile(const std::string& path) {
     edits_.Clear();
     AdoptFile(path, nulOffset, version);
     if (nulOffset) {
-        reportError(QString("%1 holds a NUL byte at offset %2: the text after it is not shown.")
+        reportError(tr("%1 holds a NUL byte at offset %2: the text after it is not shown.")
                         .arg(pathToQString(path))
                         .arg(static_cast<qulonglong>(*nulOffset)),
                     &window_, TReportLook::Warning);

@@ -17,13 +17,13 @@ TMessageFileDialog::TMessageFileDialog(Kind kind, QWidget* parent)
     setDefaultSuffix("lsm");
     setOption(QFileDialog::DontUseNativeDialog, true);
     if (kind == OpenKind) {
-        setWindowTitle("Open");
+        setWindowTitle(tr("Open"));
         setAcceptMode(QFileDialog::AcceptOpen);
         // Whether the file exists is asked in accept(), of the file that the name means: the
         // toolkit knows no name that is not UTF-8.
         setFileMode(QFileDialog::AnyFile);
     } else {
-        setWindowTitle("Save As");
+        setWindowTitle(tr("Save As"));
         setAcceptMode(QFileDialog::AcceptSave);
         setFileMode(QFileDialog::AnyFile);
     }
@@ -60,17 +60,16 @@ void TMessageFileDialog::accept() {
     const std::string path = resolveReadablePath(pathFromQString(info.absoluteFilePath()));
     const std::size_t slash = path.rfind('/');
     if (fileStatusAt(path.substr(0, slash == 0 ? 1 : slash)).kind != TFileKind::Directory) {
-        QMessageBox::warning(
-            this, windowTitle(),
-            QString("%1\nPath not found.\nPlease verify the correct path was given.")
-                .arg(info.absoluteFilePath()));
+        QMessageBox::warning(this, windowTitle(),
+                             tr("%1\nPath not found.\nPlease verify the correct path was given.")
+                                 .arg(info.absoluteFilePath()));
         return;
     }
     const bool exists = fileStatusAt(path).kind != TFileKind::Missing;
     if (kind_ == OpenKind && !exists) {
         QMessageBox::warning(
             this, windowTitle(),
-            QString("%1\nFile not found.\nPlease verify the correct file name was given.")
+            tr("%1\nFile not found.\nPlease verify the correct file name was given.")
                 .arg(info.fileName()));
         return;
     }
@@ -79,7 +78,7 @@ void TMessageFileDialog::accept() {
         // so its question before a file is replaced is asked here.
         const auto answer = QMessageBox::warning(
             this, windowTitle(),
-            QString("%1 already exists.\nDo you want to replace it?").arg(info.fileName()),
+            tr("%1 already exists.\nDo you want to replace it?").arg(info.fileName()),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer != QMessageBox::Yes)
             return;
@@ -87,8 +86,7 @@ void TMessageFileDialog::accept() {
     if (kind_ == SaveKind && !exists) {
         const auto answer = QMessageBox::question(
             this, windowTitle(),
-            QString("%1\nThis file does not exist.\nDo you want to create it?")
-                .arg(info.fileName()),
+            tr("%1\nThis file does not exist.\nDo you want to create it?").arg(info.fileName()),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
         if (answer != QMessageBox::Yes)
             return;

@@ -19,7 +19,7 @@ public:
     // typed as a name that is not UTF-8 is shown (model/file_name_text.h) is that file.
     bool Execute(std::string& path);
 
-    static QString FilterText() { return QStringLiteral("Lumavane Static Message Files (*.lsm)"); }
+    static QString FilterText() { return tr("Lumavane Static Message Files (*.lsm)"); }
 
 public slots:
     void accept() override;

@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/main_form.h"
 #include "app/recovery_keeper.h"
+#include "app/translations.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -11,6 +12,7 @@
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
+    installTranslations(app, QLocale::system());
     // The toolkit has taken its own options out of argv.
     std::error_code noFolder;
     const TCommandLine command =

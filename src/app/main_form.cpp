@@ -32,7 +32,7 @@ TForm1::TForm1(QWidget* parent)
     SendBlock_ = std::make_unique<TBlock>();
     EditBlock_ = std::make_unique<TBlock>();
 
-    setWindowTitle("Lumavane Static Message Editor V1.0");
+    setWindowTitle(tr("Lumavane Static Message Editor V1.0"));
     // 626 x 443 with the desktop's frame and title bar around it.
     resize(618, 412);
     centreWhenShown(this, TCentring::FirstShow);
@@ -136,48 +136,48 @@ QAction* TForm1::AddItem(QMenu* menu, const char* name, const QString& caption,
 }
 
 void TForm1::CreateFileMenu() {
-    File1 = menuBar()->addMenu("&File");
+    File1 = menuBar()->addMenu(tr("&File"));
     File1->setObjectName("File1");
-    New1 = AddItem(File1, "New1", "&New", QKeySequence("Ctrl+N"), &TForm1::New1Click);
-    Open1 = AddItem(File1, "Open1", "&Open...", QKeySequence("Ctrl+O"), &TForm1::Open1Click);
-    Save1 = AddItem(File1, "Save1", "&Save...", QKeySequence("Ctrl+S"), &TForm1::Save1Click);
+    New1 = AddItem(File1, "New1", tr("&New"), QKeySequence("Ctrl+N"), &TForm1::New1Click);
+    Open1 = AddItem(File1, "Open1", tr("&Open..."), QKeySequence("Ctrl+O"), &TForm1::Open1Click);
+    Save1 = AddItem(File1, "Save1", tr("&Save..."), QKeySequence("Ctrl+S"), &TForm1::Save1Click);
     SaveAs1 =
-        AddItem(File1, "SaveAs1", "Save &As...", QKeySequence("Ctrl+A"), &TForm1::SaveAs1Click);
+        AddItem(File1, "SaveAs1", tr("Save &As..."), QKeySequence("Ctrl+A"), &TForm1::SaveAs1Click);
     N1 = File1->addSeparator();
     N1->setObjectName("N1");
-    Print1 = AddItem(File1, "Print1", "&Print", QKeySequence("Ctrl+P"), &TForm1::Print1Click);
+    Print1 = AddItem(File1, "Print1", tr("&Print"), QKeySequence("Ctrl+P"), &TForm1::Print1Click);
     // One access key per item: "P" belongs to Print, so Print Setup is reached with "E".
-    PrintSetup1 =
-        AddItem(File1, "PrintSetup1", "Print S&etup...", QKeySequence(), &TForm1::PrintSetup1Click);
+    PrintSetup1 = AddItem(File1, "PrintSetup1", tr("Print S&etup..."), QKeySequence(),
+                          &TForm1::PrintSetup1Click);
     RecentFiles_ = new TRecentFilesMenu(
         *File1, [this](const std::string& path) { FileCommands_->AskThenOpenFile(path); }, this);
     FileCommands_->SetRecentFiles(RecentFiles_);
 }
 
 void TForm1::CreateEditMenu() {
-    Edit1 = menuBar()->addMenu("&Edit");
+    Edit1 = menuBar()->addMenu(tr("&Edit"));
     Edit1->setObjectName("Edit1");
-    EditSelection1 = AddItem(Edit1, "EditSelection1", "&Edit Selection...", QKeySequence("Ctrl+E"),
-                             &TForm1::EditSelection1Click);
-    DeleteSelection1 = AddItem(Edit1, "DeleteSelection1", "&Delete Selection",
+    EditSelection1 = AddItem(Edit1, "EditSelection1", tr("&Edit Selection..."),
+                             QKeySequence("Ctrl+E"), &TForm1::EditSelection1Click);
+    DeleteSelection1 = AddItem(Edit1, "DeleteSelection1", tr("&Delete Selection"),
                                QKeySequence(Qt::Key_Delete), &TForm1::DeleteSelection1Click);
-    InsertNew1 = AddItem(Edit1, "InsertNew1", "&Insert New...", QKeySequence(Qt::Key_Insert),
+    InsertNew1 = AddItem(Edit1, "InsertNew1", tr("&Insert New..."), QKeySequence(Qt::Key_Insert),
                          &TForm1::InsertNew1Click);
-    AddNew1 = AddItem(Edit1, "AddNew1", "&Add New...", QKeySequence(), &TForm1::AddNew1Click);
+    AddNew1 = AddItem(Edit1, "AddNew1", tr("&Add New..."), QKeySequence(), &TForm1::AddNew1Click);
     CreateListEditing();
 
-    Send1 = menuBar()->addMenu("&Send");
+    Send1 = menuBar()->addMenu(tr("&Send"));
     Send1->setObjectName("Send1");
-    Configuration1 = AddItem(Send1, "Configuration1", "&Configuration", QKeySequence(),
+    Configuration1 = AddItem(Send1, "Configuration1", tr("&Configuration"), QKeySequence(),
                              &TForm1::Configuration1Click);
-    SendMessage1 = AddItem(Send1, "SendMessage1", "&Send Message", QKeySequence(Qt::Key_F9),
+    SendMessage1 = AddItem(Send1, "SendMessage1", tr("&Send Message"), QKeySequence(Qt::Key_F9),
                            &TForm1::SendMessage1Click);
 }
 
 void TForm1::CreateListEditing() {
     // Undo and Redo head the menu and name the step they take back or do again.
-    Undo1 = AddItem(Edit1, "Undo1", "&Undo", QKeySequence("Ctrl+Z"), &TForm1::Undo1Click);
-    Redo1 = AddItem(Edit1, "Redo1", "&Redo", QKeySequence("Ctrl+Shift+Z"), &TForm1::Redo1Click);
+    Undo1 = AddItem(Edit1, "Undo1", tr("&Undo"), QKeySequence("Ctrl+Z"), &TForm1::Undo1Click);
+    Redo1 = AddItem(Edit1, "Redo1", tr("&Redo"), QKeySequence("Ctrl+Shift+Z"), &TForm1::Redo1Click);
     Redo1->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
     for (QAction* action : {Undo1, Redo1})
         Edit1->insertAction(EditSelection1, action);
@@ -188,24 +188,24 @@ void TForm1::CreateListEditing() {
 
     // Blocks go to other messages and programs as their lines of text.
     Edit1->addSeparator()->setObjectName("N3");
-    Cut1 = AddItem(Edit1, "Cut1", "Cu&t", QKeySequence("Ctrl+X"), &TForm1::Cut1Click);
-    Copy1 = AddItem(Edit1, "Copy1", "&Copy", QKeySequence("Ctrl+C"), &TForm1::Copy1Click);
-    Paste1 = AddItem(Edit1, "Paste1", "&Paste", QKeySequence("Ctrl+V"), &TForm1::Paste1Click);
+    Cut1 = AddItem(Edit1, "Cut1", tr("Cu&t"), QKeySequence("Ctrl+X"), &TForm1::Cut1Click);
+    Copy1 = AddItem(Edit1, "Copy1", tr("&Copy"), QKeySequence("Ctrl+C"), &TForm1::Copy1Click);
+    Paste1 = AddItem(Edit1, "Paste1", tr("&Paste"), QKeySequence("Ctrl+V"), &TForm1::Paste1Click);
 
     // "Move &Up" would share its letter with "&Undo": the moves have a menu of their own.
     Edit1->addSeparator()->setObjectName("N4");
-    MoveBlock1 = Edit1->addMenu("&Move Block");
+    MoveBlock1 = Edit1->addMenu(tr("&Move Block"));
     MoveBlock1->setObjectName("MoveBlock1");
-    MoveUp1 =
-        AddItem(MoveBlock1, "MoveUp1", "Move &Up", QKeySequence("Alt+Up"), &TForm1::MoveUp1Click);
-    MoveDown1 = AddItem(MoveBlock1, "MoveDown1", "Move Do&wn", QKeySequence("Alt+Down"),
+    MoveUp1 = AddItem(MoveBlock1, "MoveUp1", tr("Move &Up"), QKeySequence("Alt+Up"),
+                      &TForm1::MoveUp1Click);
+    MoveDown1 = AddItem(MoveBlock1, "MoveDown1", tr("Move Do&wn"), QKeySequence("Alt+Down"),
                         &TForm1::MoveDown1Click);
 }
 
 void TForm1::ShowHistoryCaptions() {
     const QUndoStack& history = Edits_->History();
-    Undo1->setText(history.canUndo() ? "&Undo " + history.undoText() : "&Undo");
-    Redo1->setText(history.canRedo() ? "&Redo " + history.redoText() : "&Redo");
+    Undo1->setText(history.canUndo() ? tr("&Undo %1").arg(history.undoText()) : tr("&Undo"));
+    Redo1->setText(history.canRedo() ? tr("&Redo %1").arg(history.redoText()) : tr("&Redo"));
     Undo1->setEnabled(history.canUndo());
     Redo1->setEnabled(history.canRedo());
 }

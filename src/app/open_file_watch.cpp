@@ -2,6 +2,7 @@
 
 #include "app/file_commands.h"
 #include "base/error_text.h"
+#include "base/ui_text.h"
 #include "files/file_errors.h"
 #include "model/document.h"
 #include "model/message_file.h"
@@ -107,7 +108,8 @@ void TOpenFileWatch::React(TDiskCheck check, bool userHere) {
             return; // asked when the user comes back, or by Save
         known_ = check.now;
         if (!check.bytes)
-            throw EFOpenError(failureText("Cannot open file " + path_, check.problem));
+            throw EFOpenError(failureText(fillIn(uiText("Files", "Cannot open file %1"), {path_}),
+                                          check.problem));
         if (files_.Unsaved() && !AskReload(file))
             return;
         files_.ReloadFromDisk(splitMessageLines(*check.bytes), messageNulOffset(*check.bytes),
@@ -118,7 +120,7 @@ void TOpenFileWatch::React(TDiskCheck check, bool userHere) {
     if (deletionToTell_ && (userHere || window_.isActiveWindow())) {
         deletionToTell_ = false;
         QMessageBox box(QMessageBox::Warning, programTitle(),
-                        file + " was deleted; Save will write it again.", QMessageBox::Ok,
+                        tr("%1 was deleted; Save will write it again.").arg(file), QMessageBox::Ok,
                         &window_);
         box.exec();
     }
@@ -126,12 +128,13 @@ void TOpenFileWatch::React(TDiskCheck check, bool userHere) {
 
 bool TOpenFileWatch::AskReload(const QString& file) {
     QMessageBox box(QMessageBox::Question, programTitle(),
-                    file + " was changed on disk by another program.\n"
-                           "Reload it and put your changes aside (Undo brings them back), "
-                           "or keep yours and write them over it with the next Save?",
+                    tr("%1 was changed on disk by another program.\n"
+                       "Reload it and put your changes aside (Undo brings them back), "
+                       "or keep yours and write them over it with the next Save?")
+                        .arg(file),
                     QMessageBox::NoButton, &window_);
-    QPushButton* reload = box.addButton("&Reload", QMessageBox::AcceptRole);
-    QPushButton* keep = box.addButton("&Keep Mine", QMessageBox::RejectRole);
+    QPushButton* reload = box.addButton(tr("&Reload"), QMessageBox::AcceptRole);
+    QPushButton* keep = box.addButton(tr("&Keep Mine"), QMessageBox::RejectRole);
     box.setDefaultButton(keep);
     box.setEscapeButton(keep);
     box.exec();
@@ -145,11 +148,12 @@ TOpenFileWatch::TSaveAnswer TOpenFileWatch::BeforeSave() {
     if (check.change == TDiskChange::Unchanged || check.change == TDiskChange::Deleted)
         return TSaveAnswer::Write;
     QMessageBox box(QMessageBox::Warning, programTitle(),
-                    pathToQString(path_) + " was changed on disk since it was opened or saved.\n"
-                                           "Saving now writes over those changes.",
+                    tr("%1 was changed on disk since it was opened or saved.\n"
+                       "Saving now writes over those changes.")
+                        .arg(pathToQString(path_)),
                     QMessageBox::NoButton, &window_);
-    QPushButton* overwrite = box.addButton("&Overwrite", QMessageBox::DestructiveRole);
-    QPushButton* saveAs = box.addButton("Save &As...", QMessageBox::AcceptRole);
+    QPushButton* overwrite = box.addButton(tr("&Overwrite"), QMessageBox::DestructiveRole);
+    QPushButton* saveAs = box.addButton(tr("Save &As..."), QMessageBox::AcceptRole);
     box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(saveAs);
     box.setEscapeButton(QMessageBox::Cancel);

@@ -18,10 +18,10 @@ TRecentFilesMenu::TRecentFilesMenu(QMenu& fileMenu, OpenHandler open, QWidget* o
     , owner_(owner) {
     N2 = fileMenu.addSeparator();
     N2->setObjectName("N2");
-    RecentFiles1 = fileMenu.addMenu("Recent &Files");
+    RecentFiles1 = fileMenu.addMenu(tr("Recent &Files"));
     RecentFiles1->setObjectName("RecentFiles1");
     RecentFiles1->menuAction()->setObjectName("RecentFiles1");
-    ClearList1 = new QAction("Clear List", RecentFiles1);
+    ClearList1 = new QAction(tr("Clear List"), RecentFiles1);
     ClearList1->setObjectName("ClearList1");
     connect(ClearList1, &QAction::triggered, this,
             [this] { runCommand([this] { ClearList1Click(); }); });
@@ -90,7 +90,7 @@ void TRecentFilesMenu::ClearList1Click() {
 
 void TRecentFilesMenu::TellWriteFailure(const std::exception& error) {
     const QString message = QString::fromLocal8Bit(
-        failureText("The list of recent files could not be kept.", error.what()));
+        failureText(tr("The list of recent files could not be kept.").toStdString(), error.what()));
     if (writeFailureTold_) {
         logError(message);
         return;

@@ -68,8 +68,8 @@ void TRecoveryKeeper::WriteNow() {
                      form_.FileCommands().Watch().Known());
         hasCopy_ = true;
     } catch (const std::exception& error) {
-        const QString message = "Unsaved changes cannot be kept for recovery after a crash.\n" +
-                                QString::fromLocal8Bit(error.what());
+        const QString message = tr("Unsaved changes cannot be kept for recovery after a crash.") +
+                                "\n" + QString::fromLocal8Bit(error.what());
         if (failureTold_) {
             logError(message);
             return;
@@ -92,13 +92,13 @@ void TRecoveryKeeper::OfferCopies() {
             return;
         const QString when =
             QDateTime::fromSecsSinceEpoch(copy.savedAt).toString("yyyy-MM-dd HH:mm:ss");
-        QMessageBox box(QMessageBox::Question, programTitle(),
-                        "Unsaved changes to " + pathToQString(copy.fileName) + " from " + when +
-                            " were found.",
-                        QMessageBox::NoButton, &form_);
-        QPushButton* recover = box.addButton("&Recover", QMessageBox::AcceptRole);
-        QPushButton* discard = box.addButton("&Discard", QMessageBox::DestructiveRole);
-        QPushButton* later = box.addButton("&Later", QMessageBox::RejectRole);
+        QMessageBox box(
+            QMessageBox::Question, programTitle(),
+            tr("Unsaved changes to %1 from %2 were found.").arg(pathToQString(copy.fileName), when),
+            QMessageBox::NoButton, &form_);
+        QPushButton* recover = box.addButton(tr("&Recover"), QMessageBox::AcceptRole);
+        QPushButton* discard = box.addButton(tr("&Discard"), QMessageBox::DestructiveRole);
+        QPushButton* later = box.addButton(tr("&Later"), QMessageBox::RejectRole);
         box.setDefaultButton(recover);
         box.setEscapeButton(later);
         box.exec();

@@ -126,8 +126,8 @@ void TSendCommand::AskToCancelAndClose() {
     }
     // Over the Sending Data window, which takes the user's input while the send goes on.
     auto* box = new QMessageBox(QMessageBox::Question, programTitle(),
-                                "A message is being sent to the sign.\nCancel the send and "
-                                "close the editor?",
+                                tr("A message is being sent to the sign.\nCancel the send and "
+                                   "close the editor?"),
                                 QMessageBox::Yes | QMessageBox::No, sendData_);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);

@@ -47,12 +47,12 @@ TSignPreviewPanel::TSignPreviewPanel(TForm1& form)
     form.addDockWidget(Qt::BottomDockWidgetArea, Dock);
     Dock->hide();
 
-    View1 = new QMenu(QStringLiteral("&View"), form.menuBar());
+    View1 = new QMenu(tr("&View"), form.menuBar());
     View1->setObjectName(QStringLiteral("View1"));
     form.menuBar()->insertMenu(form.Send1->menuAction(), View1);
     SignPreview1 = Dock->toggleViewAction();
     SignPreview1->setObjectName(QStringLiteral("SignPreview1"));
-    SignPreview1->setText(QStringLiteral("Sign &Preview"));
+    SignPreview1->setText(tr("Sign &Preview"));
     SignPreview1->setShortcut(QKeySequence(Qt::Key_F8));
     SignPreview1->setShortcutContext(Qt::WindowShortcut);
     View1->addAction(SignPreview1);

@@ -1,5 +1,7 @@
 #include "base/error_text.h"
 
+#include "base/ui_text.h"
+
 namespace {
 
 std::string joined(std::string_view what, std::string_view between, std::string_view reason) {
@@ -45,7 +47,7 @@ std::string oneLine(std::string_view text) {
 std::string codeText(std::span<const TCodeText> table, int code) {
     for (const TCodeText& row : table) {
         if (row.code == code)
-            return row.text;
+            return uiText("ErrorCodes", row.text);
     }
     return {};
 }

@@ -1,6 +1,7 @@
 #include "broker/broker_link.h"
 
 #include "base/error_text.h"
+#include "base/ui_text.h"
 
 #include <mosquitto.h>
 #include <mqtt_protocol.h>
@@ -18,33 +19,37 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr TCodeText kReasonTexts[] = {
-    {MQTT_RC_NO_MATCHING_SUBSCRIBERS, "nobody subscribes to the topic"},
-    {MQTT_RC_UNSPECIFIED, "unspecified error"},
-    {MQTT_RC_MALFORMED_PACKET, "malformed packet"},
-    {MQTT_RC_PROTOCOL_ERROR, "protocol error"},
-    {MQTT_RC_IMPLEMENTATION_SPECIFIC, "refused by the broker's own rules"},
-    {MQTT_RC_UNSUPPORTED_PROTOCOL_VERSION, "the broker does not speak MQTT 5"},
-    {MQTT_RC_CLIENTID_NOT_VALID, "client identifier not valid"},
-    {MQTT_RC_BAD_USERNAME_OR_PASSWORD, "bad user name or password"},
-    {MQTT_RC_NOT_AUTHORIZED, "not authorised"},
-    {MQTT_RC_SERVER_UNAVAILABLE, "server unavailable"},
-    {MQTT_RC_SERVER_BUSY, "server busy"},
-    {MQTT_RC_BANNED, "banned"},
-    {MQTT_RC_SERVER_SHUTTING_DOWN, "the broker is shutting down"},
-    {MQTT_RC_BAD_AUTHENTICATION_METHOD, "bad authentication method"},
-    {MQTT_RC_KEEP_ALIVE_TIMEOUT, "keep-alive time-out"},
-    {MQTT_RC_SESSION_TAKEN_OVER, "another client connected with the same client identifier"},
-    {MQTT_RC_TOPIC_FILTER_INVALID, "topic filter not valid"},
-    {MQTT_RC_TOPIC_NAME_INVALID, "topic name not valid"},
-    {MQTT_RC_PACKET_TOO_LARGE, "message too large for the broker"},
-    {MQTT_RC_QUOTA_EXCEEDED, "quota exceeded"},
-    {MQTT_RC_ADMINISTRATIVE_ACTION, "disconnected by the broker's administrator"},
-    {MQTT_RC_PAYLOAD_FORMAT_INVALID, "payload format not valid"},
-    {MQTT_RC_RETAIN_NOT_SUPPORTED, "retained messages not supported"},
-    {MQTT_RC_QOS_NOT_SUPPORTED, "QoS not supported"},
-    {MQTT_RC_USE_ANOTHER_SERVER, "use another server"},
-    {MQTT_RC_SERVER_MOVED, "server moved"},
-    {MQTT_RC_CONNECTION_RATE_EXCEEDED, "connection rate exceeded"},
+    {MQTT_RC_NO_MATCHING_SUBSCRIBERS, UI_TEXT_NOOP("ErrorCodes", "nobody subscribes to the topic")},
+    {MQTT_RC_UNSPECIFIED, UI_TEXT_NOOP("ErrorCodes", "unspecified error")},
+    {MQTT_RC_MALFORMED_PACKET, UI_TEXT_NOOP("ErrorCodes", "malformed packet")},
+    {MQTT_RC_PROTOCOL_ERROR, UI_TEXT_NOOP("ErrorCodes", "protocol error")},
+    {MQTT_RC_IMPLEMENTATION_SPECIFIC,
+     UI_TEXT_NOOP("ErrorCodes", "refused by the broker's own rules")},
+    {MQTT_RC_UNSUPPORTED_PROTOCOL_VERSION,
+     UI_TEXT_NOOP("ErrorCodes", "the broker does not speak MQTT 5")},
+    {MQTT_RC_CLIENTID_NOT_VALID, UI_TEXT_NOOP("ErrorCodes", "client identifier not valid")},
+    {MQTT_RC_BAD_USERNAME_OR_PASSWORD, UI_TEXT_NOOP("ErrorCodes", "bad user name or password")},
+    {MQTT_RC_NOT_AUTHORIZED, UI_TEXT_NOOP("ErrorCodes", "not authorised")},
+    {MQTT_RC_SERVER_UNAVAILABLE, UI_TEXT_NOOP("ErrorCodes", "server unavailable")},
+    {MQTT_RC_SERVER_BUSY, UI_TEXT_NOOP("ErrorCodes", "server busy")},
+    {MQTT_RC_BANNED, UI_TEXT_NOOP("ErrorCodes", "banned")},
+    {MQTT_RC_SERVER_SHUTTING_DOWN, UI_TEXT_NOOP("ErrorCodes", "the broker is shutting down")},
+    {MQTT_RC_BAD_AUTHENTICATION_METHOD, UI_TEXT_NOOP("ErrorCodes", "bad authentication method")},
+    {MQTT_RC_KEEP_ALIVE_TIMEOUT, UI_TEXT_NOOP("ErrorCodes", "keep-alive time-out")},
+    {MQTT_RC_SESSION_TAKEN_OVER,
+     UI_TEXT_NOOP("ErrorCodes", "another client connected with the same client identifier")},
+    {MQTT_RC_TOPIC_FILTER_INVALID, UI_TEXT_NOOP("ErrorCodes", "topic filter not valid")},
+    {MQTT_RC_TOPIC_NAME_INVALID, UI_TEXT_NOOP("ErrorCodes", "topic name not valid")},
+    {MQTT_RC_PACKET_TOO_LARGE, UI_TEXT_NOOP("ErrorCodes", "message too large for the broker")},
+    {MQTT_RC_QUOTA_EXCEEDED, UI_TEXT_NOOP("ErrorCodes", "quota exceeded")},
+    {MQTT_RC_ADMINISTRATIVE_ACTION,
+     UI_TEXT_NOOP("ErrorCodes", "disconnected by the broker's administrator")},
+    {MQTT_RC_PAYLOAD_FORMAT_INVALID, UI_TEXT_NOOP("ErrorCodes", "payload format not valid")},
+    {MQTT_RC_RETAIN_NOT_SUPPORTED, UI_TEXT_NOOP("ErrorCodes", "retained messages not supported")},
+    {MQTT_RC_QOS_NOT_SUPPORTED, UI_TEXT_NOOP("ErrorCodes", "QoS not supported")},
+    {MQTT_RC_USE_ANOTHER_SERVER, UI_TEXT_NOOP("ErrorCodes", "use another server")},
+    {MQTT_RC_SERVER_MOVED, UI_TEXT_NOOP("ErrorCodes", "server moved")},
+    {MQTT_RC_CONNECTION_RATE_EXCEEDED, UI_TEXT_NOOP("ErrorCodes", "connection rate exceeded")},
 };
 
 void initialiseLibraryOnce() {
@@ -55,9 +60,10 @@ void initialiseLibraryOnce() {
 // The library's error as words: the system's for a failed system call.
 std::string libraryErrorText(int rc, int savedErrno) {
     if (rc == MOSQ_ERR_ERRNO)
-        return savedErrno != 0 ? std::strerror(savedErrno) : "system error";
+        return savedErrno != 0 ? std::string(std::strerror(savedErrno))
+                               : uiText("ErrorCodes", "system error");
     if (rc == MOSQ_ERR_CONN_LOST)
-        return "the broker closed the connection";
+        return uiText("ErrorCodes", "the broker closed the connection");
     std::string text = mosquitto_strerror(rc);
     while (!text.empty() && text.back() == '.')
         text.pop_back();
@@ -89,7 +95,8 @@ struct Properties {
 
 std::string brokerReasonText(int code) {
     const std::string text = codeText(kReasonTexts, code);
-    return text.empty() ? "reason code " + std::to_string(code) : text;
+    return text.empty() ? fillIn(uiText("ErrorCodes", "reason code %1"), {std::to_string(code)})
+                        : text;
 }
 
 std::optional<std::string> TBrokerMessage::property(std::string_view name) const {
@@ -141,7 +148,8 @@ void TBrokerLink::Impl::configure() {
     client =
         mosquitto_new(options.clientId.empty() ? nullptr : options.clientId.c_str(), true, this);
     if (!client)
-        throw EBrokerError("Cannot make a connection to the broker: out of memory.");
+        throw EBrokerError(
+            uiText("ErrorCodes", "Cannot make a connection to the broker: out of memory."));
     mosquitto_int_option(client, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
     mosquitto_threaded_set(client, true);
     mosquitto_connect_v5_callback_set(client, onConnect);
@@ -165,8 +173,9 @@ void TBrokerLink::Impl::configure() {
             rc = mosquitto_tls_set(client, options.caFile.c_str(), nullptr, nullptr, nullptr,
                                    nullptr);
         if (rc != MOSQ_ERR_SUCCESS)
-            throw EBrokerError(
-                failureLine("Cannot use TLS with " + options.caFile, libraryErrorText(rc, errno)));
+            throw EBrokerError(failureLine(
+                fillIn(uiText("ErrorCodes", "Cannot use TLS with %1"), {options.caFile}),
+                libraryErrorText(rc, errno)));
     }
 }
 
@@ -264,8 +273,8 @@ void TBrokerLink::Impl::run() {
             break;
         std::string reason = endReason;
         if (reason.empty() && rc == MOSQ_ERR_TIMEOUT)
-            reason = "the broker did not answer within " +
-                     std::to_string(options.connectTimeout.count()) + " ms";
+            reason = fillIn(uiText("ErrorCodes", "the broker did not answer within %1 ms"),
+                            {std::to_string(options.connectTimeout.count())});
         else if (reason.empty())
             reason = libraryErrorText(rc, savedErrno);
         if (connected.exchange(false)) {
@@ -328,7 +337,8 @@ int TBrokerLink::Publish(const TBrokerMessage& message) {
     // Without a connection a QoS 1 message stays queued for the next one.
     if (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_NO_CONN)
         throw EBrokerError(
-            failureLine("Cannot publish to " + message.topic, libraryErrorText(rc, errno)));
+            failureLine(fillIn(uiText("ErrorCodes", "Cannot publish to %1"), {message.topic}),
+                        libraryErrorText(rc, errno)));
     return id;
 }
 
@@ -344,7 +354,8 @@ int TBrokerLink::Subscribe(const std::vector<std::string>& topics, const TSubscr
                                      filters.data(), how.qos, options, nullptr);
     if (rc != MOSQ_ERR_SUCCESS)
         throw EBrokerError(
-            failureLine("Cannot subscribe to " + topics.front(), libraryErrorText(rc, errno)));
+            failureLine(fillIn(uiText("ErrorCodes", "Cannot subscribe to %1"), {topics.front()}),
+                        libraryErrorText(rc, errno)));
     return id;
 }
 

@@ -4,6 +4,7 @@
 #include "model/charset.h"
 #include "model/ui/text_codec.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <stdexcept>
@@ -75,12 +76,19 @@ std::vector<std::string> pastedBlockLines(const QString& text) {
         QStringList names;
         for (std::size_t i = 0; i < refused.size() && i < kNamedCharacters; ++i)
             names << characterName(refused[i]);
-        QString message = "The text cannot be pasted: a message cannot hold the character";
-        message += refused.size() == 1 ? " " : "s ";
-        message += names.join(", ");
+        QString named = names.join(", ");
         if (refused.size() > kNamedCharacters)
-            message += QString(" and %1 more").arg(refused.size() - kNamedCharacters);
-        message += ". Nothing was pasted.";
+            named += QCoreApplication::translate("TBlockClipboard", " and %1 more")
+                         .arg(refused.size() - kNamedCharacters);
+        const QString message =
+            (refused.size() == 1
+                 ? QCoreApplication::translate("TBlockClipboard",
+                                               "The text cannot be pasted: a message cannot "
+                                               "hold the character %1. Nothing was pasted.")
+                 : QCoreApplication::translate("TBlockClipboard",
+                                               "The text cannot be pasted: a message cannot "
+                                               "hold the characters %1. Nothing was pasted."))
+                .arg(named);
         throw std::runtime_error(message.toStdString());
     }
 

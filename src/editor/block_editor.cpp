@@ -65,7 +65,7 @@ TBEDlg::TBEDlg(TBlock& editBlock, QWidget* parent)
     : QDialog(parent)
     , editBlock_(editBlock) {
     setObjectName("BEDlg");
-    setWindowTitle("Block Editor");
+    setWindowTitle(tr("Block Editor"));
     // A fixed dialog frame: a title and a close box, no resizing, no minimise or maximise.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
@@ -78,23 +78,23 @@ TBEDlg::TBEDlg(TBlock& editBlock, QWidget* parent)
     setPalette(pal);
     Clipboard = [] { return QGuiApplication::clipboard(); };
 
-    OKBtn = new QPushButton("OK", this);
+    OKBtn = new QPushButton(tr("OK"), this);
     OKBtn->setObjectName("OKBtn");
     OKBtn->setGeometry(16, 308, 77, 27);
     OKBtn->setDefault(true);
-    CancelBtn = new QPushButton("Cancel", this);
+    CancelBtn = new QPushButton(tr("Cancel"), this);
     CancelBtn->setObjectName("CancelBtn");
     CancelBtn->setGeometry(300, 308, 77, 27);
 
-    Label1 = new QLabel("Message will look like: (flashing characters are underlined)", this);
+    Label1 = new QLabel(tr("Message will look like: (flashing characters are underlined)"), this);
     Label1->setObjectName("Label1");
     Label1->setGeometry(16, 8, 334, 13);
 
-    CheckBox1 = new QCheckBox("Centered", this);
+    CheckBox1 = new QCheckBox(tr("Centered"), this);
     CheckBox1->setObjectName("CheckBox1");
     CheckBox1->setGeometry(16, 96, 89, 17);
 
-    Label3 = new QLabel("Text:", this);
+    Label3 = new QLabel(tr("Text:"), this);
     Label3->setObjectName("Label3");
     Label3->setGeometry(16, 256, 30, 13);
 
@@ -105,15 +105,16 @@ TBEDlg::TBEDlg(TBlock& editBlock, QWidget* parent)
     // The label names the text box for a screen reader.
     Label3->setBuddy(Edit1);
 
-    BitBtn1 = codeButton(this, "BitBtn1", "Toggle &Flash", 96, false, Qt::black);
+    BitBtn1 = codeButton(this, "BitBtn1", tr("Toggle &Flash"), 96, false, Qt::black);
     // The colour buttons' captions are in the colours the preview shows.
     const auto shown = [](TSignColour colour) {
         return screenColour(colour, TColourScheme::PreviewOnWhite);
     };
-    BitBtn2 = codeButton(this, "BitBtn2", "Set &Red Color", 136, true, shown(TSignColour::Red));
-    BitBtn3 = codeButton(this, "BitBtn3", "Set &Green Color", 176, true, shown(TSignColour::Green));
+    BitBtn2 = codeButton(this, "BitBtn2", tr("Set &Red Color"), 136, true, shown(TSignColour::Red));
+    BitBtn3 =
+        codeButton(this, "BitBtn3", tr("Set &Green Color"), 176, true, shown(TSignColour::Green));
     BitBtn4 =
-        codeButton(this, "BitBtn4", "Set &Yellow Color", 216, true, shown(TSignColour::Yellow));
+        codeButton(this, "BitBtn4", tr("Set &Yellow Color"), 216, true, shown(TSignColour::Yellow));
 
     PaintBox1 = new TPaintBox(this);
     PaintBox1->setObjectName("PaintBox1");
@@ -224,7 +225,7 @@ void TBEDlg::UpdateCount() {
     TColourArray colours{};
     TFlashArray flash{};
     ExpandMarkup(toBytesLossy(Edit1->text()), plain, colours, flash);
-    Label2->setText(QString("%1 of %2 characters").arg(plain.size()).arg(columns));
+    Label2->setText(tr("%1 of %2 characters").arg(plain.size()).arg(columns));
     QPalette pal = palette();
     if (plain.size() > static_cast<std::size_t>(columns))
         pal.setColor(QPalette::WindowText, overflowMarkColour().darker(150));
@@ -279,9 +280,9 @@ void TBEDlg::PaintBox1Paint(QPainter& painter) {
 
 bool TBEDlg::ConfirmShortening(qsizetype length) {
     const auto kept = static_cast<qsizetype>(kMaxBlockText);
-    QMessageBox box(QMessageBox::Warning, "Warning",
-                    QString("The text is %1 characters long, and a block keeps at most %2.\n"
-                            "OK shortens it to %2 characters: the last %3 are cut off.")
+    QMessageBox box(QMessageBox::Warning, tr("Warning"),
+                    tr("The text is %1 characters long, and a block keeps at most %2.\n"
+                       "OK shortens it to %2 characters: the last %3 are cut off.")
                         .arg(length)
                         .arg(kept)
                         .arg(length - kept),

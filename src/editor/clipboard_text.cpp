@@ -1,5 +1,7 @@
 #include "editor/clipboard_text.h"
 
+#include "base/ui_text.h"
+
 #include <QClipboard>
 #include <QMimeData>
 
@@ -7,17 +9,17 @@
 
 void putClipboardText(QClipboard* clipboard, const QString& text) {
     if (!clipboard)
-        throw std::runtime_error("Cannot open clipboard");
+        throw std::runtime_error(uiText("TClipboard", "Cannot open clipboard"));
     clipboard->clear(QClipboard::Clipboard);
     clipboard->setText(text, QClipboard::Clipboard);
     // A desktop without a usable clipboard takes the text and keeps nothing.
     if (clipboard->text(QClipboard::Clipboard) != text)
-        throw std::runtime_error("Cannot open clipboard");
+        throw std::runtime_error(uiText("TClipboard", "Cannot open clipboard"));
 }
 
 QString clipboardText(QClipboard* clipboard) {
     if (!clipboard)
-        throw std::runtime_error("Cannot open clipboard");
+        throw std::runtime_error(uiText("TClipboard", "Cannot open clipboard"));
     return clipboard->text(QClipboard::Clipboard);
 }
 

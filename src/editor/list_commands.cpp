@@ -23,7 +23,7 @@ TListCommands::TListCommands(TMessageListModel& lines, TMessageEdits& edits,
     connect(&edits_, &TMessageEdits::SelectRow, this,
             [this](int row) { listBox_.SetItemIndex(row); });
     connect(&listBox_, &TMessageListBox::RowMoveRequested, this, [this](int from, int to) {
-        runCommand([this, from, to] { Move(from, to, "Move Block"); });
+        runCommand([this, from, to] { Move(from, to, tr("Move Block")); });
     });
 }
 
@@ -47,7 +47,7 @@ void TListCommands::EditSelection() {
     const std::string edited = editBlock_.BuildLine();
     if (edited == line)
         return;
-    edits_.Replace(row, edited, "Edit Selection");
+    edits_.Replace(row, edited, tr("Edit Selection"));
     listBox_.SetItemIndex(row);
 }
 
@@ -55,14 +55,14 @@ void TListCommands::DeleteSelection() {
     const int row = listBox_.ItemIndex();
     if (row < 0)
         return;
-    QMessageBox box(QMessageBox::Warning, "Warning",
-                    "Are you sure you wish to delete the selection?",
+    QMessageBox box(QMessageBox::Warning, tr("Warning"),
+                    tr("Are you sure you wish to delete the selection?"),
                     QMessageBox::Ok | QMessageBox::Cancel, listBox_.window());
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);
     if (box.exec() != QMessageBox::Ok)
         return;
-    edits_.Remove(row, "Delete Selection");
+    edits_.Remove(row, tr("Delete Selection"));
     listBox_.selectionModel()->clearSelection();
 }
 
@@ -72,7 +72,7 @@ void TListCommands::InsertNew() {
         return;
     editBlock_.Text.clear();
     if (EditBlockInEditor())
-        edits_.Insert(row, {editBlock_.BuildLine()}, "Insert New");
+        edits_.Insert(row, {editBlock_.BuildLine()}, tr("Insert New"));
 }
 
 void TListCommands::AddNew() {
@@ -80,7 +80,7 @@ void TListCommands::AddNew() {
         editBlock_.Text.clear();
         if (!EditBlockInEditor())
             return;
-        edits_.Insert(lines_.Count(), {editBlock_.BuildLine()}, "Add New");
+        edits_.Insert(lines_.Count(), {editBlock_.BuildLine()}, tr("Add New"));
     }
 }
 
@@ -90,7 +90,7 @@ void TListCommands::Cut() {
         return;
     // On the clipboard first: a line that cannot be put there stays in the list.
     copyBlockLines(QGuiApplication::clipboard(), {lines_.Line(row)});
-    edits_.Remove(row, "Cut");
+    edits_.Remove(row, tr("Cut"));
     listBox_.selectionModel()->clearSelection();
 }
 
@@ -105,19 +105,19 @@ void TListCommands::Paste() {
     if (pasted.empty())
         return;
     const int row = listBox_.ItemIndex();
-    edits_.Insert(row < 0 ? lines_.Count() : row, std::move(pasted), "Paste");
+    edits_.Insert(row < 0 ? lines_.Count() : row, std::move(pasted), tr("Paste"));
 }
 
 void TListCommands::MoveUp() {
     const int row = listBox_.ItemIndex();
     if (row > 0)
-        Move(row, row - 1, "Move Up");
+        Move(row, row - 1, tr("Move Up"));
 }
 
 void TListCommands::MoveDown() {
     const int row = listBox_.ItemIndex();
     if (row >= 0 && row + 1 < lines_.Count())
-        Move(row, row + 1, "Move Down");
+        Move(row, row + 1, tr("Move Down"));
 }
 
 void TListCommands::Move(int from, int to, const QString& name) {

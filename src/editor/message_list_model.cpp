@@ -54,7 +54,7 @@ QMimeData* TMessageListModel::mimeData(const QModelIndexList& indexes) const {
 
 void TMessageListModel::SetLines(std::vector<std::string> lines) {
     if (lines.size() >= static_cast<std::size_t>(INT_MAX))
-        throw std::runtime_error("Unable to insert a line");
+        throw std::runtime_error(tr("Unable to insert a line").toStdString());
     beginResetModel();
     lines_ = std::move(lines);
     endResetModel();
@@ -70,7 +70,7 @@ void TMessageListModel::Append(const std::string& line) {
 
 void TMessageListModel::Insert(int row, const std::string& line) {
     if (lines_.size() + 1 >= static_cast<std::size_t>(INT_MAX))
-        throw std::runtime_error("Unable to insert a line");
+        throw std::runtime_error(tr("Unable to insert a line").toStdString());
     row = std::clamp(row, 0, Count());
     beginInsertRows(QModelIndex(), row, row);
     lines_.insert(lines_.begin() + row, line);
@@ -85,7 +85,7 @@ void TMessageListModel::InsertLines(int row, std::vector<std::string>&& lines) {
     if (lines.empty())
         return;
     if (lines.size() >= static_cast<std::size_t>(INT_MAX) - lines_.size())
-        throw std::runtime_error("Unable to insert a line");
+        throw std::runtime_error(tr("Unable to insert a line").toStdString());
     row = std::clamp(row, 0, Count());
     beginInsertRows(QModelIndex(), row, row + static_cast<int>(lines.size()) - 1);
     lines_.insert(lines_.begin() + row, std::make_move_iterator(lines.begin()),
@@ -108,7 +108,7 @@ std::vector<std::string> TMessageListModel::TakeLines(int row, int count) {
 
 std::vector<std::string> TMessageListModel::ExchangeLines(std::vector<std::string> lines) {
     if (lines.size() >= static_cast<std::size_t>(INT_MAX))
-        throw std::runtime_error("Unable to insert a line");
+        throw std::runtime_error(tr("Unable to insert a line").toStdString());
     beginResetModel();
     lines_.swap(lines);
     endResetModel();

@@ -7,6 +7,7 @@
 #include "model/ui/text_codec.h"
 #include "sign/sign_preview.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -95,7 +96,7 @@ void drawMessageRow(QPainter& painter, const std::string& line, int index, const
     std::string plain;
     ExpandMarkup(std::string(split.text.substr(0, kMaxBlockText)), plain, colours, flash);
 
-    const QString prefix = QString("Line %1-").arg(index + 1);
+    const QString prefix = QCoreApplication::translate("TMessageRow", "Line %1-").arg(index + 1);
     painter.drawText(x, baseline, prefix);
     x += steadyMetrics.horizontalAdvance(prefix);
     const QString head = toQString(std::string(split.head));

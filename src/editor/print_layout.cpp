@@ -1,5 +1,7 @@
 #include "editor/print_layout.h"
 
+#include "base/ui_text.h"
+
 std::vector<TPrintedPage> layoutListing(int lineCount, const std::string& fileName,
                                         const TPrintGeometry& geometry,
                                         const TTextWidth& textWidth) {
@@ -17,7 +19,7 @@ std::vector<TPrintedPage> layoutListing(int lineCount, const std::string& fileNa
             TPrintedPage page;
             page.Number = static_cast<int>(pages.size()) + 1;
             page.NameLeft = nameLeft;
-            page.NumberText = "Page " + std::to_string(page.Number);
+            page.NumberText = fillIn(uiText("TPrinting", "Page %1"), {std::to_string(page.Number)});
             page.NumberLeft = geometry.PageWidth - textWidth(page.NumberText) - kPrintNumberMargin;
             pages.push_back(std::move(page));
         }

@@ -7,6 +7,7 @@
 #include "model/ui/text_codec.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QFontDatabase>
@@ -26,12 +27,16 @@ constexpr int kListFontPixels = 22; // the list window's character height at 96 
 QString printerDescription(const QPrinter& printer) {
     if (printer.outputFormat() == QPrinter::PdfFormat)
         return printer.outputFileName();
-    return printer.printerName().isEmpty() ? QStringLiteral("the default printer")
-                                           : printer.printerName();
+    return printer.printerName().isEmpty()
+               ? QCoreApplication::translate("TPrinting", "the default printer")
+               : printer.printerName();
 }
 
+// `what` names the printer as %1.
 [[noreturn]] void fail(const char* what, const QPrinter& printer) {
-    throw std::runtime_error(std::string(what) + " " + printerDescription(printer).toStdString());
+    throw std::runtime_error(QCoreApplication::translate("TPrinting", what)
+                                 .arg(printerDescription(printer))
+                                 .toStdString());
 }
 
 // Brings the dialog in line with the printer each time it is shown, after the dialog has
@@ -136,7 +141,7 @@ void printListing(QPrinter& printer, const std::vector<std::string>& lines,
     printer.setDocName(listingJobName(fileName));
     QPainter painter;
     if (!painter.begin(&printer))
-        fail("Cannot start printing on", printer);
+        fail(QT_TRANSLATE_NOOP("TPrinting", "Cannot start printing on %1"), printer);
     painter.setFont(listingFont());
     painter.setPen(Qt::black);
     // Measured on the printer, whose resolution sets the size of a point in pixels.
@@ -144,7 +149,7 @@ void printListing(QPrinter& printer, const std::vector<std::string>& lines,
     const QString name = pathToQString(fileName);
     const TPrintGeometry geometry{printer.width(), printer.height(),
                                   metrics.size(Qt::TextSingleLine, QStringLiteral("D")).height()};
-    // The header texts are the file's path and "Page N", which is plain ASCII.
+    // The header texts are the file's path and "Page N".
     const TTextWidth textWidth = [&](const std::string& text) {
         return metrics.horizontalAdvance(pathToQString(text));
     };
@@ -158,7 +163,7 @@ void printListing(QPrinter& printer, const std::vector<std::string>& lines,
     for (const TPrintedPage& page : pages) {
         // A new page only when a line goes on it: the listing never ends with a blank page.
         if (page.Number > 1 && !printer.newPage())
-            fail("Cannot start a new page on", printer);
+            fail(QT_TRANSLATE_NOOP("TPrinting", "Cannot start a new page on %1"), printer);
         drawAt(page.NameLeft, 0, name);
         drawAt(page.NumberLeft, 0, QString::fromStdString(page.NumberText));
         for (const TPrintedLine& line : page.Lines) {
@@ -170,7 +175,7 @@ void printListing(QPrinter& printer, const std::vector<std::string>& lines,
         }
     }
     if (!painter.end())
-        fail("Cannot finish printing on", printer);
+        fail(QT_TRANSLATE_NOOP("TPrinting", "Cannot finish printing on %1"), printer);
 }
 
 bool execPrintDialog(QPrinter& printer, QWidget* parent) {

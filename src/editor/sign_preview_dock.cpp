@@ -5,6 +5,7 @@
 #include "signview/sign_board.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -14,14 +15,19 @@
 
 namespace {
 
+// The nouns are marked where they are written and translated here.
+QString noun(const char* text) {
+    return QCoreApplication::translate("TSignPreviewDock", text);
+}
+
 QString count(std::size_t n, const char* one, const char* many) {
-    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+    return QStringLiteral("%1 %2").arg(n).arg(noun(n == 1 ? one : many));
 }
 
 // A count of the sign's size, "?" while it is not known.
 QString known(int n, const char* one, const char* many) {
     return n > 0 ? count(static_cast<std::size_t>(n), one, many)
-                 : QStringLiteral("? %1").arg(QLatin1String(many));
+                 : QStringLiteral("? %1").arg(noun(many));
 }
 
 } // namespace
@@ -82,9 +88,12 @@ void TSignPreviewDock::ShowPreview(const TPreviewView& preview, int start, int w
     Status->setToolTip(warnings.join(QLatin1Char('\n')));
     QString text = tr("Start line %1, width %2").arg(start).arg(width);
     if (preview.size.lines > 0 || preview.size.columns > 0) {
-        text += tr("  |  Sign: %1 of %2")
-                    .arg(known(preview.size.lines, "line", "lines"),
-                         known(preview.size.columns, "character", "characters"));
+        text +=
+            tr("  |  Sign: %1 of %2")
+                .arg(known(preview.size.lines, QT_TRANSLATE_NOOP("TSignPreviewDock", "line"),
+                           QT_TRANSLATE_NOOP("TSignPreviewDock", "lines")),
+                     known(preview.size.columns, QT_TRANSLATE_NOOP("TSignPreviewDock", "character"),
+                           QT_TRANSLATE_NOOP("TSignPreviewDock", "characters")));
     } else {
         text += tr("  |  Sign size not set (Send > Configuration)");
     }
@@ -93,17 +102,22 @@ void TSignPreviewDock::ShowPreview(const TPreviewView& preview, int start, int w
     if (cut > 0 || hidden > 0) {
         QStringList parts;
         if (cut > 0)
-            parts << count(cut, "line cut", "lines cut");
+            parts << count(cut, QT_TRANSLATE_NOOP("TSignPreviewDock", "line cut"),
+                           QT_TRANSLATE_NOOP("TSignPreviewDock", "lines cut"));
         if (hidden > 0)
-            parts << count(hidden, "line not shown", "lines not shown");
+            parts << count(hidden, QT_TRANSLATE_NOOP("TSignPreviewDock", "line not shown"),
+                           QT_TRANSLATE_NOOP("TSignPreviewDock", "lines not shown"));
         text += QStringLiteral("  |  ") + parts.join(QStringLiteral(", "));
     }
     if (const std::size_t control = preview.totals.control)
         text += QStringLiteral("  |  ") +
-                count(control, "line with a control byte", "lines with a control byte");
+                count(control, QT_TRANSLATE_NOOP("TSignPreviewDock", "line with a control byte"),
+                      QT_TRANSLATE_NOOP("TSignPreviewDock", "lines with a control byte"));
     if (const std::size_t errors = preview.totals.errors)
-        text += QStringLiteral("  |  ") +
-                count(errors, "byte run the sign cannot read", "byte runs the sign cannot read");
+        text +=
+            QStringLiteral("  |  ") +
+            count(errors, QT_TRANSLATE_NOOP("TSignPreviewDock", "byte run the sign cannot read"),
+                  QT_TRANSLATE_NOOP("TSignPreviewDock", "byte runs the sign cannot read"));
     if (!note.isEmpty())
         text += QStringLiteral("  |  ") + note;
     statusText_ = text;

@@ -1,6 +1,7 @@
 #include "files/whole_file.h"
 
 #include "base/error_text.h"
+#include "base/ui_text.h"
 #include "files/file_errors.h"
 #include "files/file_platform.h"
 
@@ -18,7 +19,7 @@ TReadResult readRegularFile(const std::string& path, std::string& data, std::str
         if (status.kind == TFileKind::Directory)
             fileFail(TFileFault::IsDirectory);
         if (status.kind != TFileKind::Regular) {
-            reason = "Not a regular file";
+            reason = uiText("Files", "Not a regular file");
             fileCloseQuietly(file);
             return TReadResult::Failed;
         }
@@ -46,7 +47,8 @@ std::optional<std::string> readFileIfPresent(const std::string& path) {
     case TReadResult::Missing:
         return std::nullopt;
     case TReadResult::Failed:
-        throw EFOpenError(failureText("Cannot open file " + path, reason));
+        throw EFOpenError(
+            failureText(fillIn(uiText("Files", "Cannot open file %1"), {path}), reason));
     case TReadResult::Ok:
         break;
     }

@@ -1,5 +1,6 @@
 #include "fleet/gateway_protocol.h"
 
+#include "base/ui_text.h"
 #include "base/whole_number.h"
 #include "model/charset.h"
 #include "sign/send_address.h"
@@ -244,12 +245,13 @@ std::string commonJson(const TGatewayResult& r) {
 
 std::string topicNameProblem(std::string_view name) {
     if (name.empty())
-        return "it is empty";
+        return uiText("GatewaySettings", "it is empty");
     for (char c : name) {
         if (c == '/' || c == '+' || c == '#')
-            return std::string("it holds '") + c + "', which a topic level cannot";
+            return fillIn(uiText("GatewaySettings", "it holds '%1', which a topic level cannot"),
+                          {std::string(1, c)});
         if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F)
-            return "it holds a character other than printable ASCII";
+            return uiText("GatewaySettings", "it holds a character other than printable ASCII");
     }
     return {};
 }

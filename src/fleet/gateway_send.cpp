@@ -1,5 +1,6 @@
 #include "fleet/gateway_send.h"
 
+#include "base/ui_text.h"
 #include "fleet/gateway_protocol.h"
 
 #include <condition_variable>
@@ -177,13 +178,16 @@ void TGatewaySend::State::onConnectFailed(const Event& event) {
         return;
     if (event.code == 0)
         endAll(TSignReport::State::OpenFailed,
-               "Cannot reach the broker " + settings.broker + ": " + event.text + ".");
+               fillIn(uiText("GatewaySend", "Cannot reach the broker %1: %2."),
+                      {settings.broker, event.text}));
     else if (settings.user.empty())
-        endAll(TSignReport::State::OpenFailed,
-               "The broker refused the connection: " + event.text + ".");
+        endAll(
+            TSignReport::State::OpenFailed,
+            fillIn(uiText("GatewaySend", "The broker refused the connection: %1."), {event.text}));
     else
         endAll(TSignReport::State::OpenFailed,
-               "The broker refused the user " + settings.user + ": " + event.text + ".");
+               fillIn(uiText("GatewaySend", "The broker refused the user %1: %2."),
+                      {settings.user, event.text}));
 }
 
 void TGatewaySend::State::onSubscribed(const Event& event) {
@@ -192,9 +196,10 @@ void TGatewaySend::State::onSubscribed(const Event& event) {
     for (std::size_t i = 0; i < event.granted.size(); ++i) {
         if (event.granted[i] < 0x80)
             continue;
-        const std::string refused = "The broker refused the subscription to the gateway's "
-                                    "results: " +
-                                    brokerReasonText(event.granted[i]) + ".";
+        const std::string refused =
+            fillIn(uiText("GatewaySend", "The broker refused the subscription to the gateway's "
+                                         "results: %1."),
+                   {brokerReasonText(event.granted[i])});
         endAll(TSignReport::State::OpenFailed, refused);
         return;
     }
@@ -203,11 +208,13 @@ void TGatewaySend::State::onSubscribed(const Event& event) {
             continue;
         const std::string& word = availability[p.job.gateway];
         if (p.phase == Pending::Phase::Waiting && word == kOffline)
-            end(p, TSignReport::State::OpenFailed, "The gateway " + p.job.gateway + " is offline.");
+            end(p, TSignReport::State::OpenFailed,
+                fillIn(uiText("GatewaySend", "The gateway %1 is offline."), {p.job.gateway}));
         else if (p.phase == Pending::Phase::Waiting && word.empty())
             end(p, TSignReport::State::OpenFailed,
-                "The gateway " + p.job.gateway + " has never been online (nothing on " +
-                    availabilityTopic(p.job.gateway) + ").");
+                fillIn(
+                    uiText("GatewaySend", "The gateway %1 has never been online (nothing on %2)."),
+                    {p.job.gateway, availabilityTopic(p.job.gateway)}));
         else if (p.phase == Pending::Phase::Waiting || !p.taken)
             publish(p);
     }
@@ -245,11 +252,13 @@ void TGatewaySend::State::onPublished(const Event& event) {
         p.taken = true;
     } else if (code == 0x10) {
         end(p, TSignReport::State::OpenFailed,
-            "The gateway " + p.job.gateway + " does not serve the sign " + p.job.sign +
-                ": nobody subscribes to " + topic + ".");
+            fillIn(uiText("GatewaySend",
+                          "The gateway %1 does not serve the sign %2: nobody subscribes to %3."),
+                   {p.job.gateway, p.job.sign, topic}));
     } else if (code >= 0x80) {
         end(p, TSignReport::State::OpenFailed,
-            "The broker refused the send to " + topic + ": " + event.text + ".");
+            fillIn(uiText("GatewaySend", "The broker refused the send to %1: %2."),
+                   {topic, event.text}));
     } else {
         p.taken = true;
     }
@@ -299,11 +308,13 @@ void TGatewaySend::State::onResult(Pending& p, const TGatewayResult& result) {
         end(p, S::OpenFailed, result.reason);
     else if (result.result == result::kRefused)
         end(p, S::OpenFailed,
-            "The gateway " + p.job.gateway + " refused the send: " + result.reason + ".");
+            fillIn(uiText("GatewaySend", "The gateway %1 refused the send: %2."),
+                   {p.job.gateway, result.reason}));
     else
         end(p, S::BrokeOff,
-            result.reason.empty() ? "The gateway answered \"" + result.result + "\"."
-                                  : result.reason,
+            result.reason.empty()
+                ? fillIn(uiText("GatewaySend", "The gateway answered \"%1\"."), {result.result})
+                : result.reason,
             result.bytes, result.handed);
 }
 
@@ -328,28 +339,31 @@ void TGatewaySend::State::endAll(TSignReport::State state, const std::string& re
 
 void TGatewaySend::State::checkDeadlines(Clock::time_point now) {
     if (!everConnected && now > connectDeadline) {
-        endAll(TSignReport::State::OpenFailed, "The broker " + settings.broker +
-                                                   " did not answer within " +
-                                                   seconds(owner.ConnectTimeout) + ".");
+        endAll(TSignReport::State::OpenFailed,
+               fillIn(uiText("GatewaySend", "The broker %1 did not answer within %2."),
+                      {settings.broker, seconds(owner.ConnectTimeout)}));
         return;
     }
     if (cancelling && now > cancelDeadline) {
-        endAll(TSignReport::State::Stopped, "The gateway did not confirm the stop.");
+        endAll(TSignReport::State::Stopped,
+               uiText("GatewaySend", "The gateway did not confirm the stop."));
         return;
     }
     for (Pending& p : pending) {
         if (now <= p.deadline)
             continue;
-        const std::string offline =
-            wentOffline.count(p.job.gateway) ? " (it went offline meanwhile)" : "";
+        const std::string offline = wentOffline.count(p.job.gateway)
+                                        ? uiText("GatewaySend", " (it went offline meanwhile)")
+                                        : "";
         if (p.phase == Pending::Phase::Published)
             end(p, TSignReport::State::OpenFailed,
-                "The gateway " + p.job.gateway + " did not take the send within " +
-                    std::to_string(settings.expiry) + " s" + offline + ".");
+                fillIn(uiText("GatewaySend", "The gateway %1 did not take the send within %2 s%3."),
+                       {p.job.gateway, std::to_string(settings.expiry), offline}));
         else if (p.phase == Pending::Phase::Begun)
             end(p, TSignReport::State::BrokeOff,
-                "The gateway " + p.job.gateway + " began the send and did not report its end" +
-                    offline + ".");
+                fillIn(uiText("GatewaySend",
+                              "The gateway %1 began the send and did not report its end%2."),
+                       {p.job.gateway, offline}));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/ascii_case.h"
 #include "base/error_text.h"
+#include "base/ui_text.h"
 #include "base/whole_number.h"
 #include "files/whole_file.h"
 #include "fleet/gateway_protocol.h"
@@ -36,17 +37,21 @@ std::string folderOf(const std::string& path) {
 // nobody may.
 std::string writersProblem(const std::string& path, const struct stat& file) {
     if (file.st_uid != 0 && file.st_uid != ::geteuid())
-        return "it belongs to another user (uid " + std::to_string(file.st_uid) + ")";
+        return fillIn(uiText("GatewaySettings", "it belongs to another user (uid %1)"),
+                      {std::to_string(file.st_uid)});
     if (file.st_mode & (S_IWGRP | S_IWOTH))
-        return "users other than its owner may write it (mode " + octal(file.st_mode) + ")";
+        return fillIn(
+            uiText("GatewaySettings", "users other than its owner may write it (mode %1)"),
+            {octal(file.st_mode)});
     struct stat folder {};
     const std::string dir = folderOf(path);
     if (::stat(dir.c_str(), &folder) != 0)
         return {};
     const bool othersWrite = (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
     if (othersWrite && !(folder.st_mode & S_ISVTX))
-        return "users other than its owner may replace it: its folder " + dir +
-               " is writable by others (mode " + octal(folder.st_mode) + ")";
+        return fillIn(uiText("GatewaySettings", "users other than its owner may replace it: its "
+                                                "folder %1 is writable by others (mode %2)"),
+                      {dir, octal(folder.st_mode)});
     return {};
 }
 
@@ -54,7 +59,7 @@ std::string statProblem(const std::string& path, struct stat& file) {
     if (::stat(path.c_str(), &file) != 0)
         return std::strerror(errno);
     if (!S_ISREG(file.st_mode))
-        return "it is not a regular file";
+        return uiText("GatewaySettings", "it is not a regular file");
     return {};
 }
 
@@ -89,13 +94,15 @@ TBrokerAddress parseBrokerUrl(std::string_view url) {
         const std::optional<long long> port =
             parseWholeNumber(rest.substr(colon + 1), TNumberForm::Digits);
         if (!port || *port < 1 || *port > 65535)
-            throw std::runtime_error("\"" + std::string(url) +
-                                     "\": the port is a whole number from 1 to 65535.");
+            throw std::runtime_error(fillIn(
+                uiText("GatewaySettings", "\"%1\": the port is a whole number from 1 to 65535."),
+                {url}));
         address.port = static_cast<int>(*port);
         rest = rest.substr(0, colon);
     }
     if (rest.empty() || rest.find('/') != std::string_view::npos)
-        throw std::runtime_error("\"" + std::string(url) + "\" names no broker host.");
+        throw std::runtime_error(
+            fillIn(uiText("GatewaySettings", "\"%1\" names no broker host."), {url}));
     address.host = rest;
     return address;
 }
@@ -112,8 +119,10 @@ TGatewaySettings readGatewaySettings(const std::string& path) {
     TGatewaySettings settings;
     settings.broker = key(path, "Broker");
     if (!present || settings.broker.empty())
-        throw std::runtime_error(path + " has no [Gateway] section with a Broker= (for "
-                                        "example Broker=mqtt://localhost:1883).");
+        throw std::runtime_error(
+            fillIn(uiText("GatewaySettings", "%1 has no [Gateway] section with a Broker= (for "
+                                             "example Broker=mqtt://localhost:1883)."),
+                   {path}));
     try {
         settings.address = parseBrokerUrl(settings.broker);
     } catch (const std::runtime_error& error) {
@@ -123,8 +132,9 @@ TGatewaySettings readGatewaySettings(const std::string& path) {
     if (settings.name.empty())
         settings.name = hostName();
     if (const std::string problem = topicNameProblem(settings.name); !problem.empty())
-        throw std::runtime_error(
-            fault(path, "Name", settings.name, "the name cannot be a topic level: " + problem));
+        throw std::runtime_error(fault(
+            path, "Name", settings.name,
+            fillIn(uiText("GatewaySettings", "the name cannot be a topic level: %1"), {problem})));
     settings.user = key(path, "User");
     settings.passwordFile = key(path, "PasswordFile");
     settings.caFile = key(path, "CAFile");
@@ -132,7 +142,8 @@ TGatewaySettings readGatewaySettings(const std::string& path) {
         const std::optional<long long> seconds = parseWholeNumber(expiry, TNumberForm::Digits);
         if (!seconds || *seconds < 1 || *seconds > kMaxExpiry)
             throw std::runtime_error(
-                fault(path, "Expiry", expiry, "the seconds are a whole number from 1 to 3600"));
+                fault(path, "Expiry", expiry,
+                      uiText("GatewaySettings", "the seconds are a whole number from 1 to 3600")));
         settings.expiry = static_cast<std::uint32_t>(*seconds);
     }
     return settings;
@@ -149,12 +160,15 @@ TBrokerOptions brokerOptions(const TGatewaySettings& settings) {
         return options;
     const std::string& path = settings.passwordFile;
     if (const std::string problem = secretFileProblem(path); !problem.empty())
-        throw std::runtime_error("The password file " + path + " is not used: " + problem +
-                                 ". Make it readable by its owner only (chmod 600).");
+        throw std::runtime_error(
+            fillIn(uiText("GatewaySettings", "The password file %1 is not used: %2. Make it "
+                                             "readable by its owner only (chmod 600)."),
+                   {path, problem}));
     std::string data;
     std::string reason;
     if (readRegularFile(path, data, reason) != TReadResult::Ok)
-        throw std::runtime_error(failureLine("Cannot read the password file " + path, reason));
+        throw std::runtime_error(failureLine(
+            fillIn(uiText("GatewaySettings", "Cannot read the password file %1"), {path}), reason));
     options.password = data.substr(0, data.find_first_of("\r\n"));
     return options;
 }
@@ -171,7 +185,8 @@ std::string secretFileProblem(const std::string& path) {
     if (std::string problem = statProblem(path, file); !problem.empty())
         return problem;
     if (file.st_mode & (S_IRGRP | S_IROTH))
-        return "users other than its owner may read it (mode " + octal(file.st_mode) + ")";
+        return fillIn(uiText("GatewaySettings", "users other than its owner may read it (mode %1)"),
+                      {octal(file.st_mode)});
     return writersProblem(path, file);
 }
 

@@ -1,6 +1,7 @@
 #include "fleet/multi_send.h"
 
 #include "base/error_text.h"
+#include "base/ui_text.h"
 #include "fleet/gateway_send.h"
 #include "model/message_file.h"
 
@@ -36,33 +37,54 @@ int runExitStatus(const std::vector<TSignReport>& reports) {
     return first;
 }
 
-std::string reportLine(const TSignJob& job, const TSignReport& report) {
-    const TSendCount count{report.sent, report.total, report.handed};
-    std::string line = job.name + "\t" + describeJobLink(job) + "\t" + count.text() + "\t";
+namespace {
+
+// How a sign's send ended, in the user's language when `shown`, else in the words that the
+// ledger keeps whatever the language.
+std::string outcome(const TSignReport& report, bool shown) {
+    const auto word = [shown](const char* text) {
+        return shown ? uiText("MultiSend", text) : std::string(text);
+    };
     switch (report.state) {
     case TSignReport::State::Sent:
-        return line + "sent";
+        return word(UI_TEXT_NOOP("MultiSend", "sent"));
     case TSignReport::State::Stopped:
         if (report.total == 0)
-            return line + "stopped before it began";
+            return word(UI_TEXT_NOOP("MultiSend", "stopped before it began"));
         // Every byte handed over, but the link cannot tell whether the sign took them: never
         // "sent". Every byte acknowledged, but stopped before the sign ended the connection.
         if (report.sent == report.total)
-            return line + (report.handed ? "stopped before the sign confirmed every byte"
-                                         : "stopped after the sign acknowledged every byte");
-        return line + "stopped";
+            return report.handed
+                       ? word(UI_TEXT_NOOP("MultiSend",
+                                           "stopped before the sign confirmed every byte"))
+                       : word(UI_TEXT_NOOP("MultiSend",
+                                           "stopped after the sign acknowledged every byte"));
+        return word(UI_TEXT_NOOP("MultiSend", "stopped"));
     case TSignReport::State::Waiting:
     case TSignReport::State::Sending:
-        return line + "not ended";
+        return word(UI_TEXT_NOOP("MultiSend", "not ended"));
     case TSignReport::State::OpenFailed:
     case TSignReport::State::BrokeOff:
         break;
     }
-    return line + "failed: " + report.reason;
+    return fillIn(word(UI_TEXT_NOOP("MultiSend", "failed: %1")), {report.reason});
+}
+
+} // namespace
+
+std::string reportLine(const TSignJob& job, const TSignReport& report) {
+    const TSendCount count{report.sent, report.total, report.handed};
+    return job.name + "\t" + describeJobLink(job) + "\t" + count.text() + "\t" +
+           outcome(report, true);
+}
+
+std::string reportResult(const TSignReport& report) {
+    return outcome(report, false);
 }
 
 std::string describeJobLink(const TSignJob& job) {
-    return job.gateway.empty() ? describeSignLink(job.link) : "Gateway " + job.gateway;
+    return job.gateway.empty() ? describeSignLink(job.link)
+                               : fillIn(uiText("MultiSend", "Gateway %1"), {job.gateway});
 }
 
 TMultiSend::TMultiSend(std::vector<TSignJob> jobs, std::vector<std::string> lines)
@@ -190,7 +212,8 @@ void TMultiSend::sendThroughGateways(const std::vector<std::size_t>& indices) {
             jobs.push_back({index, job.gateway, job.name, job.start, job.width, total});
         }
         if (!Gateway) {
-            failAll("No [Gateway] section names the broker of the gateway signs.");
+            failAll(
+                uiText("MultiSend", "No [Gateway] section names the broker of the gateway signs."));
             return;
         }
         TGatewaySend send(*Gateway, MessageFile ? *MessageFile : joinMessageLines(lines_),

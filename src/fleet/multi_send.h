@@ -83,6 +83,10 @@ int runExitStatus(const std::vector<TSignReport>& reports);
 // "failed: <reason>"), separated by tabs.
 std::string reportLine(const TSignJob& job, const TSignReport& report);
 
+// The result of reportLine as the ledger keeps it: in these words whatever the user's
+// language, for the programs that read the ledger.
+std::string reportResult(const TSignReport& report);
+
 // Network connections open at once unless the caller asks for another bound.
 constexpr std::size_t kDefaultMaxConnections = 64;
 

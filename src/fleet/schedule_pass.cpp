@@ -170,8 +170,7 @@ TLedgerSend ledgerSend(const TPassSign& sign, const TSignReport& report, TMoment
     send.what = sign.wanted;
     send.sent = report.sent;
     send.whole = report.state == TSignReport::State::Sent;
-    const std::string line = reportLine(sign.job, report);
-    send.result = line.substr(line.rfind('\t') + 1);
+    send.result = reportResult(report);
     return send;
 }
 

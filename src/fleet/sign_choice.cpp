@@ -1,6 +1,7 @@
 #include "fleet/sign_choice.h"
 
 #include "base/ascii_case.h"
+#include "base/ui_text.h"
 #include "base/whole_number.h"
 #include "fleet/gateway_protocol.h"
 #include "fleet/multi_send.h"
@@ -46,24 +47,29 @@ std::vector<NamedSection> signSections(const TProfile& profile, std::vector<std:
     for (const TProfileHeader& header : profile.headers()) {
         if (!isSignSection(header.name))
             continue;
-        const std::string where =
-            settingsPath + ", line " + std::to_string(header.line) + ": " + header.text;
+        const std::string where = fillIn(uiText("SignChoice", "%1, line %2: %3"),
+                                         {settingsPath, std::to_string(header.line), header.text});
         const std::string name = signNameOf(header.name);
         if (!header.closed) {
-            faults.push_back(where + " is not a sign section: a section header is its name in "
-                                     "brackets, and a sign's name cannot hold \"]\".");
+            faults.push_back(fillIn(
+                uiText("SignChoice", "%1 is not a sign section: a section header is its "
+                                     "name in brackets, and a sign's name cannot hold \"]\"."),
+                {where}));
             continue;
         }
         if (name.empty()) {
-            faults.push_back(where + " names no sign: write the sign's name after \"Sign\".");
+            faults.push_back(fillIn(
+                uiText("SignChoice", "%1 names no sign: write the sign's name after \"Sign\"."),
+                {where}));
             continue;
         }
         // "Sign a" and "Sign  a" are one sign to the user, as are "a" and "A".
         const auto [known, first] = named.try_emplace(foldAsciiCase(name), signs.size());
         if (!first) {
-            faults.push_back(where + " names the sign " + name + " again (first on line " +
-                             std::to_string(signs[known->second].line) +
-                             "): one section for each sign, or its values are never used.");
+            faults.push_back(
+                fillIn(uiText("SignChoice", "%1 names the sign %2 again (first on line %3): one "
+                                            "section for each sign, or its values are never used."),
+                       {where, name, std::to_string(signs[known->second].line)}));
             continue;
         }
         signs.push_back({name, header.name, header.line});
@@ -90,9 +96,10 @@ std::optional<int> boundedKey(const TProfile& profile, const std::string& sectio
         return std::nullopt;
     const std::optional<long long> number = profileNumber(text);
     if (!number || *number < low || *number > high)
-        throw std::runtime_error(path + ": [" + section + "] " + key + "=" + text + ": " + meaning +
-                                 " is a whole number from " + std::to_string(low) + " to " +
-                                 std::to_string(high) + ".");
+        throw std::runtime_error(
+            fillIn(uiText("SignChoice", "%1: [%2] %3=%4: %5 is a whole number from %6 to %7."),
+                   {path, section, key, text, uiText("SignChoice", meaning), std::to_string(low),
+                    std::to_string(high)}));
     return static_cast<int>(*number);
 }
 
@@ -113,9 +120,10 @@ TChosenSign readGatewaySign(const TProfile& profile, const std::string& name,
     TChosenSign sign;
     sign.name = name;
     sign.gateway = gateway;
-    sign.start =
-        boundedKey(profile, section, "Line", kMinStartLine, kMaxStartLine, "the start line");
-    sign.width = boundedKey(profile, section, "Width", kMinLineWidth, kMaxLineWidth, "the width");
+    sign.start = boundedKey(profile, section, "Line", kMinStartLine, kMaxStartLine,
+                            UI_TEXT_NOOP("SignChoice", "the start line"));
+    sign.width = boundedKey(profile, section, "Width", kMinLineWidth, kMaxLineWidth,
+                            UI_TEXT_NOOP("SignChoice", "the width"));
     return sign;
 }
 
@@ -177,10 +185,10 @@ TChosenSign readSign(const TProfile& profile, const std::string& name, const std
             !editors && !change.port && !profileNumber(profile.string(section, "Port", ""));
     }
     if (!editors) {
-        sign.start =
-            boundedKey(profile, section, "Line", kMinStartLine, kMaxStartLine, "the start line");
-        sign.width =
-            boundedKey(profile, section, "Width", kMinLineWidth, kMaxLineWidth, "the width");
+        sign.start = boundedKey(profile, section, "Line", kMinStartLine, kMaxStartLine,
+                                UI_TEXT_NOOP("SignChoice", "the start line"));
+        sign.width = boundedKey(profile, section, "Width", kMinLineWidth, kMaxLineWidth,
+                                UI_TEXT_NOOP("SignChoice", "the width"));
     }
     return sign;
 }

@@ -2,6 +2,7 @@
 
 #include "base/error_text.h"
 #include "base/state_dir.h"
+#include "base/ui_text.h"
 #include "base/whole_number.h"
 #include "files/file_errors.h"
 #include "files/safe_file.h"
@@ -262,7 +263,8 @@ void writeLedger(const std::string& name, const TSignLedger& ledger) {
             writeFileSafely(path, out.text());
         }
     } catch (const std::exception& error) {
-        throw EFCreateError(failureText("Cannot create file " + path, error.what()));
+        throw EFCreateError(
+            failureText(fillIn(uiText("Files", "Cannot create file %1"), {path}), error.what()));
     }
 }
 
@@ -302,7 +304,8 @@ TSignLock::TSignLock(const std::string& name, bool wait) {
         fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     }
     if (fd_ < 0)
-        throw EFCreateError(failureText("Cannot create file " + path, std::strerror(errno)));
+        throw EFCreateError(failureText(fillIn(uiText("Files", "Cannot create file %1"), {path}),
+                                        std::strerror(errno)));
     int rc;
     do {
         rc = ::flock(fd_, LOCK_EX | (wait ? 0 : LOCK_NB));

@@ -1,53 +1,55 @@
 #include "links/comport_errors.h"
 
 #include "base/error_text.h"
+#include "base/ui_text.h"
 
 namespace {
 
-const char* const kGeneralMessage = "Unspecified serial port error";
+const char* const kGeneralMessage = UI_TEXT_NOOP("ErrorCodes", "Unspecified serial port error");
 
 // Most characters of a platform text that a message keeps.
 constexpr std::size_t kMaxPlatformText = 255;
 
 const TCodeText kPortTexts[] = {
-    {EBadId::kCode, "Specified comport doesn't exist"},
-    {ECommNotOpen::kCode, "Device not open"},
-    {EAlreadyOpen::kCode, "Device already open"},
-    {ENoPortSelected::kCode, "The ComNumber property of the port has not been set"},
-    {EOutputBufferTooSmall::kCode, "Output buffer too small for block"},
+    {EBadId::kCode, UI_TEXT_NOOP("ErrorCodes", "Specified comport doesn't exist")},
+    {ECommNotOpen::kCode, UI_TEXT_NOOP("ErrorCodes", "Device not open")},
+    {EAlreadyOpen::kCode, UI_TEXT_NOOP("ErrorCodes", "Device already open")},
+    {ENoPortSelected::kCode,
+     UI_TEXT_NOOP("ErrorCodes", "The ComNumber property of the port has not been set")},
+    {EOutputBufferTooSmall::kCode, UI_TEXT_NOOP("ErrorCodes", "Output buffer too small for block")},
 };
 
 const TCodeText kIoTexts[] = {
-    {kIoTooManyOpenFiles, "Too many open files"},
-    {kIoInvalidHandle, "Invalid file handle"},
-    {kIoInvalidDrive, "Invalid drive"},
-    {kIoNoMoreFiles, "No more files"},
-    {kIoReadBeyondEnd, "Attempt to read beyond end of file"},
-    {kIoDiskFull, "Disk is full"},
-    {kIoNotAssigned, "File/device not assigned"},
-    {kIoNotOpen, "File/device not open"},
-    {kIoNotOpenForInput, "File/device not open for input"},
-    {kIoNotOpenForOutput, "File/device not open for output"},
-    {kIoWriteProtected, "Disk is write-protected"},
-    {kIoUnknownUnit, "Unknown disk unit"},
-    {kIoDriveNotReady, "Drive is not ready"},
-    {kIoUnknownCommand, "Unknown command"},
-    {kIoDataError, "Data error"},
-    {kIoBadRequestLength, "Bad request structure length"},
-    {kIoSeekError, "Seek error"},
-    {kIoUnknownMedia, "Unknown media type"},
-    {kIoSectorNotFound, "Disk sector not found"},
-    {kIoOutOfPaper, "Printer is out of paper"},
-    {kIoDeviceWriteError, "Device write error"},
-    {kIoDeviceReadError, "Device read error"},
-    {kIoGeneralFailure, "General failure"},
+    {kIoTooManyOpenFiles, UI_TEXT_NOOP("ErrorCodes", "Too many open files")},
+    {kIoInvalidHandle, UI_TEXT_NOOP("ErrorCodes", "Invalid file handle")},
+    {kIoInvalidDrive, UI_TEXT_NOOP("ErrorCodes", "Invalid drive")},
+    {kIoNoMoreFiles, UI_TEXT_NOOP("ErrorCodes", "No more files")},
+    {kIoReadBeyondEnd, UI_TEXT_NOOP("ErrorCodes", "Attempt to read beyond end of file")},
+    {kIoDiskFull, UI_TEXT_NOOP("ErrorCodes", "Disk is full")},
+    {kIoNotAssigned, UI_TEXT_NOOP("ErrorCodes", "File/device not assigned")},
+    {kIoNotOpen, UI_TEXT_NOOP("ErrorCodes", "File/device not open")},
+    {kIoNotOpenForInput, UI_TEXT_NOOP("ErrorCodes", "File/device not open for input")},
+    {kIoNotOpenForOutput, UI_TEXT_NOOP("ErrorCodes", "File/device not open for output")},
+    {kIoWriteProtected, UI_TEXT_NOOP("ErrorCodes", "Disk is write-protected")},
+    {kIoUnknownUnit, UI_TEXT_NOOP("ErrorCodes", "Unknown disk unit")},
+    {kIoDriveNotReady, UI_TEXT_NOOP("ErrorCodes", "Drive is not ready")},
+    {kIoUnknownCommand, UI_TEXT_NOOP("ErrorCodes", "Unknown command")},
+    {kIoDataError, UI_TEXT_NOOP("ErrorCodes", "Data error")},
+    {kIoBadRequestLength, UI_TEXT_NOOP("ErrorCodes", "Bad request structure length")},
+    {kIoSeekError, UI_TEXT_NOOP("ErrorCodes", "Seek error")},
+    {kIoUnknownMedia, UI_TEXT_NOOP("ErrorCodes", "Unknown media type")},
+    {kIoSectorNotFound, UI_TEXT_NOOP("ErrorCodes", "Disk sector not found")},
+    {kIoOutOfPaper, UI_TEXT_NOOP("ErrorCodes", "Printer is out of paper")},
+    {kIoDeviceWriteError, UI_TEXT_NOOP("ErrorCodes", "Device write error")},
+    {kIoDeviceReadError, UI_TEXT_NOOP("ErrorCodes", "Device read error")},
+    {kIoGeneralFailure, UI_TEXT_NOOP("ErrorCodes", "General failure")},
 };
 
 } // namespace
 
 std::string EPortException::messageFor(int code) {
     const std::string text = codeText(kPortTexts, code);
-    return text.empty() ? kGeneralMessage : text;
+    return text.empty() ? uiText("ErrorCodes", kGeneralMessage) : text;
 }
 
 std::string ownIoErrorText(int errorCode) {

@@ -1,49 +1,56 @@
 #include "links/net_errors.h"
 
 #include "base/error_text.h"
+#include "base/ui_text.h"
 
 namespace {
 
 constexpr TCodeText kCodeTexts[] = {
-    {kSocketErrorInterrupted, "Interrupted system call."},
-    {kSocketErrorBadFile, "Bad file number."},
-    {kSocketErrorAccessDenied, "Access denied."},
-    {kSocketErrorBadAddress, "Bad address."},
-    {kSocketErrorInvalidArgument, "Invalid argument."},
-    {kSocketErrorTooManyOpenFiles, "Too many open files."},
-    {kSocketErrorWouldBlock, "Operation would block. "},
-    {kSocketErrorInProgress, "Operation now in progress."},
-    {kSocketErrorAlreadyInProgress, "Operation already in progress."},
-    {kSocketErrorNotASocket, "Socket operation on non-socket."},
-    {kSocketErrorDestinationRequired, "Destination address required."},
-    {kSocketErrorMessageTooLong, "Message too long."},
-    {kSocketErrorWrongProtocolType, "Protocol wrong type for socket."},
-    {kSocketErrorBadProtocolOption, "Bad protocol option."},
-    {kSocketErrorProtocolNotSupported, "Protocol not supported."},
-    {kSocketErrorSocketTypeNotSupported, "Socket type not supported."},
-    {kSocketErrorOperationNotSupported, "Operation not supported on socket."},
-    {kSocketErrorProtocolFamilyNotSupported, "Protocol family not supported."},
-    {kSocketErrorAddressFamilyNotSupported, "Address family not supported by protocol family."},
-    {kSocketErrorAddressInUse, "Address already in use."},
-    {kSocketErrorAddressNotAvailable, "Cannot assign requested address."},
-    {kSocketErrorNetworkDown, "Network is down."},
-    {kSocketErrorNetworkUnreachable, "Network is unreachable."},
-    {kSocketErrorNetworkReset, "Net dropped connection or reset."},
-    {kSocketErrorConnAborted, "Software caused connection abort."},
-    {kSocketErrorConnReset, "Connection reset by peer."},
-    {kSocketErrorNoBufferSpace, "No buffer space available."},
-    {kSocketErrorAlreadyConnected, "Socket is already connected."},
-    {kSocketErrorNotConnected, "Socket is not connected."},
-    {kSocketErrorShutdown, "Cannot send or receive after socket is closed."},
-    {kSocketErrorTooManyReferences, "Too many references, cannot splice."},
-    {kSocketErrorTimedOut, "Connection timed out."},
-    {kSocketErrorConnRefused, "Connection refused."},
-    {kSocketErrorTooManyLinks, "Too many levels of symbolic links."},
-    {kSocketErrorNameTooLong, "File name too long."},
-    {kSocketErrorHostDown, "Host is down."},
-    {kSocketErrorHostUnreachable, "No route to host."},
-    {kSocketErrorNotEmpty, "Directory not empty"},
-    {kSocketErrorHostNotFound, "Host not found."},
+    {kSocketErrorInterrupted, UI_TEXT_NOOP("ErrorCodes", "Interrupted system call.")},
+    {kSocketErrorBadFile, UI_TEXT_NOOP("ErrorCodes", "Bad file number.")},
+    {kSocketErrorAccessDenied, UI_TEXT_NOOP("ErrorCodes", "Access denied.")},
+    {kSocketErrorBadAddress, UI_TEXT_NOOP("ErrorCodes", "Bad address.")},
+    {kSocketErrorInvalidArgument, UI_TEXT_NOOP("ErrorCodes", "Invalid argument.")},
+    {kSocketErrorTooManyOpenFiles, UI_TEXT_NOOP("ErrorCodes", "Too many open files.")},
+    {kSocketErrorWouldBlock, UI_TEXT_NOOP("ErrorCodes", "Operation would block. ")},
+    {kSocketErrorInProgress, UI_TEXT_NOOP("ErrorCodes", "Operation now in progress.")},
+    {kSocketErrorAlreadyInProgress, UI_TEXT_NOOP("ErrorCodes", "Operation already in progress.")},
+    {kSocketErrorNotASocket, UI_TEXT_NOOP("ErrorCodes", "Socket operation on non-socket.")},
+    {kSocketErrorDestinationRequired, UI_TEXT_NOOP("ErrorCodes", "Destination address required.")},
+    {kSocketErrorMessageTooLong, UI_TEXT_NOOP("ErrorCodes", "Message too long.")},
+    {kSocketErrorWrongProtocolType, UI_TEXT_NOOP("ErrorCodes", "Protocol wrong type for socket.")},
+    {kSocketErrorBadProtocolOption, UI_TEXT_NOOP("ErrorCodes", "Bad protocol option.")},
+    {kSocketErrorProtocolNotSupported, UI_TEXT_NOOP("ErrorCodes", "Protocol not supported.")},
+    {kSocketErrorSocketTypeNotSupported, UI_TEXT_NOOP("ErrorCodes", "Socket type not supported.")},
+    {kSocketErrorOperationNotSupported,
+     UI_TEXT_NOOP("ErrorCodes", "Operation not supported on socket.")},
+    {kSocketErrorProtocolFamilyNotSupported,
+     UI_TEXT_NOOP("ErrorCodes", "Protocol family not supported.")},
+    {kSocketErrorAddressFamilyNotSupported,
+     UI_TEXT_NOOP("ErrorCodes", "Address family not supported by protocol family.")},
+    {kSocketErrorAddressInUse, UI_TEXT_NOOP("ErrorCodes", "Address already in use.")},
+    {kSocketErrorAddressNotAvailable,
+     UI_TEXT_NOOP("ErrorCodes", "Cannot assign requested address.")},
+    {kSocketErrorNetworkDown, UI_TEXT_NOOP("ErrorCodes", "Network is down.")},
+    {kSocketErrorNetworkUnreachable, UI_TEXT_NOOP("ErrorCodes", "Network is unreachable.")},
+    {kSocketErrorNetworkReset, UI_TEXT_NOOP("ErrorCodes", "Net dropped connection or reset.")},
+    {kSocketErrorConnAborted, UI_TEXT_NOOP("ErrorCodes", "Software caused connection abort.")},
+    {kSocketErrorConnReset, UI_TEXT_NOOP("ErrorCodes", "Connection reset by peer.")},
+    {kSocketErrorNoBufferSpace, UI_TEXT_NOOP("ErrorCodes", "No buffer space available.")},
+    {kSocketErrorAlreadyConnected, UI_TEXT_NOOP("ErrorCodes", "Socket is already connected.")},
+    {kSocketErrorNotConnected, UI_TEXT_NOOP("ErrorCodes", "Socket is not connected.")},
+    {kSocketErrorShutdown,
+     UI_TEXT_NOOP("ErrorCodes", "Cannot send or receive after socket is closed.")},
+    {kSocketErrorTooManyReferences,
+     UI_TEXT_NOOP("ErrorCodes", "Too many references, cannot splice.")},
+    {kSocketErrorTimedOut, UI_TEXT_NOOP("ErrorCodes", "Connection timed out.")},
+    {kSocketErrorConnRefused, UI_TEXT_NOOP("ErrorCodes", "Connection refused.")},
+    {kSocketErrorTooManyLinks, UI_TEXT_NOOP("ErrorCodes", "Too many levels of symbolic links.")},
+    {kSocketErrorNameTooLong, UI_TEXT_NOOP("ErrorCodes", "File name too long.")},
+    {kSocketErrorHostDown, UI_TEXT_NOOP("ErrorCodes", "Host is down.")},
+    {kSocketErrorHostUnreachable, UI_TEXT_NOOP("ErrorCodes", "No route to host.")},
+    {kSocketErrorNotEmpty, UI_TEXT_NOOP("ErrorCodes", "Directory not empty")},
+    {kSocketErrorHostNotFound, UI_TEXT_NOOP("ErrorCodes", "Host not found.")},
 };
 
 } // namespace
@@ -53,7 +60,8 @@ std::string socketErrorText(int code) {
 }
 
 std::string socketErrorMessage(int code, const std::string& text) {
-    return "Socket Error # " + std::to_string(code) + "\r\n" + text;
+    return fillIn(uiText("ErrorCodes", "Socket Error # %1"), {std::to_string(code)}) + "\r\n" +
+           text;
 }
 
 ESocketError::ESocketError(int code)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/ui_text.h"
+
 #include <stdexcept>
 #include <string>
 
@@ -27,14 +29,14 @@ private:
 class EAlreadyConnected : public ENetException {
 public:
     EAlreadyConnected()
-        : ENetException("Already connected.") {}
+        : ENetException(uiText("ErrorCodes", "Already connected.")) {}
 };
 
 // The connect did not finish within its time-out.
 class EConnectTimeout : public ENetException {
 public:
     EConnectTimeout()
-        : ENetException("Connect timed out.") {}
+        : ENetException(uiText("ErrorCodes", "Connect timed out.")) {}
 };
 
 // A connect with a time-out failed; carries the message of the socket error behind it.
@@ -48,28 +50,29 @@ public:
 class EInvalidSocket : public ENetException {
 public:
     EInvalidSocket()
-        : ENetException("Cannot allocate socket.") {}
+        : ENetException(uiText("ErrorCodes", "Cannot allocate socket.")) {}
 };
 
 // The socket could not be bound to the local address and port asked for.
 class ECouldNotBindSocket : public ENetException {
 public:
     ECouldNotBindSocket()
-        : ENetException("Could not bind socket. Address and port are already in use.") {}
+        : ENetException(uiText("ErrorCodes",
+                               "Could not bind socket. Address and port are already in use.")) {}
 };
 
 // Write on a client that has no connection.
 class ENotConnected : public ENetException {
 public:
     ENotConnected()
-        : ENetException("Not Connected") {}
+        : ENetException(uiText("ErrorCodes", "Not Connected")) {}
 };
 
 // Write on a connection that is known to be closed, or whose send took nothing.
 class EConnClosedGracefully : public ENetException {
 public:
     EConnClosedGracefully()
-        : ENetException("Connection Closed Gracefully.") {}
+        : ENetException(uiText("ErrorCodes", "Connection Closed Gracefully.")) {}
 };
 
 // Socket error codes. Those from kSocketErrorInterrupted to kSocketErrorHostNotFound have a text

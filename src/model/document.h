@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/ui_text.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -7,8 +9,8 @@
 // The state of the message being edited: the file it belongs to and whether it has changed
 // since it was started, opened or saved.
 struct TDocumentState {
-    // The marker of a list that has no file yet.
-    static constexpr const char* kNewFile = "[new file]";
+    // The marker of a list that has no file yet (the title shows it in the user's language).
+    static constexpr const char* kNewFile = UI_TEXT_NOOP("TDocumentState", "[new file]");
 
     std::string FileName = kNewFile;
     bool Modified = false;

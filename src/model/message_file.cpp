@@ -1,6 +1,7 @@
 #include "model/message_file.h"
 
 #include "base/error_text.h"
+#include "base/ui_text.h"
 #include "files/file_errors.h"
 #include "files/safe_file.h"
 #include "files/whole_file.h"
@@ -50,7 +51,8 @@ TDiskVersion writeMessageFile(const std::string& path, const std::vector<std::st
         const std::string bytes = joinMessageLines(lines);
         return diskVersionOf(writeFileSafely(path, bytes), bytes);
     } catch (const EFileSystemError& error) {
-        throw EFCreateError(failureText("Cannot create file " + path, error.what()));
+        throw EFCreateError(
+            failureText(fillIn(uiText("Files", "Cannot create file %1"), {path}), error.what()));
     }
 }
 
@@ -61,7 +63,8 @@ std::vector<std::string> readMessageFile(const std::string& path,
     std::string reason;
     TFileStatus status;
     if (readRegularFile(path, data, reason, &status) != TReadResult::Ok)
-        throw EFOpenError(failureText("Cannot open file " + path, reason));
+        throw EFOpenError(
+            failureText(fillIn(uiText("Files", "Cannot open file %1"), {path}), reason));
     if (nulOffset)
         *nulOffset = messageNulOffset(data);
     if (version)

@@ -1,6 +1,7 @@
 #include "model/recent_files.h"
 
 #include "base/error_text.h"
+#include "base/ui_text.h"
 #include "files/file_errors.h"
 #include "files/safe_file.h"
 #include "files/whole_file.h"
@@ -93,7 +94,7 @@ void TRecentFiles::Clear() {
 }
 
 void TRecentFiles::Save() const {
-    const std::string what = "Cannot create file " + storePath_;
+    const std::string what = fillIn(uiText("Files", "Cannot create file %1"), {storePath_});
     // The folders on the way are made as the remembered dialog values make theirs.
     std::error_code made;
     if (const std::filesystem::path folder = std::filesystem::path(storePath_).parent_path();

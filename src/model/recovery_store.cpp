@@ -2,6 +2,7 @@
 
 #include "base/error_text.h"
 #include "base/state_dir.h"
+#include "base/ui_text.h"
 #include "files/file_errors.h"
 #include "files/safe_file.h"
 #include "files/whole_file.h"
@@ -122,7 +123,8 @@ void TRecoveryStore::Write(const std::string& fileName, const std::vector<std::s
         fileMakeFolders(folder_, 0700);
         writeFileSafely(ownCopy_, formatRecoveryCopy(copy));
     } catch (const EFileSystemError& error) {
-        throw EFCreateError(failureText("Cannot create file " + ownCopy_, error.what()));
+        throw EFCreateError(failureText(
+            fillIn(uiText("Files", "Cannot create file %1"), {ownCopy_}), error.what()));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/ascii_case.h"
 #include "base/error_text.h"
+#include "base/ui_text.h"
 #include "base/whole_number.h"
 #include "files/file_errors.h"
 #include "files/safe_file.h"
@@ -91,7 +92,8 @@ std::vector<Line> splitLines(const std::string& data) {
 }
 
 [[noreturn]] void writeFailed(const std::string& path, const std::string& reason) {
-    throw EFCreateError(failureText("Unable to write to " + path, reason));
+    throw EFCreateError(
+        failureText(fillIn(uiText("Files", "Unable to write to %1"), {path}), reason));
 }
 
 bool breaksLine(std::string_view s) {
@@ -107,7 +109,8 @@ TProfile TProfile::read(const std::string& path, bool mustRead) {
     std::string reason;
     const TReadResult result = readRegularFile(path, data, reason);
     if (result == TReadResult::Failed && mustRead)
-        throw EFOpenError(failureText("Cannot open file " + path, reason));
+        throw EFOpenError(
+            failureText(fillIn(uiText("Files", "Cannot open file %1"), {path}), reason));
     if (result != TReadResult::Ok)
         return profile;
     TSection* current = nullptr;
@@ -224,12 +227,12 @@ void writeProfileString(const std::string& path, const std::string& section, con
                         const std::string& value) {
     if (section.empty() || breaksLine(section) || section.find(']') != std::string::npos ||
         trim(section) != section)
-        writeFailed(path, "Invalid section name");
+        writeFailed(path, uiText("Files", "Invalid section name"));
     if (key.empty() || breaksLine(key) || key.find('=') != std::string::npos || trim(key) != key ||
         key[0] == '[' || key[0] == ';' || key[0] == '#')
-        writeFailed(path, "Invalid key name");
+        writeFailed(path, uiText("Files", "Invalid key name"));
     if (breaksLine(value))
-        writeFailed(path, "The value holds a line break");
+        writeFailed(path, uiText("Files", "The value holds a line break"));
 
     std::string data;
     std::string reason;
@@ -296,7 +299,8 @@ void writeProfileString(const std::string& path, const std::string& section, con
     const QString fileName = QFile::decodeName(path.c_str());
     const QString dir = QFileInfo(fileName).absolutePath();
     if (!QDir().mkpath(dir))
-        writeFailed(path, "Cannot create the directory " + dir.toStdString());
+        writeFailed(path,
+                    fillIn(uiText("Files", "Cannot create the directory %1"), {dir.toStdString()}));
     try {
         // The machine-wide file lives in a directory that only the administrator may change,
         // while the file itself is open to every user: there it is rewritten in place.

@@ -1,5 +1,6 @@
 #include "sign/comm_settings.h"
 
+#include "base/ui_text.h"
 #include "settings/profile.h"
 #include "settings/settings_path.h"
 
@@ -25,11 +26,15 @@ int loadCount(const TProfile& profile, const std::string& section, const char* k
     const std::string shown = text.size() > 24 ? text.substr(0, 24) + "..." : text;
     // The section is named where it is not the editor's own.
     const std::string where = section == kCommSection ? "" : "[" + section + "] ";
-    std::string note = path + ": " + where + key + "=" + shown + " is out of range; " +
-                       std::to_string(used) + " is used instead";
+    const std::string setting = where + key + "=" + shown;
     if (negative && belowMeaning)
-        note += std::string(" (") + belowMeaning + ")";
-    report.push_back(note + ".");
+        report.push_back(
+            fillIn(uiText("CommSettings", "%1: %2 is out of range; %3 is used instead (%4)."),
+                   {path, setting, std::to_string(used), uiText("CommSettings", belowMeaning)}));
+    else
+        report.push_back(
+            fillIn(uiText("CommSettings", "%1: %2 is out of range; %3 is used instead."),
+                   {path, setting, std::to_string(used)}));
     return used;
 }
 
@@ -52,7 +57,8 @@ std::vector<std::string> TBComm::Load() {
 std::vector<std::string> TBComm::Load(const TProfile& profile) {
     std::vector<std::string> report;
     Port = loadCount(profile, section_, "Port", kDefaultCommPort, 0,
-                     "no serial port is chosen: a send asks for one", report);
+                     UI_TEXT_NOOP("CommSettings", "no serial port is chosen: a send asks for one"),
+                     report);
     Baud =
         loadCount(profile, section_, "Baud", kDefaultCommBaud, kDefaultCommBaud, nullptr, report);
     setIP(profile.string(section_, "IP", kDefaultCommIP));

@@ -1,5 +1,6 @@
 #include "sign/control_bytes.h"
 
+#include "base/ui_text.h"
 #include "model/block.h"
 #include "sign/sign_protocol.h"
 
@@ -24,23 +25,23 @@ std::optional<TControlByte> firstControlByte(const std::string& line) {
 std::string controlByteMeaning(unsigned char byte) {
     switch (byte) {
     case kSignStart:
-        return "the start of a record";
+        return uiText("ControlBytes", "the start of a record");
     case kSignEnd:
-        return "the end of a record";
+        return uiText("ControlBytes", "the end of a record");
     case kSignFlash:
-        return "a flash toggle";
+        return uiText("ControlBytes", "a flash toggle");
     default:
         break;
     }
     switch (signColourOf(byte).value_or(TSignColour::Red)) {
     case TSignColour::Red:
-        return "the colour red";
+        return uiText("ControlBytes", "the colour red");
     case TSignColour::Green:
-        return "the colour green";
+        return uiText("ControlBytes", "the colour green");
     case TSignColour::Yellow:
         break;
     }
-    return "the colour yellow";
+    return uiText("ControlBytes", "the colour yellow");
 }
 
 std::string controlByteName(unsigned char byte) {
@@ -50,9 +51,10 @@ std::string controlByteName(unsigned char byte) {
 }
 
 std::string controlByteWarning(std::size_t index, const TControlByte& control) {
-    return "Block " + std::to_string(index + 1) + " holds the control byte " +
-           controlByteName(control.byte) + " at column " + std::to_string(control.column) +
-           ": the sign reads it as " + controlByteMeaning(control.byte) + ".";
+    return fillIn(uiText("ControlBytes", "Block %1 holds the control byte %2 at column %3: the "
+                                         "sign reads it as %4."),
+                  {std::to_string(index + 1), controlByteName(control.byte),
+                   std::to_string(control.column), controlByteMeaning(control.byte)});
 }
 
 std::vector<std::string> controlByteWarnings(const std::vector<std::string>& lines) {

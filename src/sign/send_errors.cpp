@@ -1,6 +1,7 @@
 #include "sign/send_errors.h"
 
 #include "base/error_text.h"
+#include "base/ui_text.h"
 
 namespace {
 
@@ -9,19 +10,23 @@ std::string secondsIn(std::chrono::milliseconds span) {
     std::string text = std::to_string(ms / 1000);
     if (ms % 1000 != 0)
         text += "." + std::to_string(ms % 1000 / 100);
-    return text + (ms == 1000 ? " second" : " seconds");
+    return fillIn(ms == 1000 ? uiText("SendErrors", "%1 second")
+                             : uiText("SendErrors", "%1 seconds"),
+                  {text});
 }
 
 } // namespace
 
 std::string TSendCount::text() const {
-    return std::to_string(sent) + " of " + std::to_string(total) +
-           (handed ? " bytes handed to the link" : " bytes");
+    return fillIn(handed ? uiText("SendErrors", "%1 of %2 bytes handed to the link")
+                         : uiText("SendErrors", "%1 of %2 bytes"),
+                  {std::to_string(sent), std::to_string(total)});
 }
 
 std::string TSendCount::sentText() const {
-    return std::to_string(sent) + " of " + std::to_string(total) + " bytes were " +
-           (handed ? "handed to the link" : "sent");
+    return fillIn(handed ? uiText("SendErrors", "%1 of %2 bytes were handed to the link")
+                         : uiText("SendErrors", "%1 of %2 bytes were sent"),
+                  {std::to_string(sent), std::to_string(total)});
 }
 
 ESendError::ESendError(const std::string& headline, const std::string& detail,
@@ -30,29 +35,34 @@ ESendError::ESendError(const std::string& headline, const std::string& detail,
     , count_(count) {}
 
 ESendOpenFailed::ESendOpenFailed(bool network, const std::string& link, std::string_view reason)
-    : ESendError(network ? "ERROR Connecting to IP Address."
-                         : "ERROR Opening Com Port, check correct configuration.",
-                 "Tried " + link + ": " + oneLine(reason), TSendCount{}) {}
+    : ESendError(
+          network ? uiText("SendErrors", "ERROR Connecting to IP Address.")
+                  : uiText("SendErrors", "ERROR Opening Com Port, check correct configuration."),
+          fillIn(uiText("SendErrors", "Tried %1: %2"), {link, oneLine(reason)}), TSendCount{}) {}
 
 ESendError sendStalled(const TSendCount& count, const std::string& link,
                        std::chrono::milliseconds quiet) {
-    return ESendError("The sign stopped taking data after " + count.text() + ".",
-                      link + ": no byte was taken for " + secondsIn(quiet) + ".", count);
+    return ESendError(
+        fillIn(uiText("SendErrors", "The sign stopped taking data after %1."), {count.text()}),
+        fillIn(uiText("SendErrors", "%1: no byte was taken for %2."), {link, secondsIn(quiet)}),
+        count);
 }
 
 ESendError sendTimedOut(const TSendCount& count, const std::string& link) {
-    return ESendError("The serial port did not send its data in time: check the cable and the "
-                      "baud rate.",
+    return ESendError(uiText("SendErrors", "The serial port did not send its data in time: check "
+                                           "the cable and the baud rate."),
                       link + ": " + count.sentText() + ".", count);
 }
 
 ESendError sendBrokeOff(const TSendCount& count, const std::string& link, std::string_view reason) {
-    return ESendError("Sending failed after " + count.text() + ".", link + ": " + oneLine(reason),
-                      count);
+    return ESendError(fillIn(uiText("SendErrors", "Sending failed after %1."), {count.text()}),
+                      link + ": " + oneLine(reason), count);
 }
 
 ESendError sendRefusedByClosedPeer(const TSendCount& count, const std::string& link,
                                    std::string_view reason) {
-    return ESendError("The sign closed the connection before taking the message.",
-                      link + ", after " + count.text() + ": " + oneLine(reason), count);
+    return ESendError(
+        uiText("SendErrors", "The sign closed the connection before taking the message."),
+        fillIn(uiText("SendErrors", "%1, after %2: %3"), {link, count.text(), oneLine(reason)}),
+        count);
 }

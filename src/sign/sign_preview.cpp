@@ -1,5 +1,6 @@
 #include "sign/sign_preview.h"
 
+#include "base/ui_text.h"
 #include "model/block.h"
 #include "sign/send_buffer.h"
 #include "sign/sign_stream.h"
@@ -10,7 +11,8 @@
 namespace {
 
 std::string lines(std::size_t n) {
-    return std::to_string(n) + (n == 1 ? " line" : " lines");
+    return fillIn(n == 1 ? uiText("SignPreview", "%1 line") : uiText("SignPreview", "%1 lines"),
+                  {std::to_string(n)});
 }
 
 } // namespace
@@ -106,17 +108,21 @@ std::string fitNote(const TSignPreview& preview) {
 std::string fitNote(std::size_t cut, std::size_t hidden, const TSignSize& size) {
     std::string note;
     if (cut > 0) {
-        note += lines(cut) + (cut == 1 ? " is" : " are") + " wider than the sign (" +
-                std::to_string(size.columns) + " characters): the sign will cut " +
-                (cut == 1 ? "it." : "them.");
+        note +=
+            fillIn(cut == 1 ? uiText("SignPreview", "%1 is wider than the sign (%2 characters): "
+                                                    "the sign will cut it.")
+                            : uiText("SignPreview", "%1 are wider than the sign (%2 "
+                                                    "characters): the sign will cut them."),
+                   {lines(cut), std::to_string(size.columns)});
     }
     if (hidden > 0) {
         if (!note.empty())
             note += "\n";
-        note += lines(hidden) + " will not be shown";
         if (size.lines > 0)
-            note += " (the sign has " + lines(static_cast<std::size_t>(size.lines)) + ")";
-        note += ".";
+            note += fillIn(uiText("SignPreview", "%1 will not be shown (the sign has %2)."),
+                           {lines(hidden), lines(static_cast<std::size_t>(size.lines))});
+        else
+            note += fillIn(uiText("SignPreview", "%1 will not be shown."), {lines(hidden)});
     }
     return note;
 }
@@ -127,31 +133,38 @@ std::string blockFitNote(const TBlockFit& fit, const TSignSize& size) {
     case TBlockFit::Place::Shown:
         break;
     case TBlockFit::Place::BeyondLastLine:
-        note = "Goes to line " + fit.address + ", beyond the sign's last line (" +
-               signLineAddress(size.lines) + "): the sign does not show it.";
+        note = fillIn(uiText("SignPreview", "Goes to line %1, beyond the sign's last line (%2): "
+                                            "the sign does not show it."),
+                      {fit.address, signLineAddress(size.lines)});
         break;
     case TBlockFit::Place::Replaced:
-        note = "Goes to line " + fit.address +
-               ", which a later line of the message replaces: the sign does not show it.";
+        note = fillIn(uiText("SignPreview", "Goes to line %1, which a later line of the message "
+                                            "replaces: the sign does not show it."),
+                      {fit.address});
         break;
     case TBlockFit::Place::Unreadable:
-        note = "Its text holds bytes that break the sign's record: the sign does not show it.";
+        note =
+            uiText("SignPreview",
+                   "Its text holds bytes that break the sign's record: the sign does not show it.");
         break;
     }
     if (fit.control) {
         if (!note.empty())
             note += "\n";
-        note += "Holds the control byte " + controlByteName(fit.control->byte) + " at column " +
-                std::to_string(fit.control->column) + ": the sign reads it as " +
-                controlByteMeaning(fit.control->byte) + ".";
+        note += fillIn(uiText("SignPreview",
+                              "Holds the control byte %1 at column %2: the sign reads it as %3."),
+                       {controlByteName(fit.control->byte), std::to_string(fit.control->column),
+                        controlByteMeaning(fit.control->byte)});
     }
     if (fit.cut > 0) {
         if (!note.empty())
             note += "\n";
-        note += std::to_string(fit.cut) + (fit.cut == 1 ? " character" : " characters") +
-                " wider than the sign (" + std::to_string(fit.width) + " of " +
-                std::to_string(size.columns) + "): the sign cuts " +
-                (fit.cut == 1 ? "it" : "them") + " off.";
+        note += fillIn(
+            fit.cut == 1 ? uiText("SignPreview", "%1 character wider than the sign (%2 "
+                                                 "of %3): the sign cuts it off.")
+                         : uiText("SignPreview", "%1 characters wider than the sign "
+                                                 "(%2 of %3): the sign cuts them off."),
+            {std::to_string(fit.cut), std::to_string(fit.width), std::to_string(size.columns)});
     }
     return note;
 }

@@ -1,5 +1,6 @@
 #include "sign/sign_sender.h"
 
+#include "base/ui_text.h"
 #include "links/comport.h"
 #include "links/comport_errors.h"
 #include "links/tcpclient.h"
@@ -51,20 +52,21 @@ TSignLink signLinkFromSettings(const TBComm& comm, const TProfile& settings, int
 
 std::string describeSignLink(const TSignLink& link) {
     if (link.network())
-        return "IP address " + link.host + ", port " + std::to_string(link.tcpPort);
+        return fillIn(uiText("SignLink", "IP address %1, port %2"),
+                      {link.host, std::to_string(link.tcpPort)});
     std::string text;
     if (link.comNumber == 0 && !link.device.empty()) {
-        text = "Serial device " + link.device;
+        text = fillIn(uiText("SignLink", "Serial device %1"), {link.device});
     } else {
-        text = "Com port " + std::to_string(link.comNumber);
+        text = fillIn(uiText("SignLink", "Com port %1"), {std::to_string(link.comNumber)});
         if (!link.device.empty())
             text += " (" + link.device + ")";
         if (link.defaultPort)
-            text += ", from the default Port,";
+            text += uiText("SignLink", ", from the default Port,");
     }
     if (link.baud == 0)
-        return text + " at the device's speed";
-    return text + " at " + std::to_string(link.baud) + " baud";
+        return fillIn(uiText("SignLink", "%1 at the device's speed"), {text});
+    return fillIn(uiText("SignLink", "%1 at %2 baud"), {text, std::to_string(link.baud)});
 }
 
 TSignSender::TSignSender(TSignLink link)

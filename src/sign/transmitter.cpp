@@ -1,5 +1,6 @@
 #include "sign/transmitter.h"
 
+#include "base/ui_text.h"
 #include "links/comport.h"
 #include "links/net_errors.h"
 #include "links/tcpclient.h"
@@ -52,7 +53,7 @@ void TSerialSink::WaitForOutput(std::chrono::milliseconds most) {
 std::string TSendOutcome::message() const {
     if (!cancelled)
         return {};
-    return "Sending cancelled: " + count().sentText() + ".";
+    return fillIn(uiText("SendErrors", "Sending cancelled: %1."), {count().sentText()});
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "base/ascii_case.h"
 #include "base/error_text.h"
+#include "base/ui_text.h"
 #include "base/whole_number.h"
 #include "files/file_errors.h"
 #include "files/safe_file.h"
@@ -151,7 +152,8 @@ void TValueStore::load(const std::string& path) {
     std::string bytes;
     std::string reason;
     if (readRegularFile(path, bytes, reason) != TReadResult::Ok)
-        throw EFOpenError(failureLine("Cannot read the remembered values from " + path, reason));
+        throw EFOpenError(failureLine(
+            fillIn(uiText("Files", "Cannot read the remembered values from %1"), {path}), reason));
     parse(bytes);
 }
 
@@ -163,6 +165,7 @@ void TValueStore::save(const std::string& path) const {
         writeFileSafely(path, serialise());
     } catch (const std::exception& error) {
         throw EFCreateError(
-            failureLine("Cannot write the remembered values to " + path, error.what()));
+            failureLine(fillIn(uiText("Files", "Cannot write the remembered values to %1"), {path}),
+                        error.what()));
     }
 }

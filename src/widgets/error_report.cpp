@@ -2,6 +2,7 @@
 
 #include "base/state_dir.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -17,7 +18,7 @@ QString messageOf(const std::exception& error) {
 } // namespace
 
 QString programTitle() {
-    return QStringLiteral("Lumavane Static Message Editor");
+    return QCoreApplication::translate("TApplication", "Lumavane Static Message Editor");
 }
 
 void reportError(const QString& message, QWidget* parent, TReportLook look) {

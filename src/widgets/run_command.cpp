@@ -1,5 +1,7 @@
 #include "widgets/run_command.h"
 
+#include "base/ui_text.h"
+
 #include <stdexcept>
 
 namespace {
@@ -20,7 +22,7 @@ bool reportCommandError(std::exception_ptr failure) {
     } catch (const std::exception& error) {
         report(error);
     } catch (...) {
-        report(std::runtime_error("Unknown error"));
+        report(std::runtime_error(uiText("TApplication", "Unknown error")));
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #include "base/ascii_case.h"
 #include "base/error_text.h"
 #include "base/state_dir.h"
+#include "base/ui_text.h"
 #include "base/whole_number.h"
 
 #include <gtest/gtest.h>
@@ -76,6 +77,21 @@ TEST(ErrorTextTest, TheReasonFollowsWhatFailedWhenThereIsOne) {
     EXPECT_EQ(codeText(table, 4), "four");
     EXPECT_EQ(codeText(table, -2001), "own");
     EXPECT_EQ(codeText(table, 5), "");
+}
+
+TEST(UiTextTest, ArgumentsGoInInOnePassAndTheInstalledTranslatorIsAsked) {
+    EXPECT_EQ(fillIn("Block %1 holds %2 at %1", {"3", "0x02"}), "Block 3 holds 0x02 at 3");
+    // A file name that holds "%2" is not filled in again.
+    EXPECT_EQ(fillIn("Cannot open file %1 (%2)", {"100%2.lsm", "x"}),
+              "Cannot open file 100%2.lsm (x)");
+    EXPECT_EQ(fillIn("%1 of %2 bytes, 50%", {"5"}), "5 of %2 bytes, 50%");
+
+    const TCodeText table[] = {{4, "four"}};
+    setUiTranslator(
+        [](const char* context, const char* text) { return std::string(context) + "|" + text; });
+    EXPECT_EQ(codeText(table, 4), "ErrorCodes|four");
+    setUiTranslator(nullptr);
+    EXPECT_EQ(uiText("Files", "Cannot open file %1"), "Cannot open file %1");
 }
 
 TEST(StateDirTest, AnAbsoluteStateHomeElseTheOneInHome) {

@@ -1,6 +1,8 @@
 // One message to many signs on the network: how many connections run side by side.
 
+#include "base/ui_text.h"
 #include "fleet/multi_send.h"
+#include "fleet/schedule_pass.h"
 #include "support/core/loopback_peer.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +52,27 @@ TEST(MultiSendTest, NetworkSignsRunSideBySideWithinTheBound) {
             << report.reason;
     }
     EXPECT_EQ(runExitStatus(run.Reports()), kExitBrokeOff);
+}
+
+TEST(MultiSendTest, TheLedgerKeepsItsResultWordsWhateverTheLanguageOnScreen) {
+    setUiTranslator([](const char*, const char* text) { return std::string("<") + text + ">"; });
+    TPassSign sign;
+    sign.job.name = "hall";
+    sign.job.gateway = "shop";
+    const struct {
+        TSignReport report;
+        const char* kept;
+    } cases[] = {
+        {{State::Sent, 10, 10, false, {}}, "sent"},
+        {{State::OpenFailed, 0, 10, false, "refused"}, "failed: refused"},
+        {{State::Stopped, 10, 10, true, {}}, "stopped before the sign confirmed every byte"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ledgerSend(sign, c.report, TMoment{}).result, c.kept);
+        const std::string line = reportLine(sign.job, c.report);
+        EXPECT_NE(line.find("\t<"), std::string::npos) << line; // the screen's words
+    }
+    setUiTranslator(nullptr);
 }
 
 } // namespace

@@ -15,7 +15,7 @@
 TPortSelectDlg::TPortSelectDlg(const std::function<std::string(unsigned)>& deviceResolver,
                                QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Select Port"));
+    setWindowTitle(tr("Select Port"));
     setFont(QFont(QStringLiteral("Sans Serif"), 8));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -24,21 +24,21 @@ TPortSelectDlg::TPortSelectDlg(const std::function<std::string(unsigned)>& devic
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setFrameShape(QFrame::Box);
     Bevel1->setFrameShadow(QFrame::Sunken);
-    Label1 = new QLabel(QStringLiteral("The configured serial port is not valid."), Bevel1);
+    Label1 = new QLabel(tr("The configured serial port is not valid."), Bevel1);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label2 = new QLabel(QStringLiteral("Please choose another port."), Bevel1);
+    Label2 = new QLabel(tr("Please choose another port."), Bevel1);
     Label2->setObjectName(QStringLiteral("Label2"));
     auto* texts = new QVBoxLayout(Bevel1);
     texts->setContentsMargins(8, 6, 8, 6);
     texts->addWidget(Label1);
     texts->addWidget(Label2);
 
-    OkBtn = new QPushButton(QStringLiteral("OK"), this);
+    OkBtn = new QPushButton(tr("OK"), this);
     OkBtn->setObjectName(QStringLiteral("OkBtn"));
     OkBtn->setMinimumSize(75, 25);
     OkBtn->setDefault(true);
     connect(OkBtn, &QPushButton::clicked, this, &QDialog::accept);
-    AbortBtn = new QPushButton(QStringLiteral("Cancel"), this);
+    AbortBtn = new QPushButton(tr("Cancel"), this);
     AbortBtn->setObjectName(QStringLiteral("AbortBtn"));
     AbortBtn->setMinimumSize(75, 25);
     // Cancel ends the dialog with the Abort result: no port is chosen.
@@ -48,7 +48,7 @@ TPortSelectDlg::TPortSelectDlg(const std::function<std::string(unsigned)>& devic
     PortsComboBox->setObjectName(QStringLiteral("PortsComboBox"));
     PortsComboBox->setEditable(false);
     PortsComboBox->setAccessibleName(tr("Serial port"));
-    PortsComboBox->setPlaceholderText(QStringLiteral("(no serial port found)"));
+    PortsComboBox->setPlaceholderText(tr("(no serial port found)"));
     for (unsigned n = 1; n <= 50; ++n) {
         const std::string path = deviceResolver ? deviceResolver(n) : defaultComDevice(n);
         switch (TComPort::Probe(path)) {

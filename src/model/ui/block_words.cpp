@@ -18,11 +18,11 @@ QString words(const char* text) {
 QString colourName(TSignColour colour) {
     switch (colour) {
     case TSignColour::Red:
-        return words("red");
+        return words(QT_TRANSLATE_NOOP("BlockWords", "red"));
     case TSignColour::Green:
-        return words("green");
+        return words(QT_TRANSLATE_NOOP("BlockWords", "green"));
     case TSignColour::Yellow:
-        return words("yellow");
+        return words(QT_TRANSLATE_NOOP("BlockWords", "yellow"));
     }
     return {};
 }
@@ -40,19 +40,23 @@ QString blockTextInWords(const std::string& text) {
                 .trimmed();
         if (part.isEmpty())
             continue;
-        parts << (run.flash == TFlash::Flashing ? words("%1 in flashing %2") : words("%1 in %2"))
+        parts << (run.flash == TFlash::Flashing
+                      ? words(QT_TRANSLATE_NOOP("BlockWords", "%1 in flashing %2"))
+                      : words(QT_TRANSLATE_NOOP("BlockWords", "%1 in %2")))
                      .arg(part, colourName(run.colour));
     }
-    return parts.isEmpty() ? words("empty") : parts.join(QStringLiteral(", "));
+    return parts.isEmpty() ? words(QT_TRANSLATE_NOOP("BlockWords", "empty"))
+                           : parts.join(QStringLiteral(", "));
 }
 
 QString blockLineInWords(const std::string& line, int index) {
     const TLineSplit split = splitBlockLine(line);
-    const QString number = words("Line %1").arg(index + 1);
+    const QString number = words(QT_TRANSLATE_NOOP("BlockWords", "Line %1")).arg(index + 1);
     if (!split.hasHead())
         return number + QStringLiteral(": ") + toQString(line);
     TBlock block;
     block.ParseLine(line);
-    return (block.Centered ? words("%1, centred: %2") : words("%1, not centred: %2"))
+    return (block.Centered ? words(QT_TRANSLATE_NOOP("BlockWords", "%1, centred: %2"))
+                           : words(QT_TRANSLATE_NOOP("BlockWords", "%1, not centred: %2")))
         .arg(number, blockTextInWords(block.Text));
 }

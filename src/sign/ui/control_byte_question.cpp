@@ -3,6 +3,7 @@
 #include "sign/control_bytes.h"
 #include "widgets/error_report.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 
 QString controlBytesQuestion(const std::vector<std::string>& lines) {
@@ -11,9 +12,12 @@ QString controlBytesQuestion(const std::vector<std::string>& lines) {
         return {};
     QString text = QString::fromStdString(warnings.front());
     if (const std::size_t more = warnings.size() - 1)
-        text += more == 1 ? QStringLiteral(" 1 more block holds one too.")
-                          : QStringLiteral(" %1 more blocks hold one too.").arg(more);
-    return text + QStringLiteral(" Send anyway?");
+        text += more == 1 ? QCoreApplication::translate("TControlBytesQuestion",
+                                                        " 1 more block holds one too.")
+                          : QCoreApplication::translate("TControlBytesQuestion",
+                                                        " %1 more blocks hold one too.")
+                                .arg(more);
+    return text + QCoreApplication::translate("TControlBytesQuestion", " Send anyway?");
 }
 
 bool askToSendControlBytes(QWidget* parent, const std::vector<std::string>& lines) {

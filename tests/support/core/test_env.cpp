@@ -81,6 +81,12 @@ void setUpPrivateEnvironment() {
     // The remembered dialog values, which would otherwise go beside the test binary.
     setenv("LUMAVANE_STORE", (dir + "/state/lumavane.oxp").c_str(), 1);
     hideMachinePrinters(dir);
+    // The texts as they are written: whatever language the machine's user works in, the tests
+    // and the programs they start see the C locale for their messages (characters stay UTF-8).
+    setenv("LANG", "C", 1);
+    setenv("LC_CTYPE", "C.UTF-8", 1);
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANGUAGE"})
+        unsetenv(variable);
     std::atexit(removeEnvironmentDir);
 }
 

@@ -19,8 +19,9 @@ private:
 };
 
 // Points HOME, the XDG directories, LUMAVANE_INI and LUMAVANE_STORE into a private directory of
-// this test process, so that no test can read or write the user's real settings, store or logs, and
-// hides the machine's printers. Every test binary calls it from main() before any test runs.
+// this test process, so that no test can read or write the user's real settings, store or logs,
+// hides the machine's printers, and sets the C locale for messages (LANG=C), so that every text
+// is the English one. Every test binary calls it from main() before any test runs.
 void setUpPrivateEnvironment();
 
 // Makes the machine's printers invisible to this process and its children: the print system
