@@ -105,14 +105,16 @@ TEST_F(ComPortTest, HundredThousandBytesArriveCompleteAndInOrder) {
 TEST_F(ComPortTest, AWaitEndsWhenTheQueueHasGoneOut) {
     using Clock = std::chrono::steady_clock;
     port.Open(true);
-    std::thread reader([&] { pty.read(100, 2000); });
+    // Generous bounds, for slow builds (ThreadSanitizer): a reader that gave up early would
+    // leave the drain waiting, and only a wait that is not woken lasts its whole 30 seconds.
+    std::thread reader([&] { pty.read(100, 20000); });
     for (char byte : pattern(100))
         port.PutByte(static_cast<std::uint8_t>(byte));
     const auto start = Clock::now();
-    while (port.OutPending() > 0 && Clock::now() - start < std::chrono::seconds(5))
-        port.WaitOutput(std::chrono::seconds(5));
+    while (port.OutPending() > 0 && Clock::now() - start < std::chrono::seconds(20))
+        port.WaitOutput(std::chrono::seconds(30));
     EXPECT_EQ(port.OutPending(), 0);
-    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(20));
     reader.join();
 
     port.Open(false);
