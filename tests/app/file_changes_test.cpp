@@ -24,13 +24,7 @@ class FileChangesTest : public AppFixture {
 protected:
     std::string path() const { return dir.file("loaded.lsm"); }
     // Del and OK on the first row.
-    void modify() {
-        form().ListBox1->SetItemIndex(0);
-        ModalScript script;
-        script.expect<QMessageBox>([](QMessageBox* box) { clickButton(box, QMessageBox::Ok); });
-        press(Qt::Key_Delete);
-        ASSERT_TRUE(script.wait()) << script.pending();
-    }
+    void modify() { ASSERT_NO_FATAL_FAILURE(deleteFirstRow()); }
     static std::function<void(QMessageBox*)> click(const QString& button, QString* text) {
         return [button, text](QMessageBox* box) {
             *text = box->text();

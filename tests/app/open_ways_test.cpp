@@ -35,11 +35,7 @@ protected:
     }
     // Changes the list as the user would (Del, OK), so that opening asks the save question.
     void modify() {
-        form().ListBox1->SetItemIndex(0);
-        ModalScript script;
-        script.expect<QMessageBox>([](QMessageBox* box) { clickButton(box, QMessageBox::Ok); });
-        press(Qt::Key_Delete);
-        ASSERT_TRUE(script.wait()) << script.pending();
+        ASSERT_NO_FATAL_FAILURE(deleteFirstRow());
         ASSERT_EQ(title().back(), '*');
     }
     // The entries of File > Recent Files as the opened menu shows them.

@@ -40,9 +40,9 @@ public:
     int fd() const { return fd_; }
 
     void setFor(TMoment moment) {
-        itimerspec spec = {};
-        spec.it_value.tv_sec = static_cast<time_t>(moment);
-        ::timerfd_settime(fd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr);
+        itimerspec wake = {};
+        wake.it_value.tv_sec = static_cast<time_t>(moment);
+        ::timerfd_settime(fd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &wake, nullptr);
     }
     // Takes the wake-up (an expiry, or the clock set: ECANCELED).
     void take() {

@@ -4,6 +4,7 @@
 #include "support/gui/modal.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QTest>
 
 #include <cstdlib>
@@ -51,4 +52,12 @@ void AppFixture::load(const std::vector<std::string>& content) {
         bytes += line + "\r\n";
     writeFileBytes(path, bytes);
     windows->Form1->OpenFile(path);
+}
+
+void AppFixture::deleteFirstRow() {
+    form().ListBox1->SetItemIndex(0);
+    ModalScript script;
+    script.expect<QMessageBox>([](QMessageBox* box) { clickButton(box, QMessageBox::Ok); });
+    press(Qt::Key_Delete);
+    ASSERT_TRUE(script.wait()) << script.pending();
 }

@@ -25,6 +25,8 @@ protected:
     void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // Fills the list directly and marks it unmodified, as if it had been opened.
     void load(const std::vector<std::string>& lines);
+    // Changes the list as the user would: Del on the first row, and OK to the question.
+    void deleteFirstRow();
 
     TempDir dir;
     std::unique_ptr<TAppWindows> windows;
