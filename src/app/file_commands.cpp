@@ -59,8 +59,7 @@ void TFileCommands::StartNewFile(const std::string& path) {
     AdoptFile(path, std::nullopt, {});
 }
 
-void TFileCommands::ReloadFromDisk(std::vector<std::string> lines,
-                                   std::optional<std::size_t> nulOffset,
+void TFileCommands::ReloadFromDisk(TLineStore lines, std::optional<std::size_t> nulOffset,
                                    const TDiskVersion& version) {
     edits_.ReplaceAll(std::move(lines), tr("Reload"));
     edits_.MarkSaved();
@@ -69,7 +68,7 @@ void TFileCommands::ReloadFromDisk(std::vector<std::string> lines,
 
 void TFileCommands::RecoverMessage(const std::string& fileName, std::vector<std::string> lines,
                                    const TDiskVersion& base) {
-    lines_.SetLines(std::move(lines));
+    lines_.SetLines(lines);
     edits_.Clear();
     AdoptFile(fileName, std::nullopt, base);
     MarkUnsaved();
@@ -175,8 +174,7 @@ void TFileCommands::OpenFile(const std::string& path) {
     // Read first: a file that cannot be read leaves the list, the name and the flag as they were.
     std::optional<std::size_t> nulOffset;
     TDiskVersion version;
-    std::vector<std::string> lines = readMessageFile(path, &nulOffset, &version);
-    lines_.SetLines(std::move(lines));
+    lines_.SetLines(readMessageLines(path, &nulOffset, &version));
     // However a file is opened, what was done to the list before cannot be undone into it.
     edits_.Clear();
     AdoptFile(path, nulOffset, version);

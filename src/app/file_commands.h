@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/line_store.h"
+
 #include <QObject>
 
 #include <cstddef>
@@ -60,7 +62,7 @@ public:
     void StartNewFile(const std::string& path);
     // Replaces the list by the lines of its own file as read again (`version`), as one step
     // that Undo takes back; the list is then the one in its file.
-    void ReloadFromDisk(std::vector<std::string> lines, std::optional<std::size_t> nulOffset,
+    void ReloadFromDisk(TLineStore lines, std::optional<std::size_t> nulOffset,
                         const TDiskVersion& version);
     // Opens a recovered message: `lines` under `fileName`, unsaved; `base` is the version of
     // the file that the changes were made to.

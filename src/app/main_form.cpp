@@ -81,7 +81,8 @@ void TForm1::CreateLinks() {
     const std::string settingsPath = BComm_->settingsPath();
     SendCommand_ = new TSendCommand(*this, *BComm_, ComPort1, TCP1, SendBuffer_, *SendBlock_);
     // Send To: the named signs of the settings file.
-    SendTo_ = new TSendToCommand(*this, *Send1, settingsPath, [this] { return Model_->Lines(); });
+    SendTo_ = new TSendToCommand(*this, *Send1, settingsPath,
+                                 [this] { return Model_->Lines().toVector(); });
     SendTo1 = SendTo_->SendTo1;
     const auto closeLater = [this] { QTimer::singleShot(0, this, [this] { close(); }); };
     connect(SendCommand_, &TSendCommand::CloseAfterSend, this, closeLater);
@@ -322,7 +323,7 @@ QPrinter& TForm1::Printer() {
 
 void TForm1::Print1Click() {
     if (execPrintDialog(Printer(), this))
-        printListing(Printer(), Model_->Lines(), Doc_.FileName);
+        printListing(Printer(), Model_->Lines().toVector(), Doc_.FileName);
 }
 
 void TForm1::PrintSetup1Click() {
@@ -330,7 +331,7 @@ void TForm1::PrintSetup1Click() {
 }
 
 void TForm1::SendMessage1Click() {
-    SendCommand_->Run(Model_->Lines(), Doc_.FileName);
+    SendCommand_->Run(Model_->Lines().toVector(), Doc_.FileName);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -112,7 +112,8 @@ void TOpenFileWatch::React(TDiskCheck check, bool userHere) {
                                           check.problem));
         if (files_.Unsaved() && !AskReload(file))
             return;
-        files_.ReloadFromDisk(splitMessageLines(*check.bytes), messageNulOffset(*check.bytes),
+        const std::optional<std::size_t> nulOffset = messageNulOffset(*check.bytes);
+        files_.ReloadFromDisk(TLineStore::fromMessageBytes(std::move(*check.bytes)), nulOffset,
                               check.now);
         return;
     }

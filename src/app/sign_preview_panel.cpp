@@ -153,8 +153,8 @@ void TSignPreviewPanel::Attach(TAskSend1& askSend, TComSetupDlg& comSetup, TBEDl
         connect(field, &QSpinBox::valueChanged, this, &TSignPreviewPanel::Invalidate);
     askSend.FitNote = [this](int start, int width) {
         if (fields_->Enabled())
-            return QString::fromStdString(fitNote(
-                previewSignMessage(form_.Lines().Lines(), start, width, form_.Comm().signSize())));
+            return QString::fromStdString(fitNote(previewSignMessage(
+                form_.Lines().Lines().toVector(), start, width, form_.Comm().signSize())));
         fit_.setSend(start, width, form_.Comm().signSize());
         const TFitTotals totals = fit_.totals(form_.Lines().Lines());
         return QString::fromStdString(fitNote(totals.cut, totals.hidden, fit_.size()));
@@ -184,7 +184,7 @@ void TSignPreviewPanel::ShowFieldValuesToggled(bool on) {
     fields_->SetEnabled(on);
     // The fit was of the other lines.
     fit_.reset();
-    std::vector<std::string>().swap(filled_);
+    filled_ = TLineStore();
     Invalidate();
     try {
         writeProfileString(ViewStatePath(), kPreviewSection, kFieldValuesKey, on ? "1" : "0");
@@ -193,7 +193,7 @@ void TSignPreviewPanel::ShowFieldValuesToggled(bool on) {
     }
 }
 
-const std::vector<std::string>& TSignPreviewPanel::FitLines() {
+const TLineStore& TSignPreviewPanel::FitLines() {
     if (!fields_->Enabled())
         return form_.Lines().Lines();
     if (filledStale_) {
@@ -202,7 +202,7 @@ const std::vector<std::string>& TSignPreviewPanel::FitLines() {
         const std::string folder = document.IsUntitled() || slash == std::string::npos
                                        ? std::string()
                                        : document.FileName.substr(0, slash);
-        filled_ = fields_->Lines(form_.Lines().Lines(), folder);
+        filled_ = TLineStore(fields_->Lines(form_.Lines().Lines().toVector(), folder));
         filledStale_ = false;
         fit_.reset();
     }
@@ -275,7 +275,7 @@ void TSignPreviewPanel::ShowRebuilt() {
 
 const TBlockFit* TSignPreviewPanel::RowFit(int row) {
     SyncSend();
-    const std::vector<std::string>& lines = FitLines();
+    const TLineStore& lines = FitLines();
     if (row < 0 || static_cast<std::size_t>(row) >= lines.size())
         return nullptr;
     rowFit_ = fit_.fit(lines, static_cast<std::size_t>(row));

@@ -65,7 +65,7 @@ private:
     void SaveViewState();
     void ShowFieldValuesToggled(bool on);
     // The lines whose fit is shown: the list's, or with the live fields filled in.
-    const std::vector<std::string>& FitLines();
+    const TLineStore& FitLines();
     void ColourLettersToggled(bool on);
     // How the line at `row` fits the sign, in words for a screen reader.
     QString RowDescription(int row);
@@ -75,7 +75,7 @@ private:
     TLiveFieldFeed* fields_ = nullptr;
     // The list's lines with the live fields filled in, while they are shown so; made again as a
     // whole when a line or a value changes.
-    std::vector<std::string> filled_;
+    TLineStore filled_;
     bool filledStale_ = true;
     TMessageFit fit_;
     TBlockFit rowFit_;

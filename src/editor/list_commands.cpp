@@ -35,7 +35,7 @@ void TListCommands::EditSelection() {
     const int row = listBox_.ItemIndex();
     if (row < 0)
         return;
-    const std::string line = lines_.Line(row);
+    const std::string line(lines_.Line(row));
     editBlock_.ParseLine(line);
     // The editor gets the whole text, also past what a block keeps: confirmed unchanged it
     // stays whole, and an edited one is shortened only after the editor has asked.
@@ -89,7 +89,7 @@ void TListCommands::Cut() {
     if (row < 0)
         return;
     // On the clipboard first: a line that cannot be put there stays in the list.
-    copyBlockLines(QGuiApplication::clipboard(), {lines_.Line(row)});
+    copyBlockLines(QGuiApplication::clipboard(), {std::string(lines_.Line(row))});
     edits_.Remove(row, tr("Cut"));
     listBox_.selectionModel()->clearSelection();
 }
@@ -97,7 +97,7 @@ void TListCommands::Cut() {
 void TListCommands::Copy() {
     const int row = listBox_.ItemIndex();
     if (row >= 0)
-        copyBlockLines(QGuiApplication::clipboard(), {lines_.Line(row)});
+        copyBlockLines(QGuiApplication::clipboard(), {std::string(lines_.Line(row))});
 }
 
 void TListCommands::Paste() {

@@ -142,7 +142,7 @@ private:
 class TReplaceAllStep final : public TListStep {
 public:
     TReplaceAllStep(TMessageListModel& lines, SelectRow select, const QString& name,
-                    std::vector<std::string> other)
+                    TLineStore other)
         : TListStep(lines, std::move(select), name)
         , other_(std::move(other)) {}
 
@@ -157,7 +157,7 @@ protected:
     }
 
 private:
-    std::vector<std::string> other_;
+    TLineStore other_;
 };
 
 } // namespace
@@ -190,7 +190,7 @@ void TMessageEdits::Insert(int row, std::vector<std::string> lines, const QStrin
 }
 
 void TMessageEdits::Replace(int row, std::string line, const QString& name) {
-    std::string before = lines_.Line(row);
+    std::string before(lines_.Line(row));
     lines_.Replace(row, line);
     Record(new TReplaceStep(
         lines_, [this](int r) { emit SelectRow(r); }, name, row, std::move(before),
@@ -198,7 +198,7 @@ void TMessageEdits::Replace(int row, std::string line, const QString& name) {
 }
 
 void TMessageEdits::Remove(int row, const QString& name) {
-    std::string removed = lines_.Line(row);
+    std::string removed(lines_.Line(row));
     lines_.Remove(row);
     Record(new TRemoveStep(
         lines_, [this](int r) { emit SelectRow(r); }, name, row, std::move(removed)));
@@ -212,10 +212,10 @@ bool TMessageEdits::Move(int from, int to, const QString& name) {
     return true;
 }
 
-void TMessageEdits::ReplaceAll(std::vector<std::string> lines, const QString& name) {
+void TMessageEdits::ReplaceAll(TLineStore lines, const QString& name) {
     if (lines_.Lines() == lines)
         return;
-    std::vector<std::string> before = lines_.ExchangeLines(std::move(lines));
+    TLineStore before = lines_.ExchangeLines(std::move(lines));
     Record(new TReplaceAllStep(
         lines_, [this](int r) { emit SelectRow(r); }, name, std::move(before)));
 }

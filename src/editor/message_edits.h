@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/line_store.h"
+
 #include <QObject>
 #include <QUndoStack>
 
@@ -28,7 +30,7 @@ public:
     bool Move(int from, int to, const QString& name);
     // Replaces the whole list by `lines` (another version of the message). Nothing happens,
     // and nothing is kept, when the lines are the same.
-    void ReplaceAll(std::vector<std::string> lines, const QString& name);
+    void ReplaceAll(TLineStore lines, const QString& name);
 
     void Undo() { stack_.undo(); }
     void Redo() { stack_.redo(); }

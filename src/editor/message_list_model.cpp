@@ -25,10 +25,11 @@ QVariant TMessageListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= Count())
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return toQString(Line(index.row()).substr(0, kShownCharacters));
+        return toQString(std::string(Line(index.row()).substr(0, kShownCharacters)));
     // A screen reader reads the row in words, and how it fits the sign as its description.
     if (role == Qt::AccessibleTextRole)
-        return blockLineInWords(Line(index.row()).substr(0, kShownCharacters), index.row());
+        return blockLineInWords(std::string(Line(index.row()).substr(0, kShownCharacters)),
+                                index.row());
     if (role == Qt::AccessibleDescriptionRole && RowDescription)
         return RowDescription(index.row());
     return {};
@@ -52,16 +53,21 @@ QMimeData* TMessageListModel::mimeData(const QModelIndexList& indexes) const {
     return data;
 }
 
-void TMessageListModel::SetLines(std::vector<std::string> lines) {
+void TMessageListModel::CheckRoom(std::size_t more) const {
+    if (more >= static_cast<std::size_t>(INT_MAX) - lines_.size())
+        throw std::runtime_error(tr("Unable to insert a line").toStdString());
+}
+
+void TMessageListModel::SetLines(TLineStore lines) {
     if (lines.size() >= static_cast<std::size_t>(INT_MAX))
         throw std::runtime_error(tr("Unable to insert a line").toStdString());
     beginResetModel();
-    lines_ = std::move(lines);
+    lines_.swap(lines);
     endResetModel();
 }
 
 void TMessageListModel::Clear() {
-    SetLines({});
+    SetLines(TLineStore());
 }
 
 void TMessageListModel::Append(const std::string& line) {
@@ -69,27 +75,20 @@ void TMessageListModel::Append(const std::string& line) {
 }
 
 void TMessageListModel::Insert(int row, const std::string& line) {
-    if (lines_.size() + 1 >= static_cast<std::size_t>(INT_MAX))
-        throw std::runtime_error(tr("Unable to insert a line").toStdString());
+    CheckRoom(1);
     row = std::clamp(row, 0, Count());
     beginInsertRows(QModelIndex(), row, row);
-    lines_.insert(lines_.begin() + row, line);
+    lines_.insert(static_cast<std::size_t>(row), line);
     endInsertRows();
 }
 
 void TMessageListModel::InsertLines(int row, const std::vector<std::string>& lines) {
-    InsertLines(row, std::vector<std::string>(lines));
-}
-
-void TMessageListModel::InsertLines(int row, std::vector<std::string>&& lines) {
     if (lines.empty())
         return;
-    if (lines.size() >= static_cast<std::size_t>(INT_MAX) - lines_.size())
-        throw std::runtime_error(tr("Unable to insert a line").toStdString());
+    CheckRoom(lines.size());
     row = std::clamp(row, 0, Count());
     beginInsertRows(QModelIndex(), row, row + static_cast<int>(lines.size()) - 1);
-    lines_.insert(lines_.begin() + row, std::make_move_iterator(lines.begin()),
-                  std::make_move_iterator(lines.end()));
+    lines_.insert(static_cast<std::size_t>(row), lines);
     endInsertRows();
 }
 
@@ -97,16 +96,15 @@ std::vector<std::string> TMessageListModel::TakeLines(int row, int count) {
     if (row < 0 || count <= 0 || row >= Count())
         return {};
     count = std::min(count, Count() - row);
+    std::vector<std::string> taken =
+        lines_.copy(static_cast<std::size_t>(row), static_cast<std::size_t>(count));
     beginRemoveRows(QModelIndex(), row, row + count - 1);
-    const auto first = lines_.begin() + row;
-    std::vector<std::string> taken(std::make_move_iterator(first),
-                                   std::make_move_iterator(first + count));
-    lines_.erase(first, first + count);
+    lines_.erase(static_cast<std::size_t>(row), static_cast<std::size_t>(count));
     endRemoveRows();
     return taken;
 }
 
-std::vector<std::string> TMessageListModel::ExchangeLines(std::vector<std::string> lines) {
+TLineStore TMessageListModel::ExchangeLines(TLineStore lines) {
     if (lines.size() >= static_cast<std::size_t>(INT_MAX))
         throw std::runtime_error(tr("Unable to insert a line").toStdString());
     beginResetModel();
@@ -116,7 +114,7 @@ std::vector<std::string> TMessageListModel::ExchangeLines(std::vector<std::strin
 }
 
 void TMessageListModel::Replace(int row, const std::string& line) {
-    lines_.at(static_cast<std::size_t>(row)) = line;
+    lines_.replace(static_cast<std::size_t>(row), line);
     const QModelIndex changed = index(row);
     emit dataChanged(changed, changed);
 }
@@ -130,7 +128,7 @@ void TMessageListModel::RemoveLines(int row, int count) {
         return;
     count = std::min(count, Count() - row);
     beginRemoveRows(QModelIndex(), row, row + count - 1);
-    lines_.erase(lines_.begin() + row, lines_.begin() + row + count);
+    lines_.erase(static_cast<std::size_t>(row), static_cast<std::size_t>(count));
     endRemoveRows();
 }
 
@@ -139,12 +137,7 @@ bool TMessageListModel::MoveRow(int from, int to) {
         return false;
     // The toolkit counts the destination before the row has left.
     beginMoveRows(QModelIndex(), from, from, QModelIndex(), to > from ? to + 1 : to);
-    const auto source = lines_.begin() + from;
-    const auto target = lines_.begin() + to;
-    if (to > from)
-        std::rotate(source, source + 1, target + 1);
-    else
-        std::rotate(target, source, source + 1);
+    lines_.move(static_cast<std::size_t>(from), static_cast<std::size_t>(to));
     endMoveRows();
     return true;
 }

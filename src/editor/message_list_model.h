@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/line_store.h"
+
 #include <QAbstractListModel>
 
 #include <functional>
@@ -28,23 +30,24 @@ public:
     // What a screen reader says of a row beyond its words: how the line fits the sign.
     std::function<QString(int row)> RowDescription;
 
-    const std::vector<std::string>& Lines() const { return lines_; }
+    const TLineStore& Lines() const { return lines_; }
     int Count() const { return static_cast<int>(lines_.size()); }
-    const std::string& Line(int row) const { return lines_.at(static_cast<std::size_t>(row)); }
+    // The bytes of the line at `row`, valid until the list next changes.
+    std::string_view Line(int row) const { return lines_.at(static_cast<std::size_t>(row)); }
 
     // Replaces every line at once.
-    void SetLines(std::vector<std::string> lines);
+    void SetLines(TLineStore lines);
+    void SetLines(const std::vector<std::string>& lines) { SetLines(TLineStore(lines)); }
     void Clear();
     // Appends or inserts one line; throws "Unable to insert a line" when the list cannot take it.
     void Append(const std::string& line);
     void Insert(int row, const std::string& line);
     // Inserts `lines` in order so that the first one stands at `row`.
     void InsertLines(int row, const std::vector<std::string>& lines);
-    void InsertLines(int row, std::vector<std::string>&& lines);
     // Removes `count` lines from `row` on, in one change, and hands them over.
     std::vector<std::string> TakeLines(int row, int count);
     // Replaces every line at once by `lines` and hands the lines it held over.
-    std::vector<std::string> ExchangeLines(std::vector<std::string> lines);
+    TLineStore ExchangeLines(TLineStore lines);
     void Replace(int row, const std::string& line);
     void Remove(int row);
     // Removes `count` lines from `row` on, in one change.
@@ -54,5 +57,8 @@ public:
     bool MoveRow(int from, int to);
 
 private:
-    std::vector<std::string> lines_;
+    // Throws "Unable to insert a line" when the list cannot take `more` lines.
+    void CheckRoom(std::size_t more) const;
+
+    TLineStore lines_;
 };

@@ -76,7 +76,7 @@ QColor dimmed(const QColor& ink, const QColor& background) {
 
 } // namespace
 
-void drawMessageRow(QPainter& painter, const std::string& line, int index, const QRect& rect,
+void drawMessageRow(QPainter& painter, std::string_view line, int index, const QRect& rect,
                     const QColor& background, const TBlockFit* fit) {
     if (line.empty())
         return;
@@ -99,7 +99,7 @@ void drawMessageRow(QPainter& painter, const std::string& line, int index, const
 
     const TLineSplit split = splitBlockLine(line);
     if (!split.hasHead()) {
-        painter.drawText(x, baseline, toQString(line.substr(0, kMaxDrawnCharacters)));
+        painter.drawText(x, baseline, toQString(std::string(line.substr(0, kMaxDrawnCharacters))));
         return;
     }
 

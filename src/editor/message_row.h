@@ -5,6 +5,7 @@
 #include <QRect>
 
 #include <string>
+#include <string_view>
 
 class QPainter;
 struct TBlockFit;
@@ -19,7 +20,7 @@ QFont messageRowFont();
 // With `fit`, a line that the sign does not show is drawn dimmed, one that runs past the
 // sign's width gets a mark at the row's right edge, and one whose text holds a control byte a
 // "!" mark beside it.
-void drawMessageRow(QPainter& painter, const std::string& line, int index, const QRect& rect,
+void drawMessageRow(QPainter& painter, std::string_view line, int index, const QRect& rect,
                     const QColor& background, const TBlockFit* fit = nullptr);
 
 // Width of the mark of a line that runs past the sign's width, at the row's right edge, and of

@@ -22,33 +22,21 @@ std::string joinMessageLines(const std::vector<std::string>& lines) {
 }
 
 std::vector<std::string> splitMessageLines(std::string_view data) {
-    std::vector<std::string> lines;
-    const std::size_t end = std::min(data.find('\0'), data.size());
     // Room for every line at once: a list grown by doubling keeps up to as much again unused.
     std::size_t count = 0;
-    for (std::size_t i = 0; i < end; ++i) {
-        if (data[i] == '\n' || (data[i] == '\r' && (i + 1 == end || data[i + 1] != '\n')))
-            ++count;
-    }
-    lines.reserve(count + 1);
-    std::size_t pos = 0;
-    while (pos < end) {
-        std::size_t stop = pos;
-        while (stop < end && data[stop] != '\r' && data[stop] != '\n')
-            ++stop;
-        lines.emplace_back(data.substr(pos, stop - pos));
-        pos = stop;
-        if (pos < end && data[pos] == '\r')
-            ++pos;
-        if (pos < end && data[pos] == '\n')
-            ++pos;
-    }
+    scanMessageLines(data, [&count](std::size_t, std::size_t) { ++count; });
+    std::vector<std::string> lines;
+    lines.reserve(count);
+    scanMessageLines(data, [&](std::size_t begin, std::size_t length) {
+        lines.emplace_back(data.substr(begin, length));
+    });
     return lines;
 }
 
-TDiskVersion writeMessageFile(const std::string& path, const std::vector<std::string>& lines) {
+namespace {
+
+TDiskVersion writeMessageBytes(const std::string& path, const std::string& bytes) {
     try {
-        const std::string bytes = joinMessageLines(lines);
         return diskVersionOf(writeFileSafely(path, bytes), bytes);
     } catch (const EFileSystemError& error) {
         throw EFCreateError(
@@ -56,9 +44,9 @@ TDiskVersion writeMessageFile(const std::string& path, const std::vector<std::st
     }
 }
 
-std::vector<std::string> readMessageFile(const std::string& path,
-                                         std::optional<std::size_t>* nulOffset,
-                                         TDiskVersion* version) {
+// The bytes of the message file at `path`, for readMessageFile.
+std::string readMessageBytes(const std::string& path, std::optional<std::size_t>* nulOffset,
+                             TDiskVersion* version) {
     std::string data;
     std::string reason;
     TFileStatus status;
@@ -69,7 +57,28 @@ std::vector<std::string> readMessageFile(const std::string& path,
         *nulOffset = messageNulOffset(data);
     if (version)
         *version = diskVersionOf(status, data);
-    return splitMessageLines(data);
+    return data;
+}
+
+} // namespace
+
+TDiskVersion writeMessageFile(const std::string& path, const std::vector<std::string>& lines) {
+    return writeMessageBytes(path, joinMessageLines(lines));
+}
+
+TDiskVersion writeMessageFile(const std::string& path, const TLineStore& lines) {
+    return writeMessageBytes(path, joinMessageLines(lines));
+}
+
+std::vector<std::string> readMessageFile(const std::string& path,
+                                         std::optional<std::size_t>* nulOffset,
+                                         TDiskVersion* version) {
+    return splitMessageLines(readMessageBytes(path, nulOffset, version));
+}
+
+TLineStore readMessageLines(const std::string& path, std::optional<std::size_t>* nulOffset,
+                            TDiskVersion* version) {
+    return TLineStore::fromMessageBytes(readMessageBytes(path, nulOffset, version));
 }
 
 std::optional<std::size_t> messageNulOffset(std::string_view data) {

@@ -53,7 +53,10 @@ std::string recoveryFolder() {
     return programStateDirectory() + "/recovery";
 }
 
-std::string formatRecoveryCopy(const TRecoveryCopy& copy) {
+namespace {
+
+// What a copy holds before its lines.
+std::string recoveryHeading(const TRecoveryCopy& copy) {
     std::ostringstream out;
     const TDiskVersion& b = copy.base;
     out << kHeading << "File: " << escapeLine(copy.fileName) << "\n"
@@ -61,9 +64,14 @@ std::string formatRecoveryCopy(const TRecoveryCopy& copy) {
         << "Writer: " << copy.writer.pid << " " << copy.writer.startTicks << " "
         << (copy.writer.bootId.empty() ? "-" : copy.writer.bootId) << "\n"
         << "Base: " << b.exists << " " << b.device << " " << b.inode << " " << b.size << " "
-        << b.modifiedNs << " " << b.contentHash << " " << b.recordedNs << "\n\n"
-        << joinMessageLines(copy.lines);
+        << b.modifiedNs << " " << b.contentHash << " " << b.recordedNs << "\n\n";
     return out.str();
+}
+
+} // namespace
+
+std::string formatRecoveryCopy(const TRecoveryCopy& copy) {
+    return recoveryHeading(copy) + joinMessageLines(copy.lines);
 }
 
 std::optional<TRecoveryCopy> parseRecoveryCopy(std::string_view bytes) {
@@ -113,15 +121,19 @@ TRecoveryStore::TRecoveryStore(std::string folder)
 
 void TRecoveryStore::Write(const std::string& fileName, const std::vector<std::string>& lines,
                            const TDiskVersion& base) const {
+    Write(fileName, TLineStore(lines), base);
+}
+
+void TRecoveryStore::Write(const std::string& fileName, const TLineStore& lines,
+                           const TDiskVersion& base) const {
     TRecoveryCopy copy;
     copy.fileName = fileName;
     copy.savedAt = static_cast<std::int64_t>(std::time(nullptr));
     copy.writer = self_;
     copy.base = base;
-    copy.lines = lines;
     try {
         fileMakeFolders(folder_, 0700);
-        writeFileSafely(ownCopy_, formatRecoveryCopy(copy));
+        writeFileSafely(ownCopy_, recoveryHeading(copy) + joinMessageLines(lines));
     } catch (const EFileSystemError& error) {
         throw EFCreateError(failureText(
             fillIn(uiText("Files", "Cannot create file %1"), {ownCopy_}), error.what()));

@@ -2,6 +2,7 @@
 
 #include "base/process_identity.h"
 #include "files/disk_version.h"
+#include "model/line_store.h"
 
 #include <cstdint>
 #include <optional>
@@ -37,6 +38,8 @@ public:
     // Writes this editor's copy with the safe writer, making the folder (for this user only)
     // when it is missing. Throws EFCreateError.
     void Write(const std::string& fileName, const std::vector<std::string>& lines,
+               const TDiskVersion& base) const;
+    void Write(const std::string& fileName, const TLineStore& lines,
                const TDiskVersion& base) const;
     // Removes this editor's copy, if there is one.
     void Remove() const;

@@ -11,7 +11,7 @@ bool isSignControlByte(unsigned char byte) {
            signColourOf(byte).has_value();
 }
 
-std::optional<TControlByte> firstControlByte(const std::string& line) {
+std::optional<TControlByte> firstControlByte(std::string_view line) {
     // No markup code holds a control byte, so every one of the kept text reaches the sign.
     const std::string_view text = splitBlockLine(line).text.substr(0, kMaxBlockText);
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Bytes of a block's text that the sign does not take for characters. A block's text is sent
@@ -21,7 +22,7 @@ bool isSignControlByte(unsigned char byte);
 
 // The first control byte of the text that a send takes from the block line `line` (the text
 // after its first comma, as much of it as a block keeps); none when it holds none.
-std::optional<TControlByte> firstControlByte(const std::string& line);
+std::optional<TControlByte> firstControlByte(std::string_view line);
 
 // "0x02": a byte as the messages name it.
 std::string controlByteName(unsigned char byte);

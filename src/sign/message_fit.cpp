@@ -12,7 +12,7 @@ namespace {
 
 // Whether the line holds a byte that opens or closes a record: only then can its bytes make
 // anything but one record of their own.
-bool holdsFraming(const std::string& line) {
+bool holdsFraming(std::string_view line) {
     return std::memchr(line.data(), kSignStart, line.size()) != nullptr ||
            std::memchr(line.data(), kSignEnd, line.size()) != nullptr;
 }
@@ -60,8 +60,7 @@ void TMessageFit::reset() {
     dropWhole();
 }
 
-void TMessageFit::inserted(const std::vector<std::string>& lines, std::size_t row,
-                           std::size_t count) {
+void TMessageFit::inserted(const TLineStore& lines, std::size_t row, std::size_t count) {
     placesValid_ = false;
     if (!keep_ || !blocksValid_ || row > blocks_.size())
         return dropWhole();
@@ -80,8 +79,7 @@ void TMessageFit::removed(std::size_t row, std::size_t count) {
     blocks_.erase(first, first + static_cast<std::ptrdiff_t>(count));
 }
 
-void TMessageFit::changed(const std::vector<std::string>& lines, std::size_t first,
-                          std::size_t last) {
+void TMessageFit::changed(const TLineStore& lines, std::size_t first, std::size_t last) {
     placesValid_ = false;
     if (!keep_ || !blocksValid_ || last >= blocks_.size() || last >= lines.size())
         return dropWhole();
@@ -102,17 +100,17 @@ void TMessageFit::moved(std::size_t from, std::size_t count, std::size_t to) {
         std::rotate(at(to), at(from), at(from + count));
 }
 
-const std::vector<TStreamEvent>& TMessageFit::readBack(const std::string& line,
+const std::vector<TStreamEvent>& TMessageFit::readBack(std::string_view line,
                                                        const std::string& address) {
     buffer_.Clear();
-    appendSignRecord(buffer_, sendBlock_, line, address, width_);
+    appendSignRecord(buffer_, sendBlock_, std::string(line), address, width_);
     decoder_.feed(buffer_.bytes());
     decoder_.finish();
     events_ = decoder_.takeEvents();
     return events_;
 }
 
-TMessageFit::TBlockRecords TMessageFit::summarise(const std::string& line, std::size_t row,
+TMessageFit::TBlockRecords TMessageFit::summarise(std::string_view line, std::size_t row,
                                                   bool measure) {
     TBlockRecords records;
     const bool framing = holdsFraming(line);
@@ -121,7 +119,7 @@ TMessageFit::TBlockRecords TMessageFit::summarise(const std::string& line, std::
         return records;
     }
     const std::vector<TStreamEvent>& events = readBack(line, lineAddress(start_, row));
-    records.bytes = static_cast<std::uint32_t>(buffer_.size());
+    records.bytes = narrow(buffer_.size());
     for (const TStreamEvent& event : events) {
         const auto* record = std::get_if<TSignRecord>(&event);
         if (record && record->offset == 0) {
@@ -138,7 +136,7 @@ TMessageFit::TBlockRecords TMessageFit::summarise(const std::string& line, std::
     return records;
 }
 
-void TMessageFit::ensureBlocks(const std::vector<std::string>& lines) {
+void TMessageFit::ensureBlocks(const TLineStore& lines) {
     if (blocksValid_ && blocks_.size() == lines.size())
         return;
     blocks_.clear();
@@ -159,7 +157,7 @@ int TMessageFit::addressOf(std::size_t row) const {
     return static_cast<int>(value % 100);
 }
 
-void TMessageFit::ensurePlaces(const std::vector<std::string>& lines) {
+void TMessageFit::ensurePlaces(const TLineStore& lines) {
     ensureBlocks(lines);
     if (placesValid_)
         return;
@@ -188,8 +186,7 @@ void TMessageFit::ensurePlaces(const std::vector<std::string>& lines) {
     placesValid_ = true;
 }
 
-TBlockFit TMessageFit::fitOf(const std::string& line, std::size_t row,
-                             const TBlockRecords& records) {
+TBlockFit TMessageFit::fitOf(std::string_view line, std::size_t row, const TBlockRecords& records) {
     TBlockFit fit;
     fit.control = firstControlByte(line);
     if (!(records.flags & kOwnRecord)) {
@@ -213,8 +210,8 @@ TBlockFit TMessageFit::fitOf(const std::string& line, std::size_t row,
     return fit;
 }
 
-TBlockFit TMessageFit::fit(const std::vector<std::string>& lines, std::size_t row) {
-    const std::string& line = lines.at(row);
+TBlockFit TMessageFit::fit(const TLineStore& lines, std::size_t row) {
+    const std::string_view line = lines.at(row);
     if (size_.lines > 0)
         ensurePlaces(lines);
     TBlockRecords records = blocksValid_ && row < blocks_.size() ? blocks_[row] : TBlockRecords{};
@@ -226,7 +223,7 @@ TBlockFit TMessageFit::fit(const std::vector<std::string>& lines, std::size_t ro
     return fitOf(line, row, records);
 }
 
-TFitTotals TMessageFit::totals(const std::vector<std::string>& lines) {
+TFitTotals TMessageFit::totals(const TLineStore& lines) {
     ensurePlaces(lines);
     TFitTotals totals;
     totals.errors = errors_;
@@ -250,7 +247,7 @@ TFitTotals TMessageFit::totals(const std::vector<std::string>& lines) {
     return totals;
 }
 
-TPreviewView TMessageFit::view(const std::vector<std::string>& lines) {
+TPreviewView TMessageFit::view(const TLineStore& lines) {
     TPreviewView view;
     view.size = size_;
     view.totals = totals(lines);

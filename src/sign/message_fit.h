@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/block.h"
+#include "model/line_store.h"
 #include "sign/send_buffer.h"
 #include "sign/sign_face.h"
 #include "sign/sign_preview.h"
@@ -11,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Lines cut, lines not shown, lines with a control byte and byte runs the sign cannot read, in
@@ -61,21 +63,23 @@ public:
     // the rows `first` to `last` replaced, or `count` rows from `from` moved to stand before
     // the row that was `to` (rows counted before the move).
     void reset();
-    void inserted(const std::vector<std::string>& lines, std::size_t row, std::size_t count);
+    void inserted(const TLineStore& lines, std::size_t row, std::size_t count);
     void removed(std::size_t row, std::size_t count);
-    void changed(const std::vector<std::string>& lines, std::size_t first, std::size_t last);
+    void changed(const TLineStore& lines, std::size_t first, std::size_t last);
     void moved(std::size_t from, std::size_t count, std::size_t to);
 
     // How the line at `row` fares. Only the rows asked for are read back while the sign's
     // number of lines is not known.
-    TBlockFit fit(const std::vector<std::string>& lines, std::size_t row);
-    TFitTotals totals(const std::vector<std::string>& lines);
-    TPreviewView view(const std::vector<std::string>& lines);
+    TBlockFit fit(const TLineStore& lines, std::size_t row);
+    TFitTotals totals(const TLineStore& lines);
+    TPreviewView view(const TLineStore& lines);
 
 private:
     // What a block's bytes give, read back on their own, whatever its address.
     struct TBlockRecords {
-        std::uint32_t bytes = 0; // length of its bytes in the stream
+        // Length of its bytes in the stream: at most a record of the widest line and the
+        // longest text, a few thousand bytes. 8 bytes a block in all.
+        std::uint16_t bytes = 0;
         std::uint16_t width = 0; // its own record's characters, the leading pad included
         std::uint16_t span = 0;  // the same with the trailing pad
         std::uint8_t flags = 0;
@@ -97,13 +101,13 @@ private:
 
     // Builds the bytes of `line` alone, sent to `address`, and reads them back as the sign
     // would; the decoder's events, valid until the next call.
-    const std::vector<TStreamEvent>& readBack(const std::string& line, const std::string& address);
+    const std::vector<TStreamEvent>& readBack(std::string_view line, const std::string& address);
     // What the line gives; its width only with `measure`.
-    TBlockRecords summarise(const std::string& line, std::size_t row, bool measure);
-    void ensureBlocks(const std::vector<std::string>& lines);
-    void ensurePlaces(const std::vector<std::string>& lines);
+    TBlockRecords summarise(std::string_view line, std::size_t row, bool measure);
+    void ensureBlocks(const TLineStore& lines);
+    void ensurePlaces(const TLineStore& lines);
     void dropWhole();
-    TBlockFit fitOf(const std::string& line, std::size_t row, const TBlockRecords& records);
+    TBlockFit fitOf(std::string_view line, std::size_t row, const TBlockRecords& records);
     int addressOf(std::size_t row) const;
 
     int start_ = 1;

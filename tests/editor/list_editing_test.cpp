@@ -57,14 +57,15 @@ TEST(MessageEditsTest, RandomEditsUndoAndRedoToEveryStateByteForByte) {
                 if (!edits.Move(pick(count), pick(count), "Move Block"))
                     return;
             }
-            states.push_back(model.Lines());
+            states.push_back(model.Lines().toVector());
             if (pick(8) == 0) {
                 edits.MarkSaved();
                 saved = static_cast<int>(states.size()) - 1;
             }
         };
         const auto expectState = [&](int at) {
-            ASSERT_EQ(model.Lines(), states[static_cast<std::size_t>(at)]) << "state " << at;
+            ASSERT_EQ(model.Lines().toVector(), states[static_cast<std::size_t>(at)])
+                << "state " << at;
             EXPECT_EQ(edits.AtSavedState(), at == saved) << "state " << at;
         };
 
@@ -87,12 +88,12 @@ TEST(MessageEditsTest, RandomEditsUndoAndRedoToEveryStateByteForByte) {
             ASSERT_NO_FATAL_FAILURE(expectState(at));
         }
         EXPECT_FALSE(edits.History().canUndo());
-        EXPECT_EQ(savedBytes(dir, model.Lines()), savedBytes(dir, original));
+        EXPECT_EQ(savedBytes(dir, model.Lines().toVector()), savedBytes(dir, original));
         for (int at = 1; at <= last; ++at) {
             edits.Redo();
             ASSERT_NO_FATAL_FAILURE(expectState(at));
         }
-        EXPECT_EQ(savedBytes(dir, model.Lines()), savedBytes(dir, states.back()));
+        EXPECT_EQ(savedBytes(dir, model.Lines().toVector()), savedBytes(dir, states.back()));
     }
 }
 

@@ -57,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
 
 TEST(MessageFileTest, JoinPutsCrLfAfterEveryLine) {
-    EXPECT_EQ(joinMessageLines({}), "");
+    EXPECT_EQ(joinMessageLines(std::vector<std::string>{}), "");
     EXPECT_EQ(joinMessageLines({"", "NotCentered,A"}), "\r\nNotCentered,A\r\n");
 }
 
@@ -80,7 +80,7 @@ TEST(MessageFileTest, EmptyListGivesZeroBytesAndBack) {
     TempDir dir;
     const std::string path = dir.file("empty.lsm");
     writeFileBytes(path, "old content");
-    writeMessageFile(path, {});
+    writeMessageFile(path, std::vector<std::string>{});
     EXPECT_EQ(readFileBytes(path), "");
     EXPECT_TRUE(readMessageFile(path).empty());
 }

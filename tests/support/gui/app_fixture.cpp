@@ -33,7 +33,7 @@ std::string AppFixture::title() const {
 }
 
 std::vector<std::string> AppFixture::lines() const {
-    return windows->Form1->Lines().Lines();
+    return windows->Form1->Lines().Lines().toVector();
 }
 
 void AppFixture::press(int key, Qt::KeyboardModifiers modifiers) {

@@ -1,0 +1,183 @@
+#include "model/line_store.h"
+
+#include "model/message_file.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+namespace {
+
+// Bytes that no line uses are kept up to this much, however few the lines hold.
+constexpr std::size_t kUnusedAllowance = 1 << 20;
+
+} // namespace
+
+TLineStore::TLineStore(const std::vector<std::string>& lines) {
+    insert(0, lines);
+}
+
+TLineStore TLineStore::fromMessageBytes(std::string bytes) {
+    TLineStore store;
+    std::size_t count = 0;
+    scanMessageLines(bytes, [&count](std::size_t, std::size_t) { ++count; });
+    store.spans_.reserve(count);
+    scanMessageLines(bytes, [&store](std::size_t begin, std::size_t length) {
+        store.spans_.push_back({static_cast<std::uint32_t>(begin),
+                                static_cast<std::uint32_t>(begin >> 32),
+                                static_cast<std::uint32_t>(length)});
+        store.used_ += length;
+    });
+    // The bytes after a NUL byte belong to no line.
+    store.read_ = std::move(bytes);
+    return store;
+}
+
+std::string_view TLineStore::operator[](std::size_t row) const {
+    const TSpan& span = spans_[row];
+    const std::string& buffer = (span.high & kAdded) ? added_ : read_;
+    const std::size_t offset =
+        (static_cast<std::size_t>(span.high & ~kAdded) << 32) | static_cast<std::size_t>(span.low);
+    return std::string_view(buffer).substr(offset, span.length);
+}
+
+std::string_view TLineStore::at(std::size_t row) const {
+    if (row >= size())
+        throw std::out_of_range("TLineStore::at");
+    return (*this)[row];
+}
+
+std::vector<std::string> TLineStore::copy(std::size_t row, std::size_t count) const {
+    std::vector<std::string> lines;
+    if (row >= size())
+        return lines;
+    count = std::min(count, size() - row);
+    lines.reserve(count);
+    for (std::size_t i = row; i < row + count; ++i)
+        lines.emplace_back((*this)[i]);
+    return lines;
+}
+
+bool TLineStore::operator==(const std::vector<std::string>& lines) const {
+    if (lines.size() != size())
+        return false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if ((*this)[i] != lines[i])
+            return false;
+    }
+    return true;
+}
+
+bool TLineStore::operator==(const TLineStore& other) const {
+    return size() == other.size() && std::equal(begin(), end(), other.begin());
+}
+
+TLineStore::TSpan TLineStore::append(std::string_view line) {
+    if (line.size() > 0xFFFFFFFFu)
+        throw std::length_error("TLineStore: line too long");
+    const std::size_t offset = added_.size();
+    added_.append(line);
+    used_ += line.size();
+    return {static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(offset >> 32) | kAdded,
+            static_cast<std::uint32_t>(line.size())};
+}
+
+void TLineStore::insert(std::size_t row, std::string_view line) {
+    // A line of this store itself is copied first: appending may move the buffer it is in.
+    const std::string own(line);
+    const TSpan span = append(own);
+    spans_.insert(spans_.begin() + static_cast<std::ptrdiff_t>(std::min(row, size())), span);
+}
+
+void TLineStore::insert(std::size_t row, const std::vector<std::string>& lines) {
+    if (std::any_of(lines.begin(), lines.end(),
+                    [](const std::string& line) { return line.size() > 0xFFFFFFFFu; }))
+        throw std::length_error("TLineStore: line too long");
+    std::size_t total = 0;
+    for (const std::string& line : lines)
+        total += line.size();
+    added_.reserve(added_.size() + total);
+    std::vector<TSpan> spans;
+    spans.reserve(lines.size());
+    for (const std::string& line : lines)
+        spans.push_back(append(line));
+    spans_.insert(spans_.begin() + static_cast<std::ptrdiff_t>(std::min(row, size())),
+                  spans.begin(), spans.end());
+}
+
+void TLineStore::replace(std::size_t row, std::string_view line) {
+    const std::string own(line);
+    const std::size_t released = spans_.at(row).length;
+    spans_[row] = append(own);
+    used_ -= released;
+    dropUnused(released);
+}
+
+void TLineStore::erase(std::size_t row, std::size_t count) {
+    if (row >= size())
+        return;
+    count = std::min(count, size() - row);
+    const auto first = spans_.begin() + static_cast<std::ptrdiff_t>(row);
+    const auto last = first + static_cast<std::ptrdiff_t>(count);
+    std::size_t released = 0;
+    for (auto it = first; it != last; ++it)
+        released += it->length;
+    spans_.erase(first, last);
+    used_ -= released;
+    dropUnused(released);
+}
+
+void TLineStore::move(std::size_t from, std::size_t to) {
+    if (from >= size() || to >= size() || from == to)
+        return;
+    const auto source = spans_.begin() + static_cast<std::ptrdiff_t>(from);
+    const auto target = spans_.begin() + static_cast<std::ptrdiff_t>(to);
+    if (to > from)
+        std::rotate(source, source + 1, target + 1);
+    else
+        std::rotate(target, source, source + 1);
+}
+
+void TLineStore::swap(TLineStore& other) noexcept {
+    read_.swap(other.read_);
+    added_.swap(other.added_);
+    spans_.swap(other.spans_);
+    std::swap(used_, other.used_);
+}
+
+void TLineStore::dropUnused(std::size_t released) {
+    if (released == 0)
+        return;
+    const std::size_t held = read_.size() + added_.size();
+    if (held - used_ <= std::max(used_, kUnusedAllowance))
+        return;
+    // Every line into one buffer of its own size, in order.
+    std::string packed;
+    packed.reserve(used_);
+    std::vector<TSpan> spans;
+    spans.reserve(spans_.size());
+    for (std::size_t i = 0; i < spans_.size(); ++i) {
+        const std::string_view line = (*this)[i];
+        const std::size_t offset = packed.size();
+        packed.append(line);
+        spans.push_back({static_cast<std::uint32_t>(offset),
+                         static_cast<std::uint32_t>(offset >> 32),
+                         static_cast<std::uint32_t>(line.size())});
+    }
+    read_.swap(packed);
+    std::string().swap(added_);
+    spans_.swap(spans);
+}
+
+std::string joinMessageLines(const TLineStore& lines) {
+    std::size_t total = 0;
+    for (std::string_view line : lines)
+        total += line.size() + 2;
+    std::string bytes;
+    bytes.reserve(total);
+    for (std::string_view line : lines) {
+        bytes += line;
+        bytes += "\r\n";
+    }
+    return bytes;
+}
