@@ -297,14 +297,28 @@ bool TSignPreviewPanel::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     } else if (event->type() == QEvent::Show && watched == &form_ && showFloatingPanel_) {
-        showFloatingPanel_ = false;
-        QTimer::singleShot(0, Dock, &QWidget::show);
+        // Once the desktop has the window (it is activated), or a while after it is shown where
+        // nothing activates it.
+        QTimer::singleShot(kFloatingPanelWait, this, &TSignPreviewPanel::ShowFloatingPanel);
+    } else if (event->type() == QEvent::WindowActivate && watched == &form_ && showFloatingPanel_) {
+        QTimer::singleShot(0, this, &TSignPreviewPanel::ShowFloatingPanel);
     } else if (event->type() == QEvent::Hide && watched == &form_) {
         // The window closes: the panel's place and size as the user left it, before the
         // window's going takes a floating panel with it.
         SaveViewState();
     }
     return QObject::eventFilter(watched, event);
+}
+
+void TSignPreviewPanel::ShowFloatingPanel() {
+    if (!showFloatingPanel_ || !form_.isVisible())
+        return;
+    showFloatingPanel_ = false;
+    // Over the window, without taking the keyboard from it: the user goes on where they were.
+    Dock->setAttribute(Qt::WA_ShowWithoutActivating, true);
+    Dock->show();
+    Dock->raise();
+    Dock->setAttribute(Qt::WA_ShowWithoutActivating, false);
 }
 
 std::string TSignPreviewPanel::ViewStatePath() {
@@ -318,9 +332,9 @@ void TSignPreviewPanel::RestoreViewState() {
     if (form_.restoreState(QByteArray::fromBase64(QByteArray::fromStdString(state)),
                            kViewStateVersion))
         savedViewState_ = state;
-    // A floating panel shown before the window has a window of its own that the desktop does
-    // not know to keep over the main window, which then covers it: it is shown once the main
-    // window is.
+    // A floating panel shown before the desktop has the main window is a window that the
+    // desktop does not know to keep over it, which then covers it: it is shown once the desktop
+    // has the main window.
     if (Dock->isFloating() && !Dock->isHidden()) {
         Dock->hide();
         showFloatingPanel_ = true;

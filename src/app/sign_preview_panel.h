@@ -63,6 +63,8 @@ private:
     int Width() const;
     void RestoreViewState();
     void SaveViewState();
+    // The floating panel that was open at the end of the last run, over the window.
+    void ShowFloatingPanel();
     void ShowFieldValuesToggled(bool on);
     // The lines whose fit is shown: the list's, or with the live fields filled in.
     const TLineStore& FitLines();
@@ -85,4 +87,6 @@ private:
     std::string savedViewState_;
     // A floating panel that was open at the end of the last run, to be shown with the window.
     bool showFloatingPanel_ = false;
+    // How long after the window is shown the panel comes where nothing activates the window.
+    static constexpr int kFloatingPanelWait = 1000; // ms
 };
