@@ -6,16 +6,19 @@
 #include "app/app_windows.h"
 #include "app/application.h"
 #include "app/main_form.h"
+#include "app/sign_preview_panel.h"
 #include "base/free_memory.h"
 #include "bench_support.h"
 #include "editor/message_edits.h"
 #include "editor/message_list_box.h"
 #include "editor/message_list_model.h"
+#include "editor/sign_preview_dock.h"
 #include "model/message_file.h"
 #include "sign/comm_settings.h"
 #include "support/core/test_env.h"
 
 #include <QApplication>
+#include <QDockWidget>
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
@@ -207,6 +210,28 @@ BENCHMARK(BM_EditToRowsDrawn)
     ->Arg(10000)
     ->Arg(100000)
     ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// View > Sign Preview opened the first time on a large message just opened, up to the panel
+// shown with the fit of every block (each block read back once; later openings keep it).
+void BM_PanelFirstOpen(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    TOpenWindow window;
+    // Closed, whatever the last window left in the view settings.
+    window.form.SignPreview().Dock->hide();
+    window.form.OpenFile(sampleFile(count));
+    window.settleAndDraw();
+    for (auto _ : state) {
+        window.form.SignPreview().Dock->show();
+        window.settleAndDraw();
+    }
+    state.counters["lines"] = count;
+}
+BENCHMARK(BM_PanelFirstOpen)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
