@@ -3,6 +3,7 @@
 #include "model/message_file.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 #include <utility>
 
@@ -10,6 +11,18 @@ namespace {
 
 // Bytes that no line uses are kept up to this much, however few the lines hold.
 constexpr std::size_t kUnusedAllowance = 1 << 20;
+
+// The parts of a line's place (TLineStore::TSpan).
+constexpr unsigned kOffsetBits = 40;
+constexpr std::uint64_t kOffsetMask = (std::uint64_t{1} << kOffsetBits) - 1;
+constexpr std::uint64_t kLongLine = (std::uint64_t{1} << 23) - 1; // its length stands before it
+constexpr std::uint64_t kAddedBit = std::uint64_t{1} << 63;
+constexpr std::size_t kLengthBytes = sizeof(std::uint64_t);
+
+std::uint64_t place(bool added, std::size_t offset, std::size_t length) {
+    return (added ? kAddedBit : 0) | (static_cast<std::uint64_t>(length) << kOffsetBits) |
+           static_cast<std::uint64_t>(offset);
+}
 
 } // namespace
 
@@ -22,23 +35,30 @@ TLineStore TLineStore::fromMessageBytes(std::string bytes) {
     std::size_t count = 0;
     scanMessageLines(bytes, [&count](std::size_t, std::size_t) { ++count; });
     store.spans_.reserve(count);
-    scanMessageLines(bytes, [&store](std::size_t begin, std::size_t length) {
-        store.spans_.push_back({static_cast<std::uint32_t>(begin),
-                                static_cast<std::uint32_t>(begin >> 32),
-                                static_cast<std::uint32_t>(length)});
+    scanMessageLines(bytes, [&](std::size_t begin, std::size_t length) {
+        // A line of 8 MB or more is kept apart, with its length before it.
+        store.spans_.push_back(length < kLongLine && begin <= kOffsetMask
+                                   ? place(false, begin, length)
+                                   : store.append(std::string_view(bytes).substr(begin, length)));
         store.used_ += length;
     });
-    // The bytes after a NUL byte belong to no line.
+    // The line breaks, and the bytes after a NUL byte, belong to no line.
     store.read_ = std::move(bytes);
     return store;
 }
 
 std::string_view TLineStore::operator[](std::size_t row) const {
-    const TSpan& span = spans_[row];
-    const std::string& buffer = (span.high & kAdded) ? added_ : read_;
-    const std::size_t offset =
-        (static_cast<std::size_t>(span.high & ~kAdded) << 32) | static_cast<std::size_t>(span.low);
-    return std::string_view(buffer).substr(offset, span.length);
+    const TSpan span = spans_[row];
+    const std::string& buffer = (span & kAddedBit) ? added_ : read_;
+    std::size_t offset = static_cast<std::size_t>(span & kOffsetMask);
+    std::size_t length = static_cast<std::size_t>((span >> kOffsetBits) & kLongLine);
+    if (length == kLongLine) {
+        std::uint64_t stored = 0;
+        std::memcpy(&stored, buffer.data() + offset, kLengthBytes);
+        length = static_cast<std::size_t>(stored);
+        offset += kLengthBytes;
+    }
+    return std::string_view(buffer).substr(offset, length);
 }
 
 std::string_view TLineStore::at(std::size_t row) const {
@@ -72,27 +92,28 @@ bool TLineStore::operator==(const TLineStore& other) const {
     return size() == other.size() && std::equal(begin(), end(), other.begin());
 }
 
-TLineStore::TSpan TLineStore::append(std::string_view line) {
-    if (line.size() > 0xFFFFFFFFu)
-        throw std::length_error("TLineStore: line too long");
-    const std::size_t offset = added_.size();
-    added_.append(line);
-    used_ += line.size();
-    return {static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(offset >> 32) | kAdded,
-            static_cast<std::uint32_t>(line.size())};
+TLineStore::TSpan TLineStore::put(std::string& buffer, std::string_view line, bool added) {
+    const std::size_t offset = buffer.size();
+    const bool isLong = line.size() >= kLongLine;
+    if (offset > kOffsetMask || line.size() > kOffsetMask)
+        throw std::length_error("TLineStore: more than 1 TB");
+    if (isLong) {
+        const std::uint64_t length = line.size();
+        buffer.append(reinterpret_cast<const char*>(&length), kLengthBytes);
+    }
+    buffer.append(line);
+    return place(added, offset, isLong ? kLongLine : line.size());
 }
 
 void TLineStore::insert(std::size_t row, std::string_view line) {
     // A line of this store itself is copied first: appending may move the buffer it is in.
     const std::string own(line);
     const TSpan span = append(own);
+    used_ += own.size();
     spans_.insert(spans_.begin() + static_cast<std::ptrdiff_t>(std::min(row, size())), span);
 }
 
 void TLineStore::insert(std::size_t row, const std::vector<std::string>& lines) {
-    if (std::any_of(lines.begin(), lines.end(),
-                    [](const std::string& line) { return line.size() > 0xFFFFFFFFu; }))
-        throw std::length_error("TLineStore: line too long");
     std::size_t total = 0;
     for (const std::string& line : lines)
         total += line.size();
@@ -101,14 +122,16 @@ void TLineStore::insert(std::size_t row, const std::vector<std::string>& lines) 
     spans.reserve(lines.size());
     for (const std::string& line : lines)
         spans.push_back(append(line));
+    used_ += total;
     spans_.insert(spans_.begin() + static_cast<std::ptrdiff_t>(std::min(row, size())),
                   spans.begin(), spans.end());
 }
 
 void TLineStore::replace(std::size_t row, std::string_view line) {
     const std::string own(line);
-    const std::size_t released = spans_.at(row).length;
+    const std::size_t released = at(row).size();
     spans_[row] = append(own);
+    used_ += own.size();
     used_ -= released;
     dropUnused(released);
 }
@@ -120,8 +143,8 @@ void TLineStore::erase(std::size_t row, std::size_t count) {
     const auto first = spans_.begin() + static_cast<std::ptrdiff_t>(row);
     const auto last = first + static_cast<std::ptrdiff_t>(count);
     std::size_t released = 0;
-    for (auto it = first; it != last; ++it)
-        released += it->length;
+    for (std::size_t i = row; i < row + count; ++i)
+        released += (*this)[i].size();
     spans_.erase(first, last);
     used_ -= released;
     dropUnused(released);
@@ -156,14 +179,8 @@ void TLineStore::dropUnused(std::size_t released) {
     packed.reserve(used_);
     std::vector<TSpan> spans;
     spans.reserve(spans_.size());
-    for (std::size_t i = 0; i < spans_.size(); ++i) {
-        const std::string_view line = (*this)[i];
-        const std::size_t offset = packed.size();
-        packed.append(line);
-        spans.push_back({static_cast<std::uint32_t>(offset),
-                         static_cast<std::uint32_t>(offset >> 32),
-                         static_cast<std::uint32_t>(line.size())});
-    }
+    for (std::size_t i = 0; i < spans_.size(); ++i)
+        spans.push_back(put(packed, (*this)[i], false));
     read_.swap(packed);
     std::string().swap(added_);
     spans_.swap(spans);

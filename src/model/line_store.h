@@ -8,7 +8,7 @@
 #include <vector>
 
 // The lines of a message, kept compactly: their bytes in one buffer (those of the file they
-// were read from, as read) and 12 bytes a line saying where each stands, where a string per
+// were read from, as read) and 8 bytes a line saying where each stands, where a string per
 // line costs about 50 bytes beside its text. Lines put in later go to a second buffer; the
 // bytes that no line uses any more are given up once they come to as much as the lines hold.
 //
@@ -42,7 +42,7 @@ public:
     bool operator==(const std::vector<std::string>& lines) const;
     bool operator==(const TLineStore& other) const;
 
-    // Each throws std::length_error, and changes nothing, for a line of 4 GB or more.
+    // Each throws std::length_error, and changes nothing, when the store would pass 1 TB.
     void insert(std::size_t row, std::string_view line);
     void insert(std::size_t row, const std::vector<std::string>& lines);
     void replace(std::size_t row, std::string_view line);
@@ -83,16 +83,14 @@ public:
     const_iterator end() const { return {this, size()}; }
 
 private:
-    // Where a line stands: its offset (the top bit of `high` tells the buffer of lines put in
-    // later) and its length.
-    struct TSpan {
-        std::uint32_t low = 0;
-        std::uint32_t high = 0;
-        std::uint32_t length = 0;
-    };
-    static constexpr std::uint32_t kAdded = 0x80000000u;
+    // Where a line stands, in 8 bytes: its offset (40 bits), its length (23 bits; for a line
+    // of 8 MB or more the length stands in 8 bytes at the offset, before the line), and
+    // whether it is in the buffer of the lines put in later (the top bit).
+    using TSpan = std::uint64_t;
 
-    TSpan append(std::string_view line);
+    // Puts `line` at the end of `buffer`, of the read lines or the added ones.
+    static TSpan put(std::string& buffer, std::string_view line, bool added);
+    TSpan append(std::string_view line) { return put(added_, line, true); }
     // Gives up the bytes that no line uses once they come to as much as the lines hold.
     void dropUnused(std::size_t released);
 

@@ -17,13 +17,21 @@ TEST(LineStoreTest, KeepsAFilesLinesAsTheSplitReadsThem) {
         "a\rb\nc\r\n\r\nlast without a break",
         std::string("before\r\nNUL\0after\r\n", 19),
         "\n\n\r\r",
+        // A line of more than 8 MB is kept apart from the file's bytes.
+        "short\r\n" + std::string(9 << 20, 'L') + "\r\nafter",
     };
     for (const std::string& bytes : files) {
-        SCOPED_TRACE(bytes);
+        SCOPED_TRACE(bytes.substr(0, 40));
         const std::vector<std::string> lines = splitMessageLines(bytes);
         const TLineStore store = TLineStore::fromMessageBytes(bytes);
         EXPECT_EQ(store.toVector(), lines);
         EXPECT_EQ(joinMessageLines(store), joinMessageLines(lines));
+        // Put in again as a whole, replaced line by line.
+        TLineStore again;
+        again.insert(0, lines);
+        for (std::size_t row = 0; row < lines.size(); ++row)
+            again.replace(row, store[lines.size() - 1 - row]);
+        EXPECT_EQ(again.toVector(), std::vector<std::string>(lines.rbegin(), lines.rend()));
     }
 }
 
