@@ -24,6 +24,14 @@ const QColor kListLetterInk(225, 225, 225);
 // How much of its colour a line that the sign does not show keeps.
 constexpr qreal kDimmed = 0.4;
 
+// `ink` as a dimmed row shows it on `background`: mixed into it, not drawn with the painter's
+// opacity, which costs the list ten times as much to draw.
+QColor dimmed(const QColor& ink, const QColor& background) {
+    const auto mix = [](int front, int back) { return back + qRound(kDimmed * (front - back)); };
+    return QColor(mix(ink.red(), background.red()), mix(ink.green(), background.green()),
+                  mix(ink.blue(), background.blue()));
+}
+
 // A triangle pointing past the row's right edge, on the row's background.
 void drawOverflowMark(QPainter& painter, const QRect& rect, const QColor& background) {
     const QRect mark(rect.right() + 1 - kOverflowMarkWidth, rect.top(), kOverflowMarkWidth,
@@ -63,18 +71,6 @@ QFont messageRowFont() {
     font.setBold(true);
     return font;
 }
-
-namespace {
-
-// `ink` as a dimmed row shows it on `background`: mixed into it, not drawn with the painter's
-// opacity, which costs the list ten times as much to draw.
-QColor dimmed(const QColor& ink, const QColor& background) {
-    const auto mix = [](int front, int back) { return back + qRound(kDimmed * (front - back)); };
-    return QColor(mix(ink.red(), background.red()), mix(ink.green(), background.green()),
-                  mix(ink.blue(), background.blue()));
-}
-
-} // namespace
 
 void drawMessageRow(QPainter& painter, std::string_view line, int index, const QRect& rect,
                     const QColor& background, const TBlockFit* fit) {
