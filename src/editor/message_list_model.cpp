@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 #include <stdexcept>
 
 namespace {
@@ -59,11 +60,7 @@ void TMessageListModel::CheckRoom(std::size_t more) const {
 }
 
 void TMessageListModel::SetLines(TLineStore lines) {
-    if (lines.size() >= static_cast<std::size_t>(INT_MAX))
-        throw std::runtime_error(tr("Unable to insert a line").toStdString());
-    beginResetModel();
-    lines_.swap(lines);
-    endResetModel();
+    ExchangeLines(std::move(lines));
 }
 
 void TMessageListModel::Clear() {

@@ -47,14 +47,6 @@ std::string unescapeLine(std::string_view text) {
     return out;
 }
 
-} // namespace
-
-std::string recoveryFolder() {
-    return programStateDirectory() + "/recovery";
-}
-
-namespace {
-
 // What a copy holds before its lines.
 std::string recoveryHeading(const TRecoveryCopy& copy) {
     std::ostringstream out;
@@ -69,6 +61,10 @@ std::string recoveryHeading(const TRecoveryCopy& copy) {
 }
 
 } // namespace
+
+std::string recoveryFolder() {
+    return programStateDirectory() + "/recovery";
+}
 
 std::string formatRecoveryCopy(const TRecoveryCopy& copy) {
     return recoveryHeading(copy) + joinMessageLines(copy.lines);
