@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <utility>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
