@@ -2,8 +2,11 @@
 
 #include <dirent.h>
 
+#include <unistd.h>
+
 #include <fstream>
 #include <string>
+#include <vector>
 
 int countDirEntries(const std::string& path) {
     DIR* dir = ::opendir(path.c_str());
@@ -25,6 +28,53 @@ int openFdCount() {
 
 int threadCount() {
     return countDirEntries("/proc/self/task");
+}
+
+namespace {
+
+std::vector<std::string> dirEntries(const std::string& path) {
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(path.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            if (entry->d_name[0] != '.')
+                names.emplace_back(entry->d_name);
+        }
+        ::closedir(dir);
+    }
+    return names;
+}
+
+std::string threadName(const std::string& task) {
+    std::ifstream comm("/proc/self/task/" + task + "/comm");
+    std::string name;
+    std::getline(comm, name);
+    return name;
+}
+
+} // namespace
+
+int ownThreadCount() {
+    int count = 0;
+    for (const std::string& task : dirEntries("/proc/self/task"))
+        count += threadName(task) != "Thread (pooled)";
+    return count;
+}
+
+std::string openFdList() {
+    std::string list;
+    for (const std::string& fd : dirEntries("/proc/self/fd")) {
+        char target[512];
+        const ssize_t size = ::readlink(("/proc/self/fd/" + fd).c_str(), target, sizeof target);
+        list += fd + " -> " + (size < 0 ? "?" : std::string(target, size_t(size))) + "\n";
+    }
+    return list;
+}
+
+std::string threadNames() {
+    std::string names;
+    for (const std::string& task : dirEntries("/proc/self/task"))
+        names += task + " " + threadName(task) + "\n";
+    return names;
 }
 
 long long threadWakeups() {
