@@ -22,6 +22,7 @@
 #include <QMenuBar>
 #include <QStringList>
 #include <QToolTip>
+#include <QWindow>
 
 namespace {
 
@@ -315,10 +316,17 @@ void TSignPreviewPanel::ShowFloatingPanel() {
         return;
     showFloatingPanel_ = false;
     // Over the window, without taking the keyboard from it: the user goes on where they were.
+    // The toolkit reads the widget's attribute only when it makes the panel's native window;
+    // one already made (restoring the layout may make it) is told through its own property.
     Dock->setAttribute(Qt::WA_ShowWithoutActivating, true);
+    QWindow* handle = Dock->windowHandle();
+    if (handle)
+        handle->setProperty("_q_showWithoutActivating", true);
     Dock->show();
     Dock->raise();
     Dock->setAttribute(Qt::WA_ShowWithoutActivating, false);
+    if (handle)
+        handle->setProperty("_q_showWithoutActivating", QVariant());
 }
 
 std::string TSignPreviewPanel::ViewStatePath() {
@@ -329,6 +337,10 @@ void TSignPreviewPanel::RestoreViewState() {
     const std::string state = readProfileString(ViewStatePath(), kViewSection, kViewKey, "");
     if (state.empty())
         return;
+    // Restoring a floating panel that was open shows it, a window of its own, at once: kept off
+    // the screen here, or it would flash up before the main window and the desktop could give
+    // it the keyboard.
+    Dock->setAttribute(Qt::WA_DontShowOnScreen, true);
     if (form_.restoreState(QByteArray::fromBase64(QByteArray::fromStdString(state)),
                            kViewStateVersion))
         savedViewState_ = state;
@@ -339,6 +351,7 @@ void TSignPreviewPanel::RestoreViewState() {
         Dock->hide();
         showFloatingPanel_ = true;
     }
+    Dock->setAttribute(Qt::WA_DontShowOnScreen, false);
 }
 
 void TSignPreviewPanel::SaveViewState() {

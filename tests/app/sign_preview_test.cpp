@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
 #include <cstdlib>
 #include <optional>
@@ -209,6 +210,21 @@ TEST_F(SignPreviewTest, ABlockWithAControlByteIsMarkedInTheListAndOnTheSign) {
     EXPECT_EQ(dock().Board->lineNotes(), (std::vector<QString>{"", dock().Status->toolTip()}));
 }
 
+// The titles of the windows that go on the screen, in the order they go.
+class ShownWindows : public QObject {
+public:
+    ShownWindows() { qApp->installEventFilter(this); }
+    ~ShownWindows() override { qApp->removeEventFilter(this); }
+    QStringList titles;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (auto* window = qobject_cast<QWindow*>(watched); window && event->type() == QEvent::Show)
+            titles << window->title();
+        return false;
+    }
+};
+
 TEST_F(SignPreviewTest, ThePanelStaysWhereTheUserLeftIt) {
     EXPECT_FALSE(dock().isVisible());
     press(Qt::Key_F8);
@@ -216,6 +232,15 @@ TEST_F(SignPreviewTest, ThePanelStaysWhereTheUserLeftIt) {
     restart();
     EXPECT_TRUE(dock().isVisible());
     EXPECT_EQ(form().dockWidgetArea(&dock()), Qt::RightDockWidgetArea);
+    // Floating, it comes back over the window once the window is there, never before it.
+    dock().setFloating(true);
+    ShownWindows shown;
+    restart();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dock().isVisible(); }, 5000));
+    EXPECT_TRUE(dock().isFloating());
+    EXPECT_GT(shown.titles.indexOf(dock().windowTitle()),
+              shown.titles.indexOf(form().windowHandle()->title()))
+        << shown.titles.join(", ").toStdString();
     press(Qt::Key_F8);
     restart();
     EXPECT_FALSE(dock().isVisible());
