@@ -138,9 +138,37 @@ bool DesktopSession::startWindowManager() {
             return managed || !wm_->running();
         },
         kWait);
-    if (!managed)
+    if (!managed) {
         error_ = "the window manager did not start on display " + display_;
-    return managed;
+        return false;
+    }
+    return settleKeyboard();
+}
+
+// The first key from the keyboard that xdotool drives makes the window manager reload its key
+// bindings (the server takes on that keyboard's map), and a binding such as Alt+F4 pressed as
+// that first key can go to the focused window instead. So a harmless key goes first; then a
+// switch to the second desktop and back, which the window manager handles only after the
+// reload, shows that the reload is done.
+bool DesktopSession::settleKeyboard() {
+    xdotool({"key", "shift"});
+    for (const std::string desktop : {"1", "0"}) {
+        xdotool({"set_desktop", desktop});
+        const bool switched = waitUntil(
+            [&] {
+                const std::string shown =
+                    trimmed(runTool({"xprop", "-root", "_NET_CURRENT_DESKTOP"}, env_).out);
+                return shown.size() > desktop.size() + 2 &&
+                       shown.compare(shown.size() - desktop.size() - 2, std::string::npos,
+                                     "= " + desktop) == 0;
+            },
+            kWait);
+        if (!switched) {
+            error_ = "the window manager did not switch to desktop " + desktop;
+            return false;
+        }
+    }
+    return true;
 }
 
 bool DesktopSession::startAccessibility() {

@@ -84,6 +84,7 @@ private:
     std::string colours(const std::string& window, int x, int y, int width, int height);
     bool startX();
     bool startWindowManager();
+    bool settleKeyboard();
     ToolResult xdotool(const std::vector<std::string>& args);
 
     const TempDir& dir_;
