@@ -153,9 +153,11 @@ bool DesktopSession::startWindowManager() {
 bool DesktopSession::settleKeyboard() {
     xdotool({"key", "shift"});
     for (const std::string desktop : {"1", "0"}) {
-        xdotool({"set_desktop", desktop});
+        // Asked again until seen: a window manager just started may not yet list the desktops
+        // among what it supports, and xdotool then does not ask.
         const bool switched = waitUntil(
             [&] {
+                xdotool({"set_desktop", desktop});
                 const std::string shown =
                     trimmed(runTool({"xprop", "-root", "_NET_CURRENT_DESKTOP"}, env_).out);
                 return shown.size() > desktop.size() + 2 &&
