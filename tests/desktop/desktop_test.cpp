@@ -238,8 +238,7 @@ TEST_F(DesktopTest, AFloatingSignPreviewLeftOpenComesBackOpenOverTheWindow) {
             << "the panel is on the screen, not under the window";
         ASSERT_TRUE(desk->waitForMain(dir.file("shop.lsm")));
         desk->key("alt+F4");
-        // Room for the sanitizer build on a loaded machine.
-        ASSERT_TRUE(desk->editor().waitForExit(30s).has_value()) << "the editor did not end\n"
+        ASSERT_TRUE(desk->editor().waitForExit(10s).has_value()) << "the editor did not end\n"
                                                                  << desk->logs();
         EXPECT_EQ(panelFlags(readFileBytes(view)), 3) << "open and floating";
     }
