@@ -211,18 +211,15 @@ TEST_F(SignPreviewTest, ABlockWithAControlByteIsMarkedInTheListAndOnTheSign) {
 }
 
 // The titles of the windows that go on the screen, in the order they go.
-class ShownWindows : public QObject {
-public:
+struct ShownWindows : QObject {
     ShownWindows() { qApp->installEventFilter(this); }
     ~ShownWindows() override { qApp->removeEventFilter(this); }
-    QStringList titles;
-
-protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (auto* window = qobject_cast<QWindow*>(watched); window && event->type() == QEvent::Show)
             titles << window->title();
         return false;
     }
+    QStringList titles;
 };
 
 TEST_F(SignPreviewTest, ThePanelStaysWhereTheUserLeftIt) {

@@ -2,9 +2,10 @@
 
 #include <dirent.h>
 
-#include <unistd.h>
-
+#include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,36 +45,31 @@ std::vector<std::string> dirEntries(const std::string& path) {
     return names;
 }
 
-std::string threadName(const std::string& task) {
-    std::ifstream comm("/proc/self/task/" + task + "/comm");
-    std::string name;
-    std::getline(comm, name);
-    return name;
-}
-
 } // namespace
 
 int ownThreadCount() {
+    std::istringstream names(threadNames());
     int count = 0;
-    for (const std::string& task : dirEntries("/proc/self/task"))
-        count += threadName(task) != "Thread (pooled)";
+    for (std::string name; std::getline(names, name);)
+        count += name != "Thread (pooled)";
     return count;
 }
 
 std::string openFdList() {
     std::string list;
-    for (const std::string& fd : dirEntries("/proc/self/fd")) {
-        char target[512];
-        const ssize_t size = ::readlink(("/proc/self/fd/" + fd).c_str(), target, sizeof target);
-        list += fd + " -> " + (size < 0 ? "?" : std::string(target, size_t(size))) + "\n";
-    }
+    std::error_code error; // a descriptor closed meanwhile shows no target
+    for (const std::string& fd : dirEntries("/proc/self/fd"))
+        list += fd + " -> " + std::filesystem::read_symlink("/proc/self/fd/" + fd, error).string() +
+                "\n";
     return list;
 }
 
 std::string threadNames() {
     std::string names;
-    for (const std::string& task : dirEntries("/proc/self/task"))
-        names += task + " " + threadName(task) + "\n";
+    for (const std::string& task : dirEntries("/proc/self/task")) {
+        std::ifstream comm("/proc/self/task/" + task + "/comm");
+        names += std::string(std::istreambuf_iterator<char>(comm), {});
+    }
     return names;
 }
 

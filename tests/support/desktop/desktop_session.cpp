@@ -158,11 +158,8 @@ bool DesktopSession::settleKeyboard() {
         const bool switched = waitUntil(
             [&] {
                 xdotool({"set_desktop", desktop});
-                const std::string shown =
-                    trimmed(runTool({"xprop", "-root", "_NET_CURRENT_DESKTOP"}, env_).out);
-                return shown.size() > desktop.size() + 2 &&
-                       shown.compare(shown.size() - desktop.size() - 2, std::string::npos,
-                                     "= " + desktop) == 0;
+                return runTool({"xprop", "-root", "_NET_CURRENT_DESKTOP"}, env_)
+                           .out.find("= " + desktop) != std::string::npos;
             },
             kWait);
         if (!switched) {
