@@ -7,7 +7,6 @@
 #include <iterator>
 #include <sstream>
 #include <string>
-#include <vector>
 
 int countDirEntries(const std::string& path) {
     DIR* dir = ::opendir(path.c_str());
@@ -31,21 +30,14 @@ int threadCount() {
     return countDirEntries("/proc/self/task");
 }
 
-namespace {
-
-std::vector<std::string> dirEntries(const std::string& path) {
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(path.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            if (entry->d_name[0] != '.')
-                names.emplace_back(entry->d_name);
-        }
-        ::closedir(dir);
+std::string threadNames() {
+    std::string names;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        names += std::string(std::istreambuf_iterator<char>(comm), {});
     }
     return names;
 }
-
-} // namespace
 
 int ownThreadCount() {
     std::istringstream names(threadNames());
@@ -53,24 +45,6 @@ int ownThreadCount() {
     for (std::string name; std::getline(names, name);)
         count += name != "Thread (pooled)";
     return count;
-}
-
-std::string openFdList() {
-    std::string list;
-    std::error_code error; // a descriptor closed meanwhile shows no target
-    for (const std::string& fd : dirEntries("/proc/self/fd"))
-        list += fd + " -> " + std::filesystem::read_symlink("/proc/self/fd/" + fd, error).string() +
-                "\n";
-    return list;
-}
-
-std::string threadNames() {
-    std::string names;
-    for (const std::string& task : dirEntries("/proc/self/task")) {
-        std::ifstream comm("/proc/self/task/" + task + "/comm");
-        names += std::string(std::istreambuf_iterator<char>(comm), {});
-    }
-    return names;
 }
 
 long long threadWakeups() {

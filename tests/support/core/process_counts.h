@@ -13,8 +13,7 @@ int threadCount();
 // The threads of this process other than Qt's pooled workers, which the toolkit starts for its
 // own drawing and lets go after half a minute idle, whatever this program does.
 int ownThreadCount();
-// What each open descriptor refers to and each thread's name, a line each, for a failure.
-std::string openFdList();
+// The names of this process's threads, a line each.
 std::string threadNames();
 // The times that the calling thread has slept and been woken (its voluntary context switches).
 long long threadWakeups();

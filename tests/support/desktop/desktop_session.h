@@ -59,11 +59,7 @@ public:
     // The title of the window that has the keyboard ("" when none of them has it).
     std::string focusedTitle();
     bool waitForFocus(const std::string& title, Ms timeout = kWait);
-    // The title of the window that the window manager holds active (for its keys, such as
-    // Alt+F4); it gives that window the keyboard, but a program may pass the keyboard on.
-    std::string activeTitle();
-    // Waits until the main window has the keyboard, is the window manager's active one, and
-    // its title is `title`.
+    // Waits until the main window has the keyboard and its title is `title`.
     bool waitForMain(const std::string& title, Ms timeout = kWait);
     // The visible windows with exactly this title.
     int countWindows(const std::string& title);
